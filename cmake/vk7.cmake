@@ -1,0 +1,50 @@
+# Helpers that keep every folder's build description to one line.
+
+# vk7_library(<target> [DEPS <libs...>] [QT])
+# A static library of the *.cpp files of the current folder (not recursive). QT turns on
+# moc and links Qt Widgets. A folder with no sources yet gives an interface library.
+function(vk7_library target)
+  cmake_parse_arguments(ARG "QT" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  if(sources)
+    add_library(${target} STATIC ${sources} ${headers})
+    target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${target} PUBLIC ${ARG_DEPS})
+    if(ARG_QT)
+      set_target_properties(${target} PROPERTIES AUTOMOC ON)
+      target_link_libraries(${target} PUBLIC Qt6::Widgets Qt6::PrintSupport)
+    endif()
+  else()
+    add_library(${target} INTERFACE)
+    target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${target} INTERFACE ${ARG_DEPS})
+    if(ARG_QT)
+      target_link_libraries(${target} INTERFACE Qt6::Widgets Qt6::PrintSupport)
+    endif()
+  endif()
+endfunction()
+
+# vk7_test(<target> DIR <folder under tests/> DEPS <libs...> [GUI])
+# One test program of the *.cpp files of tests/<folder>, registered test by test in CTest.
+# GUI programs get a main that creates the QApplication; they run on the offscreen platform.
+function(vk7_test target)
+  cmake_parse_arguments(ARG "GUI" "DIR" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_DIR}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${target} ${sources})
+  set_target_properties(${target} PROPERTIES AUTOMOC ON)
+  target_link_libraries(${target} PRIVATE ${ARG_DEPS} vk7_test_support GTest::gtest GTest::gmock)
+  if(ARG_GUI)
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/main/gui_test_main.cpp)
+    target_link_libraries(${target} PRIVATE Qt6::Widgets)
+  else()
+    target_link_libraries(${target} PRIVATE GTest::gtest_main)
+  endif()
+  gtest_discover_tests(${target}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0"
+               TIMEOUT 300)
+endfunction()

@@ -1,0 +1,46 @@
+// Whole-file and line-file access: bytes in and out, lines read with CR LF or LF and
+// written with CR LF, and the safe rewrite that never leaves a half-written file.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vk7 {
+
+namespace fs = std::filesystem;
+
+// The whole file. Throws IoError when it cannot be opened or read.
+std::string readFileBytes(const fs::path& path);
+// The whole file, or nullopt when it does not exist. Throws IoError on other failures.
+std::optional<std::string> readFileBytesIfExists(const fs::path& path);
+
+// Lines of a text: LF ends a line, a CR before it is dropped; a last line without LF counts.
+// Each line is cut to `maxLength` characters when it is given (> 0).
+std::vector<std::string> splitLines(std::string_view bytes, size_t maxLength = 0);
+// The lines joined, each followed by CR LF.
+std::string joinLinesCrLf(const std::vector<std::string>& lines);
+
+std::vector<std::string> readLines(const fs::path& path, size_t maxLength = 0);
+std::optional<std::vector<std::string>> readLinesIfExists(const fs::path& path, size_t maxLength = 0);
+
+struct RewriteOptions {
+    // When set and the target exists, its present content is kept under this name
+    // (normally "<name>.bak") before the new content replaces it.
+    std::optional<fs::path> backup;
+};
+
+// Replaces `target` with `bytes`: the bytes go to a uniquely named temporary in the same
+// folder (never ending in ".hrm"), which is flushed and renamed over the target. On any
+// failure the temporary is removed, the old file is left whole and IoError is thrown.
+void safeRewrite(const fs::path& target, std::string_view bytes, const RewriteOptions& options = {});
+
+// safeRewrite of lines written with CR LF.
+void writeLines(const fs::path& target, const std::vector<std::string>& lines, const RewriteOptions& options = {});
+
+// Text of a path for messages (UTF-8).
+std::string pathForMessage(const fs::path& path);
+
+}  // namespace vk7

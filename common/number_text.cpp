@@ -1,0 +1,169 @@
+#include "common/number_text.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+namespace vk7 {
+namespace {
+
+int64_t saturate(double r) {
+    if (std::isnan(r)) return 0;
+    if (r >= 9.2233720368547758e18) return std::numeric_limits<int64_t>::max();
+    if (r <= -9.2233720368547758e18) return std::numeric_limits<int64_t>::min();
+    return static_cast<int64_t>(r);
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Text of `v` with `decimals` digits; "-0.00" becomes "0.00".
+std::string fixedDigits(double v, int decimals) {
+    if (!std::isfinite(v)) v = 0;
+    if (decimals < 0) decimals = 0;
+    char buf[512];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+    std::string s(buf);
+    if (!s.empty() && s[0] == '-') {
+        bool allZero = true;
+        for (size_t i = 1; i < s.size(); ++i)
+            if (s[i] != '0' && s[i] != '.') allZero = false;
+        if (allZero) s.erase(0, 1);
+    }
+    return s;
+}
+
+}  // namespace
+
+int64_t roundHalfEven(double v) { return saturate(std::nearbyint(v)); }
+
+int64_t wholePart(double v) { return saturate(std::trunc(v)); }
+
+int16_t clampToInt16(int64_t v) {
+    if (v > 32767) return 32767;
+    if (v < -32768) return -32768;
+    return static_cast<int16_t>(v);
+}
+
+std::string padLeft(std::string_view text, int width) {
+    std::string out;
+    if (width > 0 && text.size() < static_cast<size_t>(width)) out.assign(width - text.size(), ' ');
+    out.append(text);
+    return out;
+}
+
+std::string padRight(std::string_view text, int width) {
+    std::string out(text);
+    if (width > 0 && out.size() < static_cast<size_t>(width)) out.append(width - out.size(), ' ');
+    return out;
+}
+
+std::string cutText(std::string_view text, size_t maxChars) {
+    return std::string(text.substr(0, std::min(text.size(), maxChars)));
+}
+
+std::string intText(int64_t v, int width) { return padLeft(std::to_string(v), width); }
+
+std::string fixedText(double v, int width, int decimals) { return padLeft(fixedDigits(v, decimals), width); }
+
+std::string expText(double v, int width) {
+    if (!std::isfinite(v)) v = 0;
+    if (width < 9) width = 9;
+    const int digits = width - 9;
+    char buf[512];
+    std::snprintf(buf, sizeof buf, "%.*E", digits, std::fabs(v));
+    // buf: d[.ddd]E(+|-)xx
+    std::string s(buf);
+    size_t e = s.find('E');
+    std::string mantissa = s.substr(0, e);
+    if (mantissa.find('.') == std::string::npos) mantissa += '.';
+    long exponent = std::strtol(s.c_str() + e + 1, nullptr, 10);
+    if (v == 0) exponent = 0;
+    char expBuf[32];
+    std::snprintf(expBuf, sizeof expBuf, "E%c%04ld", exponent < 0 ? '-' : '+', std::labs(exponent));
+    std::string out;
+    out += (v < 0 && mantissa.find_first_not_of("0.") != std::string::npos) ? '-' : ' ';
+    out += mantissa;
+    out += expBuf;
+    return out;
+}
+
+std::string fixedOrExpText(double v, int width, int decimals) {
+    if (std::isfinite(v) && std::fabs(v) >= 100000.0) return expText(v, width);
+    return fixedText(v, width, decimals);
+}
+
+std::string_view trimBlanks(std::string_view t) {
+    size_t b = 0;
+    while (b < t.size() && (t[b] == ' ' || t[b] == '\t')) ++b;
+    size_t e = t.size();
+    while (e > b && (t[e - 1] == ' ' || t[e - 1] == '\t')) --e;
+    return t.substr(b, e - b);
+}
+
+double parseLenient(std::string_view text) {
+    std::string_view t = trimBlanks(text);
+    std::string num;
+    size_t i = 0;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) num += t[i++];
+    size_t intDigits = 0, fracDigits = 0;
+    while (i < t.size() && isDigit(t[i])) {
+        num += t[i++];
+        ++intDigits;
+    }
+    if (i < t.size() && (t[i] == '.' || t[i] == ',')) {
+        size_t save = i;
+        std::string frac = ".";
+        ++i;
+        while (i < t.size() && isDigit(t[i])) {
+            frac += t[i++];
+            ++fracDigits;
+        }
+        if (intDigits == 0 && fracDigits == 0) i = save;
+        else num += frac;
+    }
+    if (intDigits == 0 && fracDigits == 0) return 0.0;
+    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+        size_t j = i + 1;
+        std::string ex = "e";
+        if (j < t.size() && (t[j] == '+' || t[j] == '-')) ex += t[j++];
+        size_t expDigits = 0;
+        while (j < t.size() && isDigit(t[j])) {
+            ex += t[j++];
+            ++expDigits;
+        }
+        if (expDigits > 0) num += ex;
+    }
+    errno = 0;
+    double v = std::strtod(num.c_str(), nullptr);
+    if (!std::isfinite(v)) return 0.0;
+    return v;
+}
+
+int64_t parseLenientInt(std::string_view text) { return wholePart(parseLenient(text)); }
+
+std::optional<int64_t> parseStrictInt(std::string_view text) {
+    std::string_view t = trimBlanks(text);
+    if (t.empty()) return std::nullopt;
+    size_t i = 0;
+    bool negative = false;
+    if (t[0] == '+' || t[0] == '-') {
+        negative = t[0] == '-';
+        i = 1;
+    }
+    if (i >= t.size()) return std::nullopt;
+    uint64_t value = 0;
+    const uint64_t limit = negative ? uint64_t(std::numeric_limits<int64_t>::max()) + 1
+                                    : uint64_t(std::numeric_limits<int64_t>::max());
+    for (; i < t.size(); ++i) {
+        if (!isDigit(t[i])) return std::nullopt;
+        const uint64_t digit = uint64_t(t[i] - '0');
+        if (value > (limit - digit) / 10) return std::nullopt;
+        value = value * 10 + digit;
+    }
+    if (negative) return value == limit ? std::numeric_limits<int64_t>::min() : -static_cast<int64_t>(value);
+    return static_cast<int64_t>(value);
+}
+
+}  // namespace vk7

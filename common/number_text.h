@@ -1,0 +1,57 @@
+// Number texts of the files and tables: fixed-point, right-aligned integers, the exponent
+// form, halves-to-even rounding, and lenient / strict parsing of typed or stored numbers.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vk7 {
+
+// Nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4), saturated to int64.
+int64_t roundHalfEven(double v);
+
+// The whole part: truncation toward zero, saturated to int64.
+int64_t wholePart(double v);
+
+// Clamps a value into a 16-bit signed field.
+int16_t clampToInt16(int64_t v);
+
+// `text` padded with blanks on the left to `width` characters; never cut.
+std::string padLeft(std::string_view text, int width);
+// `text` padded with blanks on the right to `width` characters; never cut.
+std::string padRight(std::string_view text, int width);
+// The first `maxChars` characters of `text`.
+std::string cutText(std::string_view text, size_t maxChars);
+
+// Decimal text of an integer right-aligned in `width` (wider values are not cut).
+std::string intText(int64_t v, int width = 0);
+
+// Fixed-point text with `decimals` digits after the point, right-aligned in `width`.
+// Uses the C locale's '.', rounds halves to even, never writes "-0.00".
+std::string fixedText(double v, int width, int decimals);
+
+// Exponent form in `width` characters: a blank or '-', one digit, '.', width - 9 digits,
+// 'E', the exponent's sign and four exponent digits (" 1.2345678E+0002" at width 17).
+// Widths below 9 are treated as 9.
+std::string expText(double v, int width);
+
+// Fixed-point text, or the exponent form at the same width when |v| >= 100000.
+std::string fixedOrExpText(double v, int width, int decimals);
+
+// Lenient reading: blanks trimmed, ',' accepted for '.', the longest valid leading number
+// is taken ("12.5abc" -> 12.5); anything else, inf, nan and hex read as 0.
+double parseLenient(std::string_view text);
+
+// Lenient integer: the lenient number truncated toward zero (saturated to int64).
+int64_t parseLenientInt(std::string_view text);
+
+// Strict integer: optional blanks around an optional sign and decimal digits, nothing
+// else. std::nullopt for any other text or a value beyond int64.
+std::optional<int64_t> parseStrictInt(std::string_view text);
+
+// Blanks (space, tab) removed at both ends.
+std::string_view trimBlanks(std::string_view text);
+
+}  // namespace vk7

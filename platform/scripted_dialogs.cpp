@@ -1,0 +1,72 @@
+#include "platform/scripted_dialogs.h"
+
+namespace vk7 {
+
+Answer ScriptedDialogs::message(const MessageRequest& request) {
+    shown_.push_back({Shown::Message, request, {}});
+    if (!queue_.empty() && std::holds_alternative<Answer>(queue_.front())) {
+        Answer a = std::get<Answer>(queue_.front());
+        queue_.pop_front();
+        return a;
+    }
+    if (autoInfo_ && request.buttons == MessageButtons::Ok) return Answer::Ok;
+    unexpected_.push_back("message: " + request.text);
+    return request.buttons == MessageButtons::YesNo ? Answer::No : Answer::Cancel;
+}
+
+std::optional<fs::path> ScriptedDialogs::openOne(const FileDialogRequest& request) {
+    shown_.push_back({Shown::OpenOne, {}, request});
+    if (whileOpen_) whileOpen_(request);
+    std::optional<fs::path> result;
+    if (!queue_.empty() && std::holds_alternative<std::optional<fs::path>>(queue_.front())) {
+        result = std::get<std::optional<fs::path>>(queue_.front());
+        queue_.pop_front();
+    } else {
+        unexpected_.push_back("open one: " + request.title);
+    }
+    if (request.onClosed) request.onClosed();
+    return result;
+}
+
+std::vector<fs::path> ScriptedDialogs::openSeveral(const FileDialogRequest& request) {
+    shown_.push_back({Shown::OpenSeveral, {}, request});
+    if (whileOpen_) whileOpen_(request);
+    std::vector<fs::path> result;
+    if (!queue_.empty() && std::holds_alternative<std::vector<fs::path>>(queue_.front())) {
+        result = std::get<std::vector<fs::path>>(queue_.front());
+        queue_.pop_front();
+    } else {
+        unexpected_.push_back("open several: " + request.title);
+    }
+    if (request.onClosed) request.onClosed();
+    return result;
+}
+
+std::optional<fs::path> ScriptedDialogs::saveAs(const FileDialogRequest& request) {
+    shown_.push_back({Shown::SaveAs, {}, request});
+    if (whileOpen_) whileOpen_(request);
+    std::optional<fs::path> result;
+    if (!queue_.empty() && std::holds_alternative<SaveAnswer>(queue_.front())) {
+        result = std::get<SaveAnswer>(queue_.front()).chosen;
+        queue_.pop_front();
+    } else {
+        unexpected_.push_back("save as: " + request.title);
+    }
+    if (request.onClosed) request.onClosed();
+    return result;
+}
+
+std::vector<std::string> ScriptedDialogs::messageTexts() const {
+    std::vector<std::string> out;
+    for (const auto& s : shown_)
+        if (s.type == Shown::Message) out.push_back(s.message.text);
+    return out;
+}
+
+void ScriptedDialogs::clear() {
+    queue_.clear();
+    shown_.clear();
+    unexpected_.clear();
+}
+
+}  // namespace vk7

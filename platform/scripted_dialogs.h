@@ -1,0 +1,56 @@
+// Dialogs for tests: every request is recorded, answers come from a queue, and a
+// request with no answer queued is recorded as unexpected (tests fail on it).
+#pragma once
+
+#include <deque>
+#include <variant>
+
+#include "platform/dialogs.h"
+
+namespace vk7 {
+
+class ScriptedDialogs : public Dialogs {
+public:
+    struct Shown {
+        enum Type { Message, OpenOne, OpenSeveral, SaveAs } type;
+        MessageRequest message;     // for Message
+        FileDialogRequest file;     // for the file dialogs
+    };
+
+    // Answers, consumed in order.
+    void expectMessage(Answer answer) { queue_.push_back(answer); }
+    void expectOpenOne(std::optional<fs::path> chosen) { queue_.push_back(std::move(chosen)); }
+    void expectOpenSeveral(std::vector<fs::path> chosen) { queue_.push_back(std::move(chosen)); }
+    void expectSaveAs(std::optional<fs::path> chosen) { queue_.push_back(SaveAnswer{std::move(chosen)}); }
+    // Plain information boxes are answered OK without being queued.
+    void setAutoAcknowledgeInfo(bool on) { autoInfo_ = on; }
+    // Run while a file dialog is "open", before its answer is returned, e.g. to drive the
+    // selection hook: called with the request.
+    void setWhileFileDialogOpen(std::function<void(const FileDialogRequest&)> f) { whileOpen_ = std::move(f); }
+
+    Answer message(const MessageRequest& request) override;
+    std::optional<fs::path> openOne(const FileDialogRequest& request) override;
+    std::vector<fs::path> openSeveral(const FileDialogRequest& request) override;
+    std::optional<fs::path> saveAs(const FileDialogRequest& request) override;
+
+    const std::vector<Shown>& shown() const { return shown_; }
+    // The texts of every message box shown, in order (Windows-1251).
+    std::vector<std::string> messageTexts() const;
+    const std::vector<std::string>& unexpected() const { return unexpected_; }
+    size_t pendingAnswers() const { return queue_.size(); }
+    void clear();
+
+private:
+    struct SaveAnswer {
+        std::optional<fs::path> chosen;
+    };
+    using Item = std::variant<Answer, std::optional<fs::path>, std::vector<fs::path>, SaveAnswer>;
+
+    std::deque<Item> queue_;
+    std::vector<Shown> shown_;
+    std::vector<std::string> unexpected_;
+    bool autoInfo_ = true;
+    std::function<void(const FileDialogRequest&)> whileOpen_;
+};
+
+}  // namespace vk7

@@ -1,0 +1,61 @@
+#include "common/number_text.h"
+
+#include <gtest/gtest.h>
+
+namespace vk7 {
+namespace {
+
+TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
+    struct Case { double v; int64_t want; };
+    for (auto c : {Case{2.5, 2}, {3.5, 4}, {-2.5, -2}, {-3.5, -4}, {0.49999, 0}, {4.3066, 4}, {185.76, 186}, {1e30, INT64_MAX}}) {
+        EXPECT_EQ(roundHalfEven(c.v), c.want) << c.v;
+    }
+    EXPECT_EQ(wholePart(-2.9), -2);
+    EXPECT_EQ(wholePart(2.9), 2);
+}
+
+TEST(FixedText, RightAlignsAndNeverCuts) {
+    struct Case { double v; int w; int d; const char* want; };
+    for (auto c : {Case{5, 8, 2, "    5.00"}, {1234567.5, 8, 2, "1234567.50"}, {-0.001, 8, 2, "    0.00"},
+                   {0.125, 0, 2, "0.12"}, {0.375, 0, 2, "0.38"}, {-12.34, 7, 3, "-12.340"}, {3.0, 7, 3, "  3.000"}}) {
+        EXPECT_EQ(fixedText(c.v, c.w, c.d), c.want) << c.v;
+    }
+    EXPECT_EQ(intText(42, 4), "  42");
+    EXPECT_EQ(intText(-12345, 4), "-12345");
+}
+
+TEST(ExpText, HasTheWidthOfItsField) {
+    struct Case { double v; int w; const char* want; };
+    for (auto c : {Case{123.456, 17, " 1.23456000E+0002"}, {-0.000123, 17, "-1.23000000E-0004"},
+                   {0, 17, " 0.00000000E+0000"}, {2.0, 10, " 2.0E+0000"}, {123456, 9, " 1.E+0005"},
+                   {1.0, 23, " 1.00000000000000E+0000"}, {9.99999999, 10, " 1.0E+0001"}}) {
+        EXPECT_EQ(expText(c.v, c.w), c.want) << c.v;
+        EXPECT_EQ(expText(c.v, c.w).size(), size_t(c.w));
+    }
+    EXPECT_EQ(fixedOrExpText(99999.9, 10, 1), "   99999.9");
+    EXPECT_EQ(fixedOrExpText(100000, 10, 1), " 1.0E+0005");
+}
+
+TEST(ParseLenient, TakesTheLongestLeadingNumber) {
+    struct Case { const char* text; double want; };
+    for (auto c : {Case{"  12.5 ", 12.5}, {"12,5", 12.5}, {"-3", -3}, {"+4.", 4}, {".5", 0.5}, {"12.5abc", 12.5},
+                   {"abc", 0}, {"", 0}, {"-", 0}, {".", 0}, {"1e3", 1000}, {"1e", 1}, {"1.E+0005", 100000},
+                   {"inf", 0}, {"nan", 0}, {"0x1A", 0}, {"1e999", 0}, {"21.533203125", 21.533203125}}) {
+        EXPECT_DOUBLE_EQ(parseLenient(c.text), c.want) << c.text;
+    }
+    EXPECT_EQ(parseLenientInt("12.9"), 12);
+    EXPECT_EQ(parseLenientInt("-12.9"), -12);
+}
+
+TEST(ParseStrictInt, AcceptsOnlyIntegers) {
+    EXPECT_EQ(parseStrictInt(" 180 "), 180);
+    EXPECT_EQ(parseStrictInt("-7"), -7);
+    EXPECT_EQ(parseStrictInt("+7"), 7);
+    EXPECT_EQ(parseStrictInt("9223372036854775807"), INT64_MAX);
+    EXPECT_EQ(parseStrictInt("-9223372036854775808"), INT64_MIN);
+    for (const char* bad : {"", " ", "1.0", "12a", "1 2", "+", "99999999999999999999", "0x10"})
+        EXPECT_FALSE(parseStrictInt(bad).has_value()) << bad;
+}
+
+}  // namespace
+}  // namespace vk7

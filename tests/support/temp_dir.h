@@ -1,0 +1,25 @@
+// A fresh temporary folder per test, removed afterwards.
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace vk7::test {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    // Writes a file below the folder (creating folders as needed) and returns its path.
+    std::filesystem::path write(std::string_view relative, std::string_view bytes) const;
+    std::filesystem::path operator/(std::string_view relative) const { return path_ / relative; }
+
+private:
+    std::filesystem::path path_;
+};
+
+}  // namespace vk7::test
