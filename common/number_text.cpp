@@ -102,8 +102,11 @@ std::string_view trimBlanks(std::string_view t) {
     return t.substr(b, e - b);
 }
 
-double parseLenient(std::string_view text) {
-    std::string_view t = trimBlanks(text);
+namespace {
+
+// The longest valid leading number of a trimmed text, as a text strtod reads ("-12.5e3"),
+// with ',' taken for '.'; `end` is where it stops. Empty when the text starts with none.
+std::string scanLeadingNumber(std::string_view t, size_t& end) {
     std::string num;
     size_t i = 0;
     if (i < t.size() && (t[i] == '+' || t[i] == '-')) num += t[i++];
@@ -123,7 +126,10 @@ double parseLenient(std::string_view text) {
         if (intDigits == 0 && fracDigits == 0) i = save;
         else num += frac;
     }
-    if (intDigits == 0 && fracDigits == 0) return 0.0;
+    if (intDigits == 0 && fracDigits == 0) {
+        end = 0;
+        return {};
+    }
     if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
         size_t j = i + 1;
         std::string ex = "e";
@@ -133,11 +139,34 @@ double parseLenient(std::string_view text) {
             ex += t[j++];
             ++expDigits;
         }
-        if (expDigits > 0) num += ex;
+        if (expDigits > 0) {
+            num += ex;
+            i = j;
+        }
     }
+    end = i;
+    return num;
+}
+
+}  // namespace
+
+double parseLenient(std::string_view text) {
+    size_t end = 0;
+    const std::string num = scanLeadingNumber(trimBlanks(text), end);
+    if (num.empty()) return 0.0;
     errno = 0;
     double v = std::strtod(num.c_str(), nullptr);
     if (!std::isfinite(v)) return 0.0;
+    return v;
+}
+
+std::optional<double> parseStrictReal(std::string_view text) {
+    const std::string_view t = trimBlanks(text);
+    size_t end = 0;
+    const std::string num = scanLeadingNumber(t, end);
+    if (num.empty() || end != t.size()) return std::nullopt;
+    const double v = std::strtod(num.c_str(), nullptr);
+    if (!std::isfinite(v)) return std::nullopt;
     return v;
 }
 

@@ -47,6 +47,10 @@ double parseLenient(std::string_view text);
 // Lenient integer: the lenient number truncated toward zero (saturated to int64).
 int64_t parseLenientInt(std::string_view text);
 
+// Strict real: blanks trimmed, ',' accepted for '.', and the whole text one decimal number
+// (an exponent allowed). std::nullopt for an empty text, any other text, inf and nan.
+std::optional<double> parseStrictReal(std::string_view text);
+
 // Strict integer: optional blanks around an optional sign and decimal digits, nothing
 // else. std::nullopt for any other text or a value beyond int64.
 std::optional<int64_t> parseStrictInt(std::string_view text);

@@ -47,6 +47,15 @@ TEST(ParseLenient, TakesTheLongestLeadingNumber) {
     EXPECT_EQ(parseLenientInt("-12.9"), -12);
 }
 
+TEST(ParseStrictReal, WholeTextMustBeOneNumber) {
+    struct Case { const char* text; double want; };
+    for (auto c : {Case{" 12.5 ", 12.5}, {"12,5", 12.5}, {"-0.02", -0.02}, {"+4.", 4}, {".5", 0.5}, {"2e3", 2000},
+                   {"1.E+0005", 100000}, {"21.533", 21.533}})
+        EXPECT_DOUBLE_EQ(parseStrictReal(c.text).value_or(-999), c.want) << c.text;
+    for (const char* bad : {"", " ", "12.5abc", "abc", "-", ".", "1e", "1 2", "2:5", "inf", "nan", "1e999", "0x1A"})
+        EXPECT_FALSE(parseStrictReal(bad).has_value()) << bad;
+}
+
 TEST(ParseStrictInt, AcceptsOnlyIntegers) {
     EXPECT_EQ(parseStrictInt(" 180 "), 180);
     EXPECT_EQ(parseStrictInt("-7"), -7);
