@@ -1,6 +1,7 @@
 #include "processing/calibration_archive.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "common/cp1251.h"
 #include "common/files.h"
@@ -110,6 +111,10 @@ const std::vector<std::string>& dictionaryForAttribute(const CalibrationDictiona
         case 3: return d.temp;
         default: return d.sm;
     }
+}
+
+std::vector<std::string>& dictionaryForAttribute(CalibrationDictionaries& d, int row) {
+    return const_cast<std::vector<std::string>&>(dictionaryForAttribute(std::as_const(d), row));
 }
 
 // ---------------------------------------------------------------- rows
@@ -224,10 +229,14 @@ std::string CalibrationTable::statusText(int r) const {
 }
 
 std::string CalibrationTable::attributeText(int row, const CalibrationDictionaries& d) const {
+    if (isDictionaryAttribute(row)) return dictionaryEntry(dictionaryForAttribute(d, row), attributeIndex(row));
     HeaderField f = headerField(row);
-    std::string_view text = field(header_, f.offset, f.width);
-    if (isDictionaryAttribute(row)) return dictionaryEntry(dictionaryForAttribute(d, row), static_cast<int>(parseLenientInt(text)));
-    return std::string(text);
+    return std::string(field(header_, f.offset, f.width));
+}
+
+int CalibrationTable::attributeIndex(int row) const {
+    HeaderField f = headerField(row);
+    return static_cast<int>(parseLenientInt(field(header_, f.offset, f.width)));
 }
 
 std::string CalibrationTable::name(const CalibrationDictionaries& d) const { return attributeText(10, d); }

@@ -94,6 +94,7 @@ inline constexpr int kCalAttributeCount = 11;
 // Whether attribute row `row` (0..10) is a dictionary entry, and which dictionary.
 bool isDictionaryAttribute(int row);
 const std::vector<std::string>& dictionaryForAttribute(const CalibrationDictionaries& d, int row);
+std::vector<std::string>& dictionaryForAttribute(CalibrationDictionaries& d, int row);
 
 enum class AttributeEdit {
     Unchanged,        // the text equals what the row shows; the header keeps its index
@@ -196,6 +197,8 @@ public:
     bool headerEditable() const { return header_.size() == kCalHeaderLength; }
     // Text of attribute row 0..10: the dictionary entry or the 4-character number.
     std::string attributeText(int row, const CalibrationDictionaries& d) const;
+    // The 1-based dictionary line number a dictionary row of the header names (0 for none).
+    int attributeIndex(int row) const;
     // The `sm` entry: the table's name in the table list.
     std::string name(const CalibrationDictionaries& d) const;
     // A typed attribute. A dictionary text equal to the entry the header already names keeps
