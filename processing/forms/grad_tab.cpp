@@ -444,8 +444,9 @@ void TForm6::showEvent(QShowEvent* event) {
 
 void TForm6::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
-    // A window hidden by the program rather than closed by the user asks here.
-    if (!event->spontaneous()) askToSaveChanges();
+    // A window hidden by the program rather than closed by the user asks here; not when it
+    // only disappears with its main window (isHidden() is false then), which asks itself.
+    if (!event->spontaneous() && isHidden()) askToSaveChanges();
 }
 
 void TForm6::closeEvent(QCloseEvent* event) {

@@ -154,6 +154,20 @@ TEST_F(GradTab, HidingAsksAndSavesOnlyOnOk) {
     EXPECT_EQ(dialogs.shown()[0].message.buttons, MessageButtons::OkCancel);
 }
 
+TEST_F(GradTab, HiddenWithItsMainWindowItAsksNothing) {
+    QWidget mainWindow;
+    TForm6 form(start, archiveName, dialogs, {}, &mainWindow);
+    mainWindow.show();
+    form.show();
+    type(form.Grid1, 0, 3, "Y2");
+    mainWindow.hide();  // the main window asks through askToSaveChanges() when it closes
+    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_TRUE(form.hasUnsavedChanges());
+    dialogs.expectMessage(Answer::Ok);
+    EXPECT_TRUE(form.askToSaveChanges());
+    EXPECT_NE(file("grad.grd").find(line(30, 5, 1, "Y2")), std::string::npos);
+}
+
 TEST_F(GradTab, AFailedSaveOnCloseKeepsTheWindowAndTheEdits) {
     TForm6 form(start, archiveName, dialogs, {});
     form.show();
