@@ -37,6 +37,8 @@ function(vk7_test target)
   add_executable(${target} ${sources})
   set_target_properties(${target} PROPERTIES AUTOMOC ON)
   target_link_libraries(${target} PRIVATE ${ARG_DEPS} vk7_test_support GTest::gtest GTest::gmock)
+  # Tests that check installation data (install/) find the source tree through this.
+  target_compile_definitions(${target} PRIVATE VK7_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   if(ARG_GUI)
     target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/main/gui_test_main.cpp)
     target_link_libraries(${target} PRIVATE Qt6::Widgets)

@@ -1,0 +1,38 @@
+// The peak arrays of the open chromatogram: at most 255 peaks, numbered from 1.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "common/numbered_array.h"
+
+namespace vk7 {
+
+// Type codes: 'M' single peak, 'B' first, 'G' inner and 'E' last member of a group of
+// unresolved peaks.
+struct Peak {
+    int Start = 0;           // point number of the start
+    int End = 0;             // point number of the end
+    int Apex = 0;            // point number of the apex (the retention time)
+    int16_t Height = 0;      // after measurement: the point value at the apex
+    int16_t StartValue = 0;  // signal at the start
+    int16_t EndValue = 0;    // signal at the end
+    std::string Name = "?";  // substance name (<= 32), "?" when not identified
+    double Area = 0;
+    double Conc = 0;
+    char Type = 'M';
+    bool Overload = false;   // apex value beyond 32000 in magnitude
+};
+
+struct PeakMarkup {
+    NumberedArray<Peak> Peaks;  // Peaks[k], k = 1..PeakCount()
+    double TotalArea = 0;
+
+    int PeakCount() const { return Peaks.count(); }
+    void clear() {
+        Peaks.clear();
+        TotalArea = 0;
+    }
+};
+
+}  // namespace vk7

@@ -1,0 +1,31 @@
+// The Qt implementation of the dialog interface: Qt's own message boxes and Qt's own
+// (non-native) file dialog, so that the selection-changed hook works.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/dialogs.h"
+
+namespace vk7 {
+
+class QtDialogs : public Dialogs {
+public:
+    // `owner` parents every box (may be set later, once the main window exists).
+    explicit QtDialogs(QWidget* owner = nullptr) : owner_(owner) {}
+    void setOwner(QWidget* owner) { owner_ = owner; }
+
+    Answer message(const MessageRequest& request) override;
+    std::optional<fs::path> openOne(const FileDialogRequest& request) override;
+    std::vector<fs::path> openSeveral(const FileDialogRequest& request) override;
+    std::optional<fs::path> saveAs(const FileDialogRequest& request) override;
+
+private:
+    QPointer<QWidget> owner_;
+};
+
+// The name filters of a filter text "hrm |*.hrm;" with every letter matched in either case
+// ("*.[hH][rR][mM]"), since Qt's own dialog matches case-sensitively on Linux.
+QStringList caseInsensitiveNameFilters(const std::string& filterCp1251);
+
+}  // namespace vk7

@@ -1,0 +1,180 @@
+#include "chromfile/processing_settings.h"
+
+#include <gtest/gtest.h>
+
+#include "chromfile/dictionaries.h"
+#include "chromfile/temperature_program.h"
+#include "common/cp1251.h"
+#include "common/files.h"
+#include "tests/support/temp_dir.h"
+
+namespace vk7 {
+namespace {
+
+ProcessingSettings sample() {
+    ProcessingSettings s;
+    s.DataDir = toCp1251("/home/лаборант/data/");
+    s.FileName = "h12a.hrm";
+    s.AveragingMs = 186;
+    s.DetectThreshold = 1234567.5;
+    s.MarkupMode = 3;
+    s.IdentMode = 1;
+    s.TimeTolerancePct = 2.5;
+    s.ReferencePeakNo = 4;
+    s.ReferenceSubstance = RU("метан");
+    s.QuantMethod = 1;
+    s.StandardPeakNo = 2;
+    s.StandardConc1 = 0.125;
+    s.StandardConc2 = 12.5;
+    s.AreaMethod = 1;
+    s.MethodologyName = "?";
+    s.CalibrationArchiveName = "gas";
+    s.ShowTemperature = true;
+    s.Decimals = 5;
+    return s;
+}
+
+TEST(TreatDat, RoundTrip) {
+    const ProcessingSettings s = sample();
+    const auto lines = formatTreatDat(s);
+    ASSERT_EQ(lines.size(), 18u);
+    EXPECT_EQ(lines[3], "1234567.50");
+    EXPECT_EQ(lines[6], "     2.5");
+    EXPECT_EQ(lines[11], "  0.125");
+    EXPECT_EQ(lines[16], "1");
+    SettingsParse p = parseTreatDat(lines);
+    EXPECT_TRUE(p.BadLines.empty());
+    EXPECT_EQ(p.Settings, s);
+}
+
+TEST(TreatDat, BadLinesTakeDefaultsOthersKeepTheirValues) {
+    auto lines = formatTreatDat(sample());
+    lines[2] = "abc";    // averaging: not an integer
+    lines[4] = "9";      // markup mode: clamped to 3
+    lines[7] = "0";      // reference peak 0 becomes 1
+    lines[16] = "1yes";  // first character decides
+    lines[17] = "7";     // decimals clamped to 5
+    lines.resize(17);    // line 18 missing
+    SettingsParse p = parseTreatDat(lines);
+    ProcessingSettings defaults;
+    EXPECT_EQ(p.BadLines, (std::vector<int>{3, 18}));
+    EXPECT_EQ(p.Settings.AveragingMs, defaults.AveragingMs);
+    EXPECT_EQ(p.Settings.MarkupMode, 3);
+    EXPECT_EQ(p.Settings.ReferencePeakNo, 1);
+    EXPECT_TRUE(p.Settings.ShowTemperature);
+    EXPECT_EQ(p.Settings.Decimals, defaults.Decimals);
+    EXPECT_EQ(p.Settings.ReferenceSubstance, RU("метан"));
+    lines[16] = "";
+    EXPECT_FALSE(parseTreatDat(lines).Settings.ShowTemperature);
+    std::vector<std::string> longText = formatTreatDat(sample());
+    longText[1] = std::string(40, 'n');
+    EXPECT_EQ(parseTreatDat(longText).Settings.FileName.size(), 32u);
+}
+
+TEST(StartUp, FilesAreReadIndependently) {
+    test::TempDir dir;
+    StartFolder start(dir.path());
+    writeLines(dir.write("space/treat.dat", ""), formatTreatDat(sample()));
+    NoPrinter printer;
+    StartupValues v = StartUp(start, printer);  // no vk7.dat
+    EXPECT_EQ(v.Settings, sample());
+    EXPECT_EQ(v.Vk7Rate, 0);
+    EXPECT_EQ(v.Notices.size(), 1u);
+    EXPECT_EQ(v.PrinterDpiX, 0);
+    EXPECT_FALSE(v.TreatNeedsBackup);
+
+    writeLines(dir / "vk7.dat", {"44100", "A", "B", "600", "600", "1", "21.533203125"});
+    v = StartUp(start, printer);
+    EXPECT_DOUBLE_EQ(v.Vk7Rate, 21.533203125);
+    EXPECT_TRUE(v.Notices.empty());
+}
+
+struct FixedPrinter : PrinterInfo {
+    std::optional<PrinterResolution> resolution() override { return PrinterResolution{600, 1200}; }
+};
+
+TEST(StartUp, BrokenTreatDatIsKeptAsBackupAtClose) {
+    test::TempDir dir;
+    StartFolder start(dir.path());
+    writeLines(dir / "vk7.dat", {"", "", "", "", "", "", "25"});
+    auto lines = formatTreatDat(sample());
+    lines[4] = "x";
+    writeLines(dir.write("SPACE/TREAT.DAT", ""), lines);
+    const std::string original = readFileBytes(dir / "SPACE/TREAT.DAT");
+    FixedPrinter printer;
+    StartupValues v = StartUp(start, printer);
+    EXPECT_TRUE(v.TreatNeedsBackup);
+    ASSERT_EQ(v.Notices.size(), 1u);
+    EXPECT_NE(v.Notices[0].find("5"), std::string::npos);
+    EXPECT_EQ(v.PrinterDpiX, 600);
+    EXPECT_EQ(v.PrinterDpiY, 600);
+    CloseDown(start, v.Settings, v.TreatNeedsBackup);
+    EXPECT_EQ(readFileBytes(dir / "SPACE/treat.dat.bak"), original);
+    EXPECT_EQ(parseTreatDat(readLines(dir / "SPACE/TREAT.DAT")).BadLines, std::vector<int>{});
+}
+
+TEST(StartUp, MissingTreatDatGivesDefaultsAndIsWrittenAtClose) {
+    test::TempDir dir;
+    StartFolder start(dir.path());
+    NoPrinter printer;
+    StartupValues v = StartUp(start, printer);
+    EXPECT_EQ(v.Settings, ProcessingSettings{});
+    EXPECT_EQ(v.Notices.size(), 2u);
+    CloseDown(start, v.Settings, v.TreatNeedsBackup);
+    EXPECT_EQ(readLines(dir / "space/treat.dat"), formatTreatDat(ProcessingSettings{}));
+}
+
+TEST(Dictionaries, LineByNumber) {
+    test::TempDir dir;
+    dir.write("space/gas", toCp1251("Гелий\r\nАзот\r\nВодород\r\n") + std::string(200, 'x'));
+    StartFolder start(dir.path());
+    EXPECT_EQ(ReadDictionaryLine(start, "gas", 2), RU("Азот"));
+    EXPECT_EQ(ReadDictionaryLine(start, "gas", 0), "");
+    EXPECT_EQ(ReadDictionaryLine(start, "gas", 5), "");
+    EXPECT_EQ(ReadDictionaryLine(start, "gas", 4).size(), 128u);
+    EXPECT_EQ(ReadDictionaryLine(start, "detect", 1), "");
+    EXPECT_FALSE(readDictionary(start, "detect").has_value());
+}
+
+struct ProgramPoint { int time; int temp; };
+
+std::vector<ProgramPoint> points(const TemperatureProgram& p) {
+    std::vector<ProgramPoint> out;
+    for (int i = 0; i <= p.TempProgramCount; ++i) out.push_back({p.TempProgramTimes[i], p.TempProgramTemps[i]});
+    return out;
+}
+
+bool operator==(const ProgramPoint& a, const ProgramPoint& b) { return a.time == b.time && a.temp == b.temp; }
+void PrintTo(const ProgramPoint& p, std::ostream* os) { *os << "(" << p.time << "," << p.temp << ")"; }
+
+TEST(TemperatureProgram, Parses) {
+    struct Case { const char* text; int durationMin; std::vector<ProgramPoint> want; int final; };
+    const Case cases[] = {
+        {"Программа: 50g-5m;10g/m;200g-10m", 40, {{0, 50}, {5, 50}, {20, 200}, {40, 200}}, 200},
+        {"Программа: 50g-5m;10g/m;200g-10m", 25, {{0, 50}, {5, 50}, {20, 200}, {30, 200}}, 200},
+        {"Программа: 50g-5m;10g/m;200g-10m;", 25, {{0, 50}, {5, 50}, {20, 200}, {30, 200}}, 200},
+        {"Изотерма 150 C:", 30, {{0, 150}, {30, 150}}, 150},
+        // Cooling at a rate never moves time backwards.
+        {"x: 200g-5m;10g/m;100g-5m", 5, {{0, 200}, {5, 200}, {5, 100}, {10, 100}}, 100},
+    };
+    for (const Case& c : cases) {
+        TemperatureProgram p = ParseTemperatureProgram(toCp1251(c.text), c.durationMin * 60);
+        EXPECT_EQ(points(p), c.want) << c.text;
+        EXPECT_EQ(p.FinalTemperature, c.final) << c.text;
+    }
+}
+
+TEST(TemperatureProgram, ThirteenItemsUseTheFirstEleven) {
+    std::string text = "p:";
+    for (int k = 0; k < 13; ++k) text += std::to_string(50 + 10 * k) + "g-1m;";
+    TemperatureProgram p = ParseTemperatureProgram(text, 0);
+    EXPECT_EQ(p.TempProgramCount, 11);
+    EXPECT_EQ(p.TempProgramTemps[10], 150);
+    EXPECT_EQ(p.TempProgramTemps[11], 150);
+    // A second parse starts from an empty programme.
+    TemperatureProgram q = ParseTemperatureProgram("p: 80g-2m", 60);
+    EXPECT_EQ(points(q), (std::vector<ProgramPoint>{{0, 80}, {2, 80}}));
+}
+
+}  // namespace
+}  // namespace vk7
