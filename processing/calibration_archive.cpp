@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "chromfile/dictionaries.h"
 #include "common/cp1251.h"
 #include "common/files.h"
 #include "common/number_text.h"
@@ -94,11 +95,6 @@ int findDictionaryIndex(const std::vector<std::string>& dictionary, std::string_
     for (size_t i = 0; i < dictionary.size(); ++i)
         if (dictionary[i] == text) return static_cast<int>(i) + 1;
     return static_cast<int>(dictionary.size()) + 1;
-}
-
-std::string dictionaryEntry(const std::vector<std::string>& dictionary, int index) {
-    if (index < 1 || static_cast<size_t>(index) > dictionary.size()) return {};
-    return dictionary[static_cast<size_t>(index) - 1];
 }
 
 bool isDictionaryAttribute(int row) { return (row >= 0 && row <= 3) || row == 10; }

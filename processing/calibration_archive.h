@@ -73,8 +73,6 @@ CalibrationPoint parseCalibrationPoint(std::string_view gradLine);
 // 1-based number of the first entry of `dictionary` equal to `text`; the number of entries
 // + 1 when there is none.
 int findDictionaryIndex(const std::vector<std::string>& dictionary, std::string_view text);
-// Entry `index` (1-based) of a dictionary; empty for 0 or beyond its end.
-std::string dictionaryEntry(const std::vector<std::string>& dictionary, int index);
 
 // The five passport dictionaries a table header refers to.
 struct CalibrationDictionaries {

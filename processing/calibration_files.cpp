@@ -1,13 +1,18 @@
 #include "processing/calibration_files.h"
 
+#include <cerrno>
+#include <cstring>
+
+#include "chromfile/dictionaries.h"
 #include "common/cp1251.h"
+#include "common/errors.h"
 #include "common/files.h"
 #include "common/number_text.h"
 
 namespace vk7 {
 namespace {
 
-constexpr size_t kDictionaryLineMax = 128;
+constexpr size_t kCaptionLineMax = 128;
 
 fs::path spaceFile(const StartFolder& start, std::string_view name) { return start.file("space", name); }
 
@@ -51,7 +56,9 @@ AppendOutcome appendCalibrationTable(const StartFolder& start, std::string_view 
 }
 
 std::vector<std::string> readPassportDictionary(const StartFolder& start, std::string_view file) {
-    return readLines(spaceFile(start, file), kDictionaryLineMax);
+    auto lines = readDictionary(start, file);
+    if (!lines) throw IoError("open", pathForMessage(spaceFile(start, file)), std::strerror(ENOENT));
+    return std::move(*lines);
 }
 
 CalibrationDictionaries readCalibrationDictionaries(const StartFolder& start) {
@@ -65,7 +72,7 @@ CalibrationDictionaries readCalibrationDictionaries(const StartFolder& start) {
 }
 
 std::vector<std::string> readCalibrationAttributeCaptions(const StartFolder& start) {
-    std::vector<std::string> lines = readLines(spaceFile(start, "regn.txt"), kDictionaryLineMax);
+    std::vector<std::string> lines = readLines(spaceFile(start, "regn.txt"), kCaptionLineMax);
     auto line = [&](size_t n) { return n <= lines.size() ? lines[n - 1] : std::string(); };
     std::vector<std::string> captions{line(2)};
     for (size_t n = 4; n <= 13; ++n) captions.push_back(line(n));
