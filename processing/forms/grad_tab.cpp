@@ -15,16 +15,13 @@
 #include <QVBoxLayout>
 
 #include "common/cp1251.h"
-#include "common/errors.h"
 #include "common/number_text.h"
+#include "platform/qt/event_guard.h"
+#include "platform/qt/qt_text.h"
 #include "processing/calibration_files.h"
 
 namespace vk7 {
 namespace {
-
-// Temporary text conversions until the shared ones of the Qt platform layer are merged.
-QString qs(std::string_view cp1251) { return QString::fromStdString(toUtf8(cp1251)); }
-std::string cs(const QString& text) { return toCp1251(text.toStdString()); }
 
 const char* const kDictionaryFiles[] = {"detect", "gas", "kolon", "temp", "", "", "", "", "", "", "sm"};
 
@@ -53,7 +50,7 @@ void setCell(QTableWidget* grid, int row, int column, std::string_view text, boo
         item = new QTableWidgetItem;
         grid->setItem(row, column, item);
     }
-    item->setText(qs(number ? trimBlanks(text) : text));
+    item->setText(toQString(number ? trimBlanks(text) : text));
     item->setTextAlignment(number ? (Qt::AlignRight | Qt::AlignVCenter) : (Qt::AlignLeft | Qt::AlignVCenter));
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     if (editable) flags |= Qt::ItemIsEditable;
@@ -62,27 +59,27 @@ void setCell(QTableWidget* grid, int row, int column, std::string_view text, boo
 
 std::string cellText(const QTableWidget* grid, int row, int column) {
     const QTableWidgetItem* item = grid->item(row, column);
-    return item ? cs(item->text()) : std::string();
+    return item ? fromQString(item->text()) : std::string();
 }
 
 }  // namespace
 
 TForm6::TForm6(const StartFolder& start, std::string& archiveName, Dialogs& dialogs,
-               std::function<void(int)> showHelpPage, QWidget* parent)
+               std::function<void(HelpPage)> showHelpPage, QWidget* parent)
     : QWidget(parent, Qt::Tool),
       start_(start),
       archiveName_(archiveName),
       dialogs_(dialogs),
       showHelpPage_(std::move(showHelpPage)) {
-    setWindowTitle(qs(RU("Архив градуировок")));
+    setWindowTitle(toQString(RU("Архив градуировок")));
 
     Panel1 = new QWidget(this);
     SpeedButton20 = speedButton(Panel1, "?", QString());
-    SpeedButton1 = speedButton(Panel1, QString(), qs(RU("Другой файл")));
+    SpeedButton1 = speedButton(Panel1, QString(), toQString(RU("Другой файл")));
     SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
-    SpeedButton12 = speedButton(Panel1, QString(), qs(RU("Сохранить файл")));
+    SpeedButton12 = speedButton(Panel1, QString(), toQString(RU("Сохранить файл")));
     SpeedButton12->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    SpeedButton11 = speedButton(Panel1, "D", qs(RU("Удалить таблицу")));
+    SpeedButton11 = speedButton(Panel1, "D", toQString(RU("Удалить таблицу")));
     auto* panel1Layout = new QHBoxLayout(Panel1);
     panel1Layout->setContentsMargins(2, 2, 2, 2);
     panel1Layout->addWidget(SpeedButton20);
@@ -100,8 +97,8 @@ TForm6::TForm6(const StartFolder& start, std::string& archiveName, Dialogs& dial
     Grid3->setFixedSize(240, 300);
 
     Grid1 = stringGrid(this, 0, 5);
-    Grid1->setHorizontalHeaderLabels({qs(RU("t,мин")), qs(RU("S,мВ.с")), qs(RU("C,1/мл")), qs(RU("Вещество")),
-                                      qs(RU("Статус"))});
+    Grid1->setHorizontalHeaderLabels({toQString(RU("t,мин")), toQString(RU("S,мВ.с")), toQString(RU("C,1/мл")), toQString(RU("Вещество")),
+                                      toQString(RU("Статус"))});
     Grid1->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
                            QAbstractItemView::SelectedClicked);
     const int grid1Widths[] = {55, 100, 85, 140, 70};
@@ -120,17 +117,17 @@ TForm6::TForm6(const StartFolder& start, std::string& archiveName, Dialogs& dial
     ComboBox1->hide();
 
     Panel4 = new QWidget(this);
-    SpeedButton3 = speedButton(Panel4, "M", qs(RU("\"Выравнивание\" по стандарту")));
-    SpeedButton4 = speedButton(Panel4, "S*", qs(RU("Коэффициент для площади")));
-    SpeedButton5 = speedButton(Panel4, "C*", qs(RU("Коэффициент для концентрации")));
-    SpeedButton6 = speedButton(Panel4, "K", qs(RU("Значения коэффициентов")));
-    SpeedButton7 = speedButton(Panel4, "R", qs(RU("Пропорциональный пересчет")));
-    SpeedButton2 = speedButton(Panel4, "I", qs(RU("Добавить строку")));
-    SpeedButton8 = speedButton(Panel4, "-", qs(RU("Выключение строки")));
-    SpeedButton9 = speedButton(Panel4, "+", qs(RU("Включение строки")));
-    SpeedButton10 = speedButton(Panel4, "D", qs(RU("Удаление строки")));
-    StaticText5 = new QLabel(qs(RU("Введите:")), Panel4);
-    StaticText5->setToolTip(qs(RU("значение коэффициента")));
+    SpeedButton3 = speedButton(Panel4, "M", toQString(RU("\"Выравнивание\" по стандарту")));
+    SpeedButton4 = speedButton(Panel4, "S*", toQString(RU("Коэффициент для площади")));
+    SpeedButton5 = speedButton(Panel4, "C*", toQString(RU("Коэффициент для концентрации")));
+    SpeedButton6 = speedButton(Panel4, "K", toQString(RU("Значения коэффициентов")));
+    SpeedButton7 = speedButton(Panel4, "R", toQString(RU("Пропорциональный пересчет")));
+    SpeedButton2 = speedButton(Panel4, "I", toQString(RU("Добавить строку")));
+    SpeedButton8 = speedButton(Panel4, "-", toQString(RU("Выключение строки")));
+    SpeedButton9 = speedButton(Panel4, "+", toQString(RU("Включение строки")));
+    SpeedButton10 = speedButton(Panel4, "D", toQString(RU("Удаление строки")));
+    StaticText5 = new QLabel(toQString(RU("Введите:")), Panel4);
+    StaticText5->setToolTip(toQString(RU("значение коэффициента")));
     Edit1 = new QLineEdit(Panel4);
     Edit1->setFixedWidth(110);
     auto* panel4Layout = new QHBoxLayout(Panel4);
@@ -145,13 +142,13 @@ TForm6::TForm6(const StartFolder& start, std::string& archiveName, Dialogs& dial
     StaticText5->hide();
     Edit1->hide();
 
-    SpeedButton13 = speedButton(this, qs(RU("Возврат")), QString());
+    SpeedButton13 = speedButton(this, toQString(RU("Возврат")), QString());
     SpeedButton13->setAutoRaise(false);
     SpeedButton13->hide();
 
     auto column = [this](const std::string& caption, QWidget* grid) {
         auto* box = new QVBoxLayout;
-        box->addWidget(new QLabel(qs(caption), this));
+        box->addWidget(new QLabel(toQString(caption), this));
         box->addWidget(grid);
         return box;
     };
@@ -203,26 +200,13 @@ TForm6::TForm6(const StartFolder& start, std::string& archiveName, Dialogs& dial
         setCell(Grid2, r, 1, "", false, false);
     }
     filling_ = false;
-    guarded([this] {
+    guarded(dialogs_, [this] {
         captions_ = readCalibrationAttributeCaptions(start_);
         filling_ = true;
         for (int r = 0; r < kCalAttributeCount; ++r) setCell(Grid2, r, 0, captions_[static_cast<size_t>(r)], false, false);
         filling_ = false;
     });
     updateButtons();
-}
-
-template <class F>
-void TForm6::guarded(F&& action) {
-    try {
-        action();
-    } catch (const IoError& e) {
-        filling_ = false;
-        dialogs_.error(RU("Ошибка ввода-вывода: ") + toCp1251(e.operation()) + " " + toCp1251(e.path()));
-    } catch (const std::exception& e) {
-        filling_ = false;
-        dialogs_.error(toCp1251(e.what()));
-    }
 }
 
 // ---------------------------------------------------------------- state
@@ -235,12 +219,7 @@ bool TForm6::askToSaveChanges() {
         dropArchive();
         return true;
     }
-    bool saved = false;
-    guarded([this, &saved] {
-        save();
-        saved = true;
-    });
-    return saved;
+    return guarded(dialogs_, [this] { save(); });
 }
 
 CalibrationTable* TForm6::table() {
@@ -380,8 +359,8 @@ void TForm6::showResponseFactors() {
 void TForm6::leaveResponseFactors() {
     if (!responseView_) return;
     responseView_ = false;
-    Grid1->horizontalHeaderItem(1)->setText(qs(RU("S,мВ.с")));
-    Grid1->horizontalHeaderItem(2)->setText(qs(RU("C,1/мл")));
+    Grid1->horizontalHeaderItem(1)->setText(toQString(RU("S,мВ.с")));
+    Grid1->horizontalHeaderItem(2)->setText(toQString(RU("C,1/мл")));
     SpeedButton13->hide();
     Panel4->show();
 }
@@ -397,7 +376,7 @@ void TForm6::askForValue(EditMode mode) {
 void TForm6::cancelValue() {
     editMode_ = EditMode::None;
     valueRow_ = -1;
-    StaticText5->setToolTip(qs(RU("значение коэффициента")));
+    StaticText5->setToolTip(toQString(RU("значение коэффициента")));
     StaticText5->hide();
     Edit1->hide();
 }
@@ -439,7 +418,7 @@ void TForm6::reportAttributeEdit(AttributeEdit e, int row) {
 
 void TForm6::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!event->spontaneous()) guarded([this] { FormShow(); });
+    if (!event->spontaneous()) guarded(dialogs_, [this] { FormShow(); });
 }
 
 void TForm6::hideEvent(QHideEvent* event) {
@@ -455,7 +434,7 @@ void TForm6::closeEvent(QCloseEvent* event) {
 }
 
 void TForm6::FormShow() {
-    setWindowTitle(qs(RU("Архив градуировок. Файл ") + archiveName_));
+    setWindowTitle(toQString(RU("Архив градуировок. Файл ") + archiveName_));
     // Changes that a failed save left in the window are shown again, not read over.
     if (hasUnsavedChanges()) return;
     loadArchive();
@@ -485,11 +464,11 @@ void TForm6::Grid2Click(int row, int column) {
     hidePicker();
     CalibrationTable* t = table();
     if (column != 1 || !isDictionaryAttribute(row) || !t || !t->headerEditable()) return;
-    guarded([&] {
+    guarded(dialogs_, [&] {
         std::vector<std::string> entries = readPassportDictionary(start_, kDictionaryFiles[row]);
         dictionaryForAttribute(dictionaries_, row) = entries;
         ComboBox1->clear();
-        for (const auto& e : entries) ComboBox1->addItem(qs(e));
+        for (const auto& e : entries) ComboBox1->addItem(toQString(e));
         const int index = t->attributeIndex(row);
         ComboBox1->setCurrentIndex(index >= 1 && index <= static_cast<int>(entries.size()) ? index - 1 : -1);
         QTableWidgetItem* item = Grid2->item(row, 1);
@@ -515,7 +494,7 @@ void TForm6::Grid2SetEditText(int row, int column) {
     CalibrationTable* t = table();
     if (!t) return;
     const std::string text = cellText(Grid2, row, column);
-    guarded([&] {
+    guarded(dialogs_, [&] {
         if (isDictionaryAttribute(row)) {
             try {
                 dictionaryForAttribute(dictionaries_, row) =
@@ -610,13 +589,13 @@ void TForm6::SpeedButton5Click() {
 void TForm6::SpeedButton7Click() {
     if (!table() || table()->rowCount() == 0) return;
     askForValue(EditMode::TotalConc);
-    StaticText5->setToolTip(qs(RU("суммарную концентрацию")));
+    StaticText5->setToolTip(toQString(RU("суммарную концентрацию")));
 }
 
 void TForm6::Edit1Enter() {
     CalibrationTable* t = table();
     if (!t || editMode_ == EditMode::None) return;
-    const double x = parseLenient(cs(Edit1->text()));
+    const double x = parseLenient(fromQString(Edit1->text()));
     if (x == 0) return;
     switch (editMode_) {
         case EditMode::AreaFactor: t->scaleArea(valueRow_, x); break;
@@ -651,11 +630,11 @@ void TForm6::SpeedButton13Click() {
 // ---------------------------------------------------------------- files
 
 void TForm6::SpeedButton12Click() {
-    guarded([this] { save(); });
+    guarded(dialogs_, [this] { save(); });
 }
 
 void TForm6::SpeedButton1Click() {
-    guarded([this] {
+    guarded(dialogs_, [this] {
         if (hasUnsavedChanges() && dialogs_.confirm(RU("Файл изменен. Сохранить его?"))) save();
         hidePicker();
         cancelValue();
@@ -678,14 +657,14 @@ void TForm6::SpeedButton1Click() {
         // Read first: the setting changes only once the chosen archive has been read.
         CalibrationArchive archive = loadCalibrationArchive(start_, choice.name);
         archiveName_ = choice.name;
-        setWindowTitle(qs(RU("Архив градуировок. Файл ") + archiveName_));
+        setWindowTitle(toQString(RU("Архив градуировок. Файл ") + archiveName_));
         leaveResponseFactors();
         installArchive(std::move(archive));
     });
 }
 
 void TForm6::appendCalibrationTable(const std::string& key, const std::vector<PeakRowForCalibration>& rows) {
-    guarded([&] {
+    guarded(dialogs_, [&] {
         if (calibrationTableFromPeakRows(key, rows).empty()) {
             dialogs_.info(RU("Нет строк с пустым статусом: очистите статус у пиков стандарта и введите их концентрации"));
             return;
@@ -700,7 +679,7 @@ void TForm6::appendCalibrationTable(const std::string& key, const std::vector<Pe
 }
 
 void TForm6::SpeedButton20Click() {
-    if (showHelpPage_) showHelpPage_(9);
+    if (showHelpPage_) showHelpPage_(help_page::CalibrationArchive);
 }
 
 }  // namespace vk7

@@ -11,6 +11,7 @@
 #include "common/paths.h"
 #include "platform/dialogs.h"
 #include "processing/calibration_archive.h"
+#include "processing/help_pages.h"
 
 class QComboBox;
 class QLabel;
@@ -25,9 +26,9 @@ class TForm6 : public QWidget {
 
 public:
     // `archiveName` is the processing setting that names the active archive; "Другой файл"
-    // changes it. `showHelpPage` shows a help page by its number.
+    // changes it. `showHelpPage` stores the page as the one chosen last and shows it.
     TForm6(const StartFolder& start, std::string& archiveName, Dialogs& dialogs,
-           std::function<void(int)> showHelpPage, QWidget* parent = nullptr);
+           std::function<void(HelpPage)> showHelpPage, QWidget* parent = nullptr);
 
     // The archive in the window differs from its file.
     bool hasUnsavedChanges() const;
@@ -100,9 +101,6 @@ protected:
 private:
     enum class EditMode { None, AreaFactor, ConcFactor, TotalConc };
 
-    template <class F>
-    void guarded(F&& action);
-
     void loadArchive();
     void installArchive(CalibrationArchive archive);
     void dropArchive();
@@ -127,7 +125,7 @@ private:
     const StartFolder& start_;
     std::string& archiveName_;
     Dialogs& dialogs_;
-    std::function<void(int)> showHelpPage_;
+    std::function<void(HelpPage)> showHelpPage_;
 
     CalibrationArchive archive_;
     bool loaded_ = false;  // the archive was read; only then can it be saved

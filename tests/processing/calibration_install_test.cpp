@@ -8,7 +8,7 @@
 namespace vk7 {
 namespace {
 
-const fs::path kInstall = fs::path(__FILE__).parent_path().parent_path().parent_path() / "install";
+const fs::path kInstall = fs::path(VK7_SOURCE_DIR) / "install";
 
 TEST(CalibrationInstall, StartingArchiveHoldsOnlyTheEndLine) {
     EXPECT_EQ(readFileBytes(kInstall / "space/grad.grd"), "#\r\n");

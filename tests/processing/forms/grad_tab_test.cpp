@@ -13,6 +13,7 @@
 #include "common/cp1251.h"
 #include "common/files.h"
 #include "common/number_text.h"
+#include "platform/qt/qt_text.h"
 #include "platform/scripted_dialogs.h"
 #include "processing/calibration_files.h"
 #include "processing/forms/grad_tab.h"
@@ -21,7 +22,7 @@
 namespace vk7 {
 namespace {
 
-const fs::path kInstall = fs::path(__FILE__).parent_path().parent_path().parent_path().parent_path() / "install";
+const fs::path kInstall = fs::path(VK7_SOURCE_DIR) / "install";
 
 std::string key(int detect, int sm, double r = 1.0) {
     std::string k = "#" + intText(detect, 2) + intText(1, 2) + intText(1, 3) + intText(1, 4);
@@ -36,13 +37,11 @@ std::string line(double t, double s, double c, const std::string& name, bool off
 
 std::string text(const QTableWidget* g, int r, int c) {
     const QTableWidgetItem* item = g->item(r, c);
-    return item ? toCp1251(item->text().toStdString()) : std::string("<none>");
+    return item ? fromQString(item->text()) : std::string("<none>");
 }
 
-QString q(const std::string& cp1251) { return QString::fromStdString(toUtf8(cp1251)); }
-
 // What the user types into a cell, committed.
-void type(QTableWidget* g, int r, int c, const std::string& cp1251) { g->item(r, c)->setText(q(cp1251)); }
+void type(QTableWidget* g, int r, int c, const std::string& cp1251) { g->item(r, c)->setText(toQString(cp1251)); }
 
 class GradTab : public ::testing::Test {
 protected:
@@ -63,7 +62,7 @@ protected:
     test::TempDir dir;
     StartFolder start{dir.path()};
     std::string archiveName = "grad";
-    std::vector<int> helpPages;
+    std::vector<HelpPage> helpPages;
     ScriptedDialogs dialogs;
     const std::string table1 =
         joinLinesCrLf({key(1, 1), line(60, 2, 0.0004, "Std", true), line(95, 1.23456789, 1, "X1")});
@@ -74,9 +73,9 @@ protected:
 };
 
 TEST_F(GradTab, LoadEditSaveAndReload) {
-    TForm6 form(start, archiveName, dialogs, [this](int p) { helpPages.push_back(p); });
+    TForm6 form(start, archiveName, dialogs, [this](HelpPage p) { helpPages.push_back(p); });
     form.show();
-    EXPECT_EQ(toCp1251(form.windowTitle().toStdString()), RU("Архив градуировок. Файл grad"));
+    EXPECT_EQ(fromQString(form.windowTitle()), RU("Архив градуировок. Файл grad"));
     ASSERT_EQ(form.Grid3->rowCount(), 3);
     EXPECT_EQ(text(form.Grid3, 0, 0), "Mix A");
     EXPECT_EQ(text(form.Grid3, 1, 1), RU("Акт"));
@@ -125,7 +124,7 @@ TEST_F(GradTab, LoadEditSaveAndReload) {
     EXPECT_EQ(text(form.Grid1, 0, 4), "St " + RU("Выкл"));
 
     form.SpeedButton20->click();
-    EXPECT_EQ(helpPages, std::vector<int>{9});
+    EXPECT_EQ(helpPages, std::vector<HelpPage>{9});
     form.close();  // nothing changed: no question
     EXPECT_FALSE(form.isVisible());
     EXPECT_TRUE(dialogs.messageTexts().empty());
@@ -228,7 +227,7 @@ TEST_F(GradTab, FactorsRecountAndResponseView) {
     EXPECT_FALSE(form.Grid1->item(1, 1)->flags() & Qt::ItemIsEditable);
     form.SpeedButton13->click();  // "Возврат": the rows as before K, the edit still pending
     EXPECT_EQ(text(form.Grid1, 1, 1), "1.5000");
-    EXPECT_EQ(toCp1251(form.Grid1->horizontalHeaderItem(1)->text().toStdString()), RU("S,мВ.с"));
+    EXPECT_EQ(fromQString(form.Grid1->horizontalHeaderItem(1)->text()), RU("S,мВ.с"));
     EXPECT_TRUE(form.hasUnsavedChanges());
 
     // R: C in proportion to S over the rows that stay.
@@ -236,12 +235,12 @@ TEST_F(GradTab, FactorsRecountAndResponseView) {
     form.SpeedButton10->click();  // "D" on the row with S = 0
     EXPECT_EQ(text(form.Grid1, 2, 4), "Del");
     form.SpeedButton7->click();
-    EXPECT_EQ(toCp1251(form.StaticText5->toolTip().toStdString()), RU("суммарную концентрацию"));
+    EXPECT_EQ(fromQString(form.StaticText5->toolTip()), RU("суммарную концентрацию"));
     form.Edit1->setText("100");
     emit form.Edit1->returnPressed();
     EXPECT_EQ(text(form.Grid1, 0, 2), "57.143");
     EXPECT_EQ(text(form.Grid1, 1, 2), "42.857");
-    EXPECT_EQ(toCp1251(form.StaticText5->toolTip().toStdString()), RU("значение коэффициента"));
+    EXPECT_EQ(fromQString(form.StaticText5->toolTip()), RU("значение коэффициента"));
 
     // R with ΣS = 0 says so and changes nothing.
     emit form.Grid3->cellClicked(1, 0);
@@ -340,7 +339,7 @@ TEST_F(GradTab, AnotherFile) {
     form.SpeedButton1->click();
     EXPECT_EQ(file("grad.grd"), table1 + joinLinesCrLf({key(2, 2), line(30, 5, 1, "Y2")}) + table3 + "#\r\n");
     EXPECT_EQ(archiveName, "other");
-    EXPECT_EQ(toCp1251(form.windowTitle().toStdString()), RU("Архив градуировок. Файл other"));
+    EXPECT_EQ(fromQString(form.windowTitle()), RU("Архив градуировок. Файл other"));
     ASSERT_EQ(form.Grid3->rowCount(), 1);
     EXPECT_EQ(text(form.Grid1, 0, 3), RU("Метан"));
 }
