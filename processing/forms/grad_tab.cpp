@@ -219,7 +219,10 @@ bool TForm6::askToSaveChanges() {
         dropArchive();
         return true;
     }
-    return guarded(dialogs_, [this] { save(); });
+    // The window is hidden or read again afterwards: once written, the edits are dropped.
+    if (!guarded(dialogs_, [this] { saveCalibrationArchive(start_, archiveName_, archive_); })) return false;
+    dropArchive();
+    return true;
 }
 
 CalibrationTable* TForm6::table() {

@@ -33,7 +33,9 @@ public:
     // The archive in the window differs from its file.
     bool hasUnsavedChanges() const;
     // Asks "Файл градуировок изменен. Сохранить его?" when there are unsaved changes; OK saves,
-    // Cancel drops them. False only when the save failed (the changes are still in the window).
+    // Cancel drops them; either way the window reads the archive afresh when it is shown
+    // next. False only when the save failed: the changes are then still in the window.
+    // The main window calls it when the program closes.
     bool askToSaveChanges();
 
     // "Превратить в стандарт для градуировки" of the peak table: appends the rows with an empty
