@@ -25,7 +25,9 @@ std::optional<std::string> readFileBytesIfExists(const fs::path& path) {
 std::string readFileBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw IoError("open", pathForMessage(path), std::strerror(errno));
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes;
+    char buffer[1 << 16];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) bytes.append(buffer, static_cast<size_t>(in.gcount()));
     if (in.bad()) throw IoError("read", pathForMessage(path));
     return bytes;
 }
