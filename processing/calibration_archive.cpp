@@ -91,7 +91,7 @@ CalibrationPoint parseCalibrationPoint(std::string_view gradLine) {
     return p;
 }
 
-int findDictionaryIndex(const std::vector<std::string>& dictionary, std::string_view text) {
+int FindDictionaryIndex(const std::vector<std::string>& dictionary, std::string_view text) {
     for (size_t i = 0; i < dictionary.size(); ++i)
         if (dictionary[i] == text) return static_cast<int>(i) + 1;
     return static_cast<int>(dictionary.size()) + 1;
@@ -253,7 +253,7 @@ AttributeEdit CalibrationTable::setAttributeText(int row, std::string_view text,
     if (isDictionaryAttribute(row)) {
         if (text == attributeText(row, d)) return AttributeEdit::Unchanged;
         const auto& dict = dictionaryForAttribute(d, row);
-        int index = findDictionaryIndex(dict, text);
+        int index = FindDictionaryIndex(dict, text);
         if (static_cast<size_t>(index) > dict.size()) return AttributeEdit::NotInDictionary;
         return setHeaderField(row, intText(index, 0));
     }
@@ -322,7 +322,7 @@ void CalibrationTable::scaleConc(int r, double factor) {
     modified_ = true;
 }
 
-bool CalibrationTable::proportionalRecount(double total) {
+bool CalibrationTable::ProportionalRecount(double total) {
     double sum = 0;
     for (const auto& row : rows_)
         if (!row.deleted()) sum += row.area();
@@ -333,7 +333,7 @@ bool CalibrationTable::proportionalRecount(double total) {
     return true;
 }
 
-std::vector<std::optional<double>> CalibrationTable::responseFactors() const {
+std::vector<std::optional<double>> CalibrationTable::ResponseFactors() const {
     std::vector<std::optional<double>> k;
     if (rows_.empty()) return k;
     const CalibrationRow& st = row(standardRow_);

@@ -72,7 +72,7 @@ CalibrationPoint parseCalibrationPoint(std::string_view gradLine);
 
 // 1-based number of the first entry of `dictionary` equal to `text`; the number of entries
 // + 1 when there is none.
-int findDictionaryIndex(const std::vector<std::string>& dictionary, std::string_view text);
+int FindDictionaryIndex(const std::vector<std::string>& dictionary, std::string_view text);
 
 // The five passport dictionaries a table header refers to.
 struct CalibrationDictionaries {
@@ -222,10 +222,10 @@ public:
     void scaleConc(int r, double factor);
     // "R": each remaining row's C := S_i / ΣS × total, ΣS over the rows not marked "Del".
     // False (and nothing changed) when ΣS is 0.
-    bool proportionalRecount(double total);
+    bool ProportionalRecount(double total);
     // "K": K_i = (C_i × S_st) / (C_st × S_i) for each row; nullopt where S_i or C_st is 0.
     // Changes nothing.
-    std::vector<std::optional<double>> responseFactors() const;
+    std::vector<std::optional<double>> ResponseFactors() const;
 
     void markDeleted() { deleted_ = true; }
 

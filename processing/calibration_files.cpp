@@ -42,7 +42,7 @@ void saveCalibrationArchive(const StartFolder& start, std::string_view name, con
     safeRewrite(calibrationArchivePath(start, name), archive.format(), {calibrationBackupPath(start, name)});
 }
 
-AppendOutcome appendCalibrationTable(const StartFolder& start, std::string_view name, std::string_view key,
+AppendOutcome AppendCalibrationTable(const StartFolder& start, std::string_view name, std::string_view key,
                                      const std::vector<PeakRowForCalibration>& rows) {
     for (const auto& r : rows)
         if (trimBlanks(r.status).empty() && intText(roundHalfEven(r.retentionSec)).size() > kCalTimeWidth)

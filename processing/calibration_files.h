@@ -41,7 +41,7 @@ enum class AppendOutcome {
 // Appends a table made from peak-table rows (see calibrationTableFromPeakRows) to the
 // existing archive space/<name>.grd, keeping the previous file as <name>.bak. Throws
 // IoError when the archive cannot be read or written; nothing is written unless Appended.
-AppendOutcome appendCalibrationTable(const StartFolder& start, std::string_view name, std::string_view key,
+AppendOutcome AppendCalibrationTable(const StartFolder& start, std::string_view name, std::string_view key,
                                      const std::vector<PeakRowForCalibration>& rows);
 
 // The lines of the passport dictionary space/<file> (each at most 128 characters).

@@ -345,7 +345,7 @@ void TForm6::showResponseFactors() {
     Grid1->horizontalHeaderItem(2)->setText(QString());
     Grid1->setRowCount(t ? t->rowCount() : 0);
     if (t) {
-        auto k = t->responseFactors();
+        auto k = t->ResponseFactors();
         for (int r = 0; r < t->rowCount(); ++r) {
             const CalibrationRow& row = t->row(r);
             const size_t i = static_cast<size_t>(r);
@@ -605,7 +605,7 @@ void TForm6::Edit1Enter() {
         case EditMode::ConcFactor: t->scaleConc(valueRow_, x); break;
         case EditMode::TotalConc:
             totalConcentration_ = x;
-            if (!t->proportionalRecount(totalConcentration_))
+            if (!t->ProportionalRecount(totalConcentration_))
                 dialogs_.info(RU("Сумма площадей равна 0: пересчет невозможен"));
             break;
         case EditMode::None: break;
@@ -666,7 +666,7 @@ void TForm6::SpeedButton1Click() {
     });
 }
 
-void TForm6::appendCalibrationTable(const std::string& key, const std::vector<PeakRowForCalibration>& rows) {
+void TForm6::AppendCalibrationTable(const std::string& key, const std::vector<PeakRowForCalibration>& rows) {
     guarded(dialogs_, [&] {
         if (calibrationTableFromPeakRows(key, rows).empty()) {
             dialogs_.info(RU("Нет строк с пустым статусом: очистите статус у пиков стандарта и введите их концентрации"));
@@ -674,7 +674,7 @@ void TForm6::appendCalibrationTable(const std::string& key, const std::vector<Pe
         }
         const bool open = isVisible();
         if (open && !askToSaveChanges()) return;
-        AppendOutcome outcome = vk7::appendCalibrationTable(start_, archiveName_, key, rows);
+        AppendOutcome outcome = vk7::AppendCalibrationTable(start_, archiveName_, key, rows);
         if (outcome == AppendOutcome::TimeDoesNotFit)
             dialogs_.info(RU("Время удерживания пика не помещается в столбец архива (не более 99999 с)"));
         if (open) loadArchive();

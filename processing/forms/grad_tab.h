@@ -41,7 +41,7 @@ public:
     // "Превратить в стандарт для градуировки" of the peak table: appends the rows with an empty
     // status as a new table under `key`. When the window is open it first asks about its own
     // unsaved changes and shows the archive again afterwards.
-    void appendCalibrationTable(const std::string& key, const std::vector<PeakRowForCalibration>& rows);
+    void AppendCalibrationTable(const std::string& key, const std::vector<PeakRowForCalibration>& rows);
 
     // Components.
     QWidget* Panel1;

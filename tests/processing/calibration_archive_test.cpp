@@ -212,20 +212,20 @@ TEST_F(TableEdits, InsertAlignAndScale) {
 TEST(TableNumbers, ProportionalRecount) {
     CalibrationTable t(key(1, 1, 1, 1, 1), {line(60, 1, 0, "A"), line(70, 3, 0, "B", true), line(80, 4, 9, "C")});
     t.markRowDeleted(2);  // a removed row takes no share
-    ASSERT_TRUE(t.proportionalRecount(100));
+    ASSERT_TRUE(t.ProportionalRecount(100));
     EXPECT_EQ(t.row(0).concText(), "      25.000");
     EXPECT_EQ(t.row(1).concText(), "      75.000");
     EXPECT_EQ(t.row(2).conc(), 9);
 
     CalibrationTable zero(key(1, 1, 1, 1, 1), {line(60, 0, 5, "A"), line(70, 7, 6, "B")});
     zero.markRowDeleted(1);
-    EXPECT_FALSE(zero.proportionalRecount(100));
+    EXPECT_FALSE(zero.ProportionalRecount(100));
     EXPECT_EQ(zero.row(0).conc(), 5);
 }
 
 TEST(TableNumbers, ResponseFactors) {
     CalibrationTable t(key(1, 1, 1, 1, 1), {line(60, 2, 4, "St"), line(70, 1, 1, "A"), line(80, 0, 1, "B")});
-    auto k = t.responseFactors();
+    auto k = t.ResponseFactors();
     ASSERT_EQ(k.size(), 3u);
     EXPECT_EQ(*k[0], 1.0);
     EXPECT_DOUBLE_EQ(*k[1], 0.5);
@@ -233,8 +233,8 @@ TEST(TableNumbers, ResponseFactors) {
     EXPECT_FALSE(t.modified());
 
     CalibrationTable noConc(key(1, 1, 1, 1, 1), {line(60, 2, 0, "St"), line(70, 1, 1, "A")});
-    for (const auto& f : noConc.responseFactors()) EXPECT_FALSE(f);  // C_st = 0
-    EXPECT_TRUE(CalibrationTable(key(1, 1, 1, 1, 1), {}).responseFactors().empty());
+    for (const auto& f : noConc.ResponseFactors()) EXPECT_FALSE(f);  // C_st = 0
+    EXPECT_TRUE(CalibrationTable(key(1, 1, 1, 1, 1), {}).ResponseFactors().empty());
 }
 
 TEST(TableAttributes, DictionaryIndexWithDuplicatesAndRefusedTexts) {
@@ -242,8 +242,8 @@ TEST(TableAttributes, DictionaryIndexWithDuplicatesAndRefusedTexts) {
     d.detect = {RU("ПИД"), RU("ТКД"), RU("ПИД")};
     for (int i = 1; i <= 120; ++i) d.gas.push_back("g" + std::to_string(i));
     d.sm = {RU("Смесь 1")};
-    EXPECT_EQ(findDictionaryIndex(d.detect, RU("ПИД")), 1);
-    EXPECT_EQ(findDictionaryIndex(d.detect, "none"), 4);
+    EXPECT_EQ(FindDictionaryIndex(d.detect, RU("ПИД")), 1);
+    EXPECT_EQ(FindDictionaryIndex(d.detect, "none"), 4);
 
     // The header names the second of two equal entries.
     CalibrationTable t(key(3, 1, 1, 1, 1, 50), {});

@@ -114,19 +114,19 @@ TEST_F(ArchiveFiles, AppendKeepsTheArchiveAndItsBackup) {
         {120.4, "  10.000", "  1.5", RU("Пропан"), ""},
         {130.0, "  20.000", "    - ", "?", RU("Расчет")},
     };
-    ASSERT_EQ(appendCalibrationTable(start, "grad", key(2, 1), rows), AppendOutcome::Appended);
+    ASSERT_EQ(AppendCalibrationTable(start, "grad", key(2, 1), rows), AppendOutcome::Appended);
     EXPECT_EQ(readFileBytes(dir / "space/grad.grd"),
               table1 + table2 + table3 + crlf({key(2, 1), line(120, 10, 1.5, RU("Пропан")), "#"}));
     EXPECT_EQ(readFileBytes(dir / "space/grad.bak"), original);
 
     const std::string before = readFileBytes(dir / "space/grad.grd");
     rows[0].status = RU("Расчет");
-    EXPECT_EQ(appendCalibrationTable(start, "grad", key(2, 1), rows), AppendOutcome::NoRows);
+    EXPECT_EQ(AppendCalibrationTable(start, "grad", key(2, 1), rows), AppendOutcome::NoRows);
     rows[0].status.clear();
     rows[0].retentionSec = 100000;
-    EXPECT_EQ(appendCalibrationTable(start, "grad", key(2, 1), rows), AppendOutcome::TimeDoesNotFit);
+    EXPECT_EQ(AppendCalibrationTable(start, "grad", key(2, 1), rows), AppendOutcome::TimeDoesNotFit);
     EXPECT_EQ(readFileBytes(dir / "space/grad.grd"), before);
-    EXPECT_THROW(appendCalibrationTable(start, "none", key(2, 1), {{1, "1", "1", "A", ""}}), IoError);
+    EXPECT_THROW(AppendCalibrationTable(start, "none", key(2, 1), {{1, "1", "1", "A", ""}}), IoError);
 }
 
 TEST_F(ArchiveFiles, ChosenFileNames) {

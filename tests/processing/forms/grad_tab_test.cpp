@@ -370,7 +370,7 @@ TEST_F(GradTab, AppendFromThePeakTable) {
     std::vector<PeakRowForCalibration> rows = {{120.4, "10.000", "1.5", RU("Пропан"), ""}};
 
     // Hidden window: appended without a question.
-    form.appendCalibrationTable(key(2, 1), rows);
+    form.AppendCalibrationTable(key(2, 1), rows);
     EXPECT_EQ(file("grad.grd"), original.substr(0, original.size() - 3) +
                                     joinLinesCrLf({key(2, 1), line(120, 10, 1.5, RU("Пропан")), "#"}));
     EXPECT_TRUE(dialogs.shown().empty());
@@ -379,13 +379,13 @@ TEST_F(GradTab, AppendFromThePeakTable) {
     form.show();
     type(form.Grid1, 0, 3, "Y2");
     dialogs.expectMessage(Answer::Ok);
-    form.appendCalibrationTable(key(1, 2), rows);
+    form.AppendCalibrationTable(key(1, 2), rows);
     EXPECT_EQ(form.Grid3->rowCount(), 5);
     EXPECT_FALSE(form.hasUnsavedChanges());
     EXPECT_NE(file("grad.grd").find(line(30, 5, 1, "Y2")), std::string::npos);
 
     rows[0].status = RU("Расчет");
-    form.appendCalibrationTable(key(1, 2), rows);
+    form.AppendCalibrationTable(key(1, 2), rows);
     EXPECT_EQ(dialogs.messageTexts().back(),
               RU("Нет строк с пустым статусом: очистите статус у пиков стандарта и введите их концентрации"));
     EXPECT_EQ(form.Grid3->rowCount(), 5);
