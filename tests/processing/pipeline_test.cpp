@@ -128,7 +128,9 @@ TEST_F(Pipeline, FileModesUseTheMarkupReadFromTheFile) {
         EXPECT_EQ(state.Markup.Peaks[1].Type, 'B');
         EXPECT_EQ(state.Markup.Peaks[2].Type, 'E');
         EXPECT_EQ(state.Markup.Peaks[1].End, 530);
-        if (mode == MarkupFile) EXPECT_EQ(state.Markup.Peaks[1].Apex, 500);
+        if (mode == MarkupFile) {
+            EXPECT_EQ(state.Markup.Peaks[1].Apex, 500);
+        }
     }
 }
 
