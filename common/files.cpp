@@ -25,7 +25,14 @@ std::optional<std::string> readFileBytesIfExists(const fs::path& path) {
 std::string readFileBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw IoError("open", pathForMessage(path), std::strerror(errno));
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // A read error (a folder opened as a file, a failing disk) surfaces from the stream
+    // buffer as an exception of its own: report it as the failed read of this file.
+    std::string bytes;
+    try {
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::exception& e) {
+        throw IoError("read", pathForMessage(path), e.what());
+    }
     if (in.bad()) throw IoError("read", pathForMessage(path));
     return bytes;
 }
