@@ -178,7 +178,6 @@ void AcquisitionEngine::toggleChannel2() { state_.settings.channel2On = !state_.
 
 void AcquisitionEngine::timerTick() {
     for (int ch = 1; ch <= 2; ++ch) {
-        if (hooks_->channelViewVisible(ch)) hooks_->refreshChannelView(ch);
         state_.blinkPhase[size_t(ch - 1)] = !state_.blinkPhase[size_t(ch - 1)];
     }
 }

@@ -41,9 +41,6 @@ public:
     virtual void saveRegime() {}
     // The calibration lines from the amplitudes captured on the reference and the zero.
     virtual void computeCalibration() {}
-    // The channel views: whether one is visible, and its refresh from the growing file.
-    virtual bool channelViewVisible(int channel) const { (void)channel; return false; }
-    virtual void refreshChannelView(int channel) { (void)channel; }
 };
 
 // What the main window shows for one channel.
@@ -138,7 +135,7 @@ public:
 
     void toggleDiagnostics();
     void toggleChannel2();
-    // Timer1: refreshes visible views and flips the recording markers' blink phase.
+    // Timer1: flips the recording markers' blink phase.
     void timerTick();
 
     const LevelScaleGeometry& levelScale(int channel) const { return scales_[size_t(channel - 1)]; }
