@@ -56,7 +56,8 @@ QLabel* label(QWidget* parent, const QString& hint, QRect geometry) {
 // The small font of the level scales.
 QFont scaleFont() {
     QFont f(QStringLiteral("DejaVu Sans"));
-    f.setPixelSize(9);
+    f.setPixelSize(8);
+    f.setLetterSpacing(QFont::AbsoluteSpacing, -0.6);
     return f;
 }
 
