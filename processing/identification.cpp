@@ -104,7 +104,9 @@ void NameByRelativeTime(PeakMarkup& markup, const std::vector<CalibrationCandida
 }
 
 void SetOverloadFlags(PeakMarkup& markup) {
-    for (Peak& p : markup.Peaks) p.Overload = p.Height > kOverloadLimit || p.Height < -kOverloadLimit;
+    // The value of a peak whose start lies after its end is a placeholder of the measurement.
+    for (Peak& p : markup.Peaks)
+        p.Overload = p.Start <= p.End && (p.Height > kOverloadLimit || p.Height < -kOverloadLimit);
 }
 
 const std::string& NoReferenceSubstanceText() { return RU("Нет указанного вещества"); }

@@ -46,7 +46,8 @@ void NameByAbsoluteTime(PeakMarkup& markup, const std::vector<CalibrationCandida
 void NameByRelativeTime(PeakMarkup& markup, const std::vector<CalibrationCandidate>& candidates,
                         int referencePeakNo, double referenceTimeSec, double tolerancePct);
 
-// Every peak whose apex value lies beyond 32000 in magnitude is flagged; the others are cleared.
+// Every peak whose apex value lies beyond 32000 in magnitude is flagged; the others are
+// cleared (also a peak whose start lies after its end, whose value is only a placeholder).
 void SetOverloadFlags(PeakMarkup& markup);
 
 // The messages of relative identification.
