@@ -6,6 +6,7 @@
 #include "common/files.h"
 #include "common/number_text.h"
 #include "processing/calibration_archive.h"
+#include "processing/peak_detection.h"
 
 namespace vk7 {
 namespace {
@@ -29,31 +30,8 @@ struct Line {
     double at(int j) const { return y0 + (j - x0) * k; }
 };
 
-// ---- measurement --------------------------------------------------------------------
-// The measurement the area routines start with: start and end values, the apex at the first
-// extreme between them and its value, names kept (these routines run while the peak table
-// is shown). Reads only points 1..PointCount.
-void measurePeaks(const Points& points, PeakMarkup& markup) {
-    if (points.empty()) return;
-    for (Peak& p : markup.Peaks) {
-        p.StartValue = pointNear(points, p.Start);
-        p.EndValue = pointNear(points, p.End);
-        const int mid = static_cast<int>(roundHalfEven((p.Start + p.End) / 2.0));
-        const bool positive = pointNear(points, mid) > std::min(p.StartValue, p.EndValue);
-        if (p.Start > p.End) {
-            p.Height = positive ? int16_t(-32768) : int16_t(32767);
-            continue;
-        }
-        const int from = std::max(p.Start, 1), to = std::min(p.End, points.count());
-        if (from > to) continue;
-        int apex = from;
-        for (int j = from + 1; j <= to; ++j)
-            if (positive ? points[j] > points[apex] : points[j] < points[apex]) apex = j;
-        p.Apex = apex;
-        p.Height = points[apex];
-    }
-}
-// -------------------------------------------------------------------------------------
+// The area routines run while the peak table is shown: the measurement keeps the names.
+void measurePeaks(const Points& points, PeakMarkup& markup) { MeasurePeaks(points, markup, true); }
 
 bool isGroupMember(char t) { return t == 'B' || t == 'G' || t == 'E'; }
 

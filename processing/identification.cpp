@@ -2,18 +2,19 @@
 
 #include <cmath>
 
+#include "chromfile/chromatogram_key.h"
 #include "common/cp1251.h"
 #include "common/errors.h"
 #include "common/files.h"
 #include "common/number_text.h"
 #include "processing/calibration_archive.h"
 #include "processing/calibration_files.h"
+#include "processing/peak_detection.h"
 
 namespace vk7 {
 namespace {
 
 constexpr double kNoDistance = 1e29;
-constexpr int kOverloadLimit = 32000;
 
 // Whether `name` was already given to one of the peaks before peak i in this pass.
 bool givenToEarlierPeak(const PeakMarkup& markup, int i, const std::string& name) {
@@ -104,9 +105,7 @@ void NameByRelativeTime(PeakMarkup& markup, const std::vector<CalibrationCandida
 }
 
 void SetOverloadFlags(PeakMarkup& markup) {
-    // The value of a peak whose start lies after its end is a placeholder of the measurement.
-    for (Peak& p : markup.Peaks)
-        p.Overload = p.Start <= p.End && (p.Height > kOverloadLimit || p.Height < -kOverloadLimit);
+    for (Peak& p : markup.Peaks) p.Overload = apexOverloaded(p);
 }
 
 const std::string& NoReferenceSubstanceText() { return RU("Нет указанного вещества"); }
@@ -133,9 +132,6 @@ std::vector<std::string> IdentifyPeaks(ProcessingState& state, std::string_view 
     PeakMarkup& markup = state.Markup;
     std::string message;
     if (markup.PeakCount() > 0) {
-        if (state.ProgramMode < ModePeakTable)
-            for (Peak& p : markup.Peaks) p.Name.assign(1, '?');
-
         if (settings.IdentMode == 1) {
             // The reference time in whole seconds; the last line of the reference substance wins.
             int64_t referenceTime = 0;
@@ -166,6 +162,10 @@ std::vector<std::string> IdentifyPeaks(ProcessingState& state, std::string_view 
         state.IdentificationNoticeKey = std::move(shownFor);
     }
     return notices;
+}
+
+std::vector<std::string> IdentifyPeaks(ProcessingState& state) {
+    return IdentifyPeaks(state, BuildChromatogramKey(state.Chrom));
 }
 
 }  // namespace vk7

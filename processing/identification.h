@@ -46,22 +46,24 @@ void NameByAbsoluteTime(PeakMarkup& markup, const std::vector<CalibrationCandida
 void NameByRelativeTime(PeakMarkup& markup, const std::vector<CalibrationCandidate>& candidates,
                         int referencePeakNo, double referenceTimeSec, double tolerancePct);
 
-// Every peak whose apex value lies beyond 32000 in magnitude is flagged; the others are
-// cleared (also a peak whose start lies after its end, whose value is only a placeholder).
+// Every peak whose apex value lies beyond 32000 in magnitude is flagged (apexOverloaded); the
+// others are cleared.
 void SetOverloadFlags(PeakMarkup& markup);
 
 // The messages of relative identification.
 const std::string& NoReferenceSubstanceText();  // "Нет указанного вещества"
 const std::string& BadReferencePeakText();      // "Неверен номер опорного пика"
 
-// The identification step of the pipeline, run after the peaks are measured, with `key` the
-// open chromatogram's key. Writes stt.dat (the key) and grad.dat (the matching lines; empty
-// when the archive cannot be read, which throws IoError), then, when there are peaks, resets
-// the names to "?" outside the peak-table mode, names the peaks by the settings' IdentMode and
-// sets the overload flags. Returns the Russian texts for information boxes: a message of
+// The identification step of the pipeline, run right after the peaks are measured (which
+// resets their names as the mode asks), with `key` the open chromatogram's key. Writes
+// stt.dat (the key) and grad.dat (the matching lines; empty when the archive cannot be read,
+// which throws IoError), then, when there are peaks, names them by the settings' IdentMode
+// and sets the overload flags. Returns the Russian texts for information boxes: a message of
 // relative identification is returned once for the open file and identification settings
 // (remembered in state.IdentificationNoticeKey), not again on every view change.
 // Files whose content would not change are not rewritten.
 std::vector<std::string> IdentifyPeaks(ProcessingState& state, std::string_view key);
+// The same with the key built from the open chromatogram.
+std::vector<std::string> IdentifyPeaks(ProcessingState& state);
 
 }  // namespace vk7

@@ -109,7 +109,6 @@ TEST_F(Identification, UnchangedFilesAreNotRewrittenOnTheNextRun) {
 
 TEST_F(Identification, NoMatchLeavesGradEmptyAndEveryPeakUnnamed) {
     dir.write("space/grad.dat", "stale line of the previous chromatogram\r\n");
-    state.Markup.Peaks[1].Name = "stale";
     identify(key(9, 9));
     EXPECT_EQ(readFileBytes(dir / "space/stt.dat"), key(9, 9) + "\r\n");
     EXPECT_EQ(gradBytes(), "");
