@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "chromfile/chromatogram_key.h"
 #include "common/cp1251.h"
 #include "common/errors.h"
 #include "common/files.h"
 #include "common/number_text.h"
 #include "processing/calibration_archive.h"
+#include "processing/pipeline.h"
+#include "tests/support/point_generator.h"
 #include "tests/support/temp_dir.h"
 
 namespace vk7 {
@@ -170,6 +173,32 @@ TEST(IdentificationMatching, NamesAreCutTo32Characters) {
     ASSERT_EQ(m.Candidates.size(), 1u);
     EXPECT_EQ(m.Candidates[0].Name, std::string(32, 'n'));
     EXPECT_EQ(m.PointLines[0].substr(53), longName);  // the point line keeps the whole line
+}
+
+TEST(IdentificationInThePipeline, DetectedPeaksGetTheirNames) {
+    test::TempDir dir;
+    ProcessingState state{StartFolder(dir.path())};
+    state.ProgramMode = ModeShown;
+    state.Settings.AveragingMs = 160;
+    state.Settings.DetectThreshold = 5.0;
+    state.Settings.CalibrationArchiveName = "gas";
+    state.Chrom.SamplingRate = 25;
+    state.Chrom.SamplesPerPoint = 4;  // apexes at 200, 500, 800 points: 32, 80, 128 s
+    state.Chrom.Points =
+        test::PointGenerator(1000).gaussian(200, 4000, 8).gaussian(500, 33000, 8).gaussian(800, 3000, 8).points();
+    const std::string k = BuildChromatogramKey(state.Chrom);
+    dir.write("space/gas.grd", crlf({k, line(32, 1, 1, RU("Метан")), line(81, 1, 1, RU("Этан")),
+                                     line(129, 1, 1, RU("Пропан")), "#"}));
+    for (int run = 0; run < 2; ++run) {  // open, then a zoom
+        EXPECT_TRUE(ProcessChromatogram(state).Notices.empty());
+        ASSERT_EQ(state.Markup.PeakCount(), 3);
+        EXPECT_EQ(state.Markup.Peaks[1].Name, RU("Метан"));
+        EXPECT_EQ(state.Markup.Peaks[2].Name, RU("Этан"));
+        EXPECT_EQ(state.Markup.Peaks[3].Name, RU("Пропан"));
+        EXPECT_TRUE(state.Markup.Peaks[2].Overload);  // its apex is clipped at 32767
+        EXPECT_FALSE(state.Markup.Peaks[1].Overload);
+    }
+    EXPECT_EQ(readFileBytes(dir / "space/stt.dat"), k + "\r\n");
 }
 
 // ---- the naming rules ----
