@@ -4,10 +4,12 @@
 // The accuracy table is printed first: isolated Gaussian and exponentially tailed peaks at
 // 10, 20 and 50 points per peak width (the base width 4 sigma), and pairs of Gaussians of
 // equal width overlapped at resolutions 1.0 and 1.5 (R = spacing / 4 sigma) with height
-// ratios 1:1, 2:1 and 10:1, split at the valley. Each signal stands on a drifting base
-// line, is rounded to counts and goes through the same steps as the peak table: base line,
-// then "Перпендик" (plain sums) or "ДемокрРазд" (shared base). The error is
-// (measured - true) / true in percent.
+// ratios 1:1, 2:1 and 10:1. Each signal stands on a drifting base line and is rounded to
+// counts. Its markup comes either from ideal bounds (where the noise-free signal crosses
+// 0.1 % of the smallest height, a pair split at its valley) or from the program's own
+// detection, classification and measurement (smallest peak 2 mV, 200 ms); then the same
+// steps as the peak table: base line, then "Перпендик" (plain sums) or "ДемокрРазд" (shared
+// base). The error is (measured - true) / true in percent.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -22,6 +24,9 @@
 #include "processing/areas.h"
 #include "processing/calibration_archive.h"
 #include "processing/identification.h"
+#include "processing/peak_detection.h"
+#include "processing/pipeline.h"
+#include "chromfile/chromatogram_key.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -110,10 +115,24 @@ PeakMarkup markupFor(const Synthetic& s) {
     return m;
 }
 
-// Relative errors in percent of each peak's area by one method.
-std::vector<double> areaErrors(const Synthetic& s, bool shared) {
+// The program's own markup of the signal: detection with a smallest peak of 2 mV at unit 0
+// and multiplier 1 (419 counts), 200 ms averaging (peaks at least 5 points wide), measured.
+PeakMarkup detectedMarkup(const Synthetic& s) {
+    DetectionParams params;
+    params.DetectThreshold = 2;
+    params.AveragingMs = 200;
+    PeakMarkup m;
+    DetectPeaks(s.points, params, m);
+    MeasurePeaks(s.points, m, false);
+    return m;
+}
+
+// Relative errors in percent of each peak's area by one method; empty when the markup does
+// not hold one peak per component.
+std::vector<double> areaErrors(const Synthetic& s, const PeakMarkup& markup, bool shared) {
     Points pts = s.points;
-    PeakMarkup m = markupFor(s);
+    PeakMarkup m = markup;
+    if (m.PeakCount() != static_cast<int>(s.parts.size())) return {};
     SubtractBaseline(pts, m);
     shared ? ComputeAreas(pts, m) : ComputePlainAreas(pts, m);
     std::vector<double> e;
@@ -123,14 +142,24 @@ std::vector<double> areaErrors(const Synthetic& s, bool shared) {
 }
 
 void printAccuracyTable() {
-    std::printf("Relative area error, %% ((measured - true) / true); width = 4 sigma; base line 500 + 0.05 j\n");
-    std::printf("%-44s %12s %12s\n", "case", "Перпендик", "ДемокрРазд");
+    std::printf("Relative area error, %%: (measured - true) / true; width = 4 sigma; base line 500 + 0.05 j counts\n");
+    std::printf("%-46s %-21s %-21s\n", "", "ideal bounds", "detected markup");
+    std::printf("%-46s %10s %10s %10s %10s %s\n", "case", "Perpendik", "DemokrRazd", "Perpendik", "DemokrRazd",
+                "detected types");
     auto row = [](const std::string& what, const Synthetic& s) {
-        const auto plain = areaErrors(s, false), shared = areaErrors(s, true);
-        for (size_t k = 0; k < plain.size(); ++k) {
+        const PeakMarkup ideal = markupFor(s), detected = detectedMarkup(s);
+        const auto ip = areaErrors(s, ideal, false), is = areaErrors(s, ideal, true);
+        const auto dp = areaErrors(s, detected, false), ds = areaErrors(s, detected, true);
+        std::string types;
+        for (const Peak& p : detected.Peaks) types += p.Type;
+        for (size_t k = 0; k < ip.size(); ++k) {
             std::string label = what;
-            if (plain.size() > 1) label += k == 0 ? "  first" : "  second";
-            std::printf("%-44s %+12.3f %+12.3f\n", label.c_str(), plain[k], shared[k]);
+            if (ip.size() > 1) label += k == 0 ? ", first" : ", second";
+            std::printf("%-46s %+10.3f %+10.3f ", label.c_str(), ip[k], is[k]);
+            if (dp.empty())
+                std::printf("%21s %s (%d peaks)\n", "-", types.c_str(), detected.PeakCount());
+            else
+                std::printf("%+10.3f %+10.3f %s\n", dp[k], ds[k], types.c_str());
         }
     };
     for (int ppw : {10, 20, 50}) {
@@ -146,111 +175,102 @@ void printAccuracyTable() {
     for (double r : {1.0, 1.5})
         for (int ratio : {1, 2, 10}) {
             char what[64];
-            std::snprintf(what, sizeof what, "pair R = %.1f, heights %d:1, 20 ppw", r, ratio);
-            row(what, synthesize(2000, {gaussian(1000, sigma, 10000), gaussian(1000 + 4 * sigma * r, sigma, 10000.0 / ratio)}));
+            std::snprintf(what, sizeof what, "pair R = %.1f, %d:1, 20 points per width", r, ratio);
+            row(what, synthesize(2000, {gaussian(1000, sigma, 10000),
+                                        gaussian(1000 + 4 * sigma * r, sigma, 10000.0 / ratio)}));
         }
     std::printf("\n");
 }
 
 // ---- timing -------------------------------------------------------------------------
 
-// A chromatogram of 32768 points with 40 peaks (one group of three among them) on a
-// drifting base with noise, its key, and an archive of 20 tables of 30 components, one of
-// which matches.
+// A chromatogram of 32768 points (5 points per second) with 40 peaks, one of them with two
+// shoulders that make a group, on a drifting base with a little noise; an archive of 20
+// tables of 30 components, one of which matches its key and names 30 of the peaks; settings
+// as for the peak table ("Авто" markup, "ДемокрРазд", smallest peak 2 mV, 200 ms).
 struct Workload {
     test::TempDir dir;
     ProcessingState state{StartFolder(dir.path())};
-    std::string key;
 
     Workload() {
         std::vector<Component> parts;
         for (int k = 0; k < 40; ++k) parts.push_back(gaussian(400 + 800.0 * k, 6 + k % 5, 2000 + 500 * (k % 7)));
-        parts.push_back(gaussian(400 + 800.0 * 10 + 30, 6, 3000));  // a shoulder: a group
-        parts.push_back(gaussian(400 + 800.0 * 10 + 60, 6, 2500));
+        parts.push_back(gaussian(400 + 8000 + 25, 6, 3000));  // shoulders of peak 11
+        parts.push_back(gaussian(400 + 8000 + 50, 6, 2500));
         std::mt19937 rng(7);
-        std::normal_distribution<double> noise(0, 3);
+        std::normal_distribution<double> noise(0, 1);
         for (int j = 1; j <= 32768; ++j) {
-            double s = 500 + 0.01 * j + noise(rng);
+            double v = 500 + 0.01 * j + noise(rng);
             for (const auto& c : parts)
-                if (std::fabs(j - c.apex) < 60) s += c.f(j);
-            state.Chrom.Points.push_back(clampToInt16(roundHalfEven(s)));
+                if (std::fabs(j - c.apex) < 80) v += c.f(j);
+            state.Chrom.Points.push_back(clampToInt16(roundHalfEven(v)));
         }
-        for (int k = 0; k < 40; ++k) {
-            Peak p;
-            const int apex = 400 + 800 * k;
-            p.Start = apex - 30;
-            p.End = apex + (k == 10 ? 90 : 30);
-            p.Apex = apex;
-            state.Markup.Peaks.push_back(p);
-        }
-        // Peak 11 as a group of three: the shoulders become its 'G' and 'E'.
-        state.Markup.Peaks[11].End = 400 + 8000 + 15;
-        state.Markup.Peaks[11].Type = 'B';
-        Peak g = state.Markup.Peaks[11], e = g;
-        g.Start = g.End, g.End = 400 + 8000 + 45, g.Apex = 400 + 8000 + 30, g.Type = 'G';
-        e.Start = g.End, e.End = 400 + 8000 + 90, e.Apex = 400 + 8000 + 60, e.Type = 'E';
-        std::vector<Peak> peaks(state.Markup.Peaks.begin(), state.Markup.Peaks.end());
-        peaks.insert(peaks.begin() + 11, {g, e});
-        state.Markup.Peaks.clear();
-        for (Peak& p : peaks) {
-            p.StartValue = state.Chrom.Points[p.Start];
-            p.EndValue = state.Chrom.Points[p.End];
-            p.Height = state.Chrom.Points[p.Apex];
-            state.Markup.Peaks.push_back(p);
-        }
-
         state.Chrom.SamplingRate = 25;
-        state.Chrom.SamplesPerPoint = 5;  // 5 points per second
-        state.ProgramMode = ModePeakTable;
-        state.Settings.CalibrationArchiveName = "grad";
+        state.Chrom.SamplesPerPoint = 5;
+        state.ProgramMode = ModeShown;
+        state.Settings.MarkupMode = 0;
+        state.Settings.DetectThreshold = 2;
+        state.Settings.AveragingMs = 200;
         state.Settings.AreaMethod = 1;
-        auto header = [](int detector) {
-            std::string k = "#" + intText(detector, 2) + intText(1, 2) + intText(1, 3) + intText(1, 4);
-            for (int i = 0; i < 6; ++i) k += intText(10 * i, 4);
-            return k + "   0   0" + intText(1, 4) + expText(1, 10) + " 4" + intText(0, 2) + intText(1, 5);
-        };
+        state.Settings.CalibrationArchiveName = "grad";
+
+        const std::string key = BuildChromatogramKey(state.Chrom);
         std::vector<std::string> lines;
         for (int t = 1; t <= 20; ++t) {
-            lines.push_back(header(t));
+            std::string header = key;
+            if (t != 7) header.replace(1, 2, intText(t + 10, 2));  // other detectors
+            lines.push_back(header);
             for (int c = 0; c < 30; ++c)
                 lines.push_back(formatCalibrationLine(
-                    {(400.0 + 800 * (c + t % 3)) / 5, 100.0 + c, 1.0 + c, "Substance " + std::to_string(c), false}));
+                    {(400.0 + 800 * (c + 5)) / 5, 100.0 + c, 1.0 + c, "Substance " + std::to_string(c), false}));
         }
         lines.push_back("#");
         dir.write("space/grad.grd", joinLinesCrLf(lines));
-        key = header(7);
     }
 };
 
-// Identification and the peak-table computation (base line, areas by "ДемокрРазд",
-// concentrations from grad.dat) on a fresh copy of the chromatogram each time; the copy of
-// the 32768 points is included.
-void BM_IdentifyAndQuantify(benchmark::State& st) {
+// What the program does on opening the chromatogram and pressing Enter: the whole pipeline
+// (detection, classification, measurement, identification with stt.dat and grad.dat) and
+// the peak-table computation (base line, areas, concentrations from grad.dat). The points
+// are restored from a copy each time (the base line changes them); the copy is timed too.
+void BM_PipelineAndQuantify(benchmark::State& st) {
     static Workload w;
-    IdentifyPeaks(w.state, w.key);  // the files exist: later runs find them unchanged
     const Points original = w.state.Chrom.Points;
-    const PeakMarkup markup = w.state.Markup;
+    int named = 0;
     for (auto _ : st) {
         w.state.Chrom.Points = original;
-        w.state.Markup = markup;
-        auto notices = IdentifyPeaks(w.state, w.key);
+        w.state.ProgramMode = ModeShown;
+        PipelineResult r = ProcessChromatogram(w.state);
+        w.state.ProgramMode = ModePeakTable;
         QuantifyPeaks(w.state, false);
+        benchmark::DoNotOptimize(r);
         benchmark::DoNotOptimize(w.state.Markup.TotalArea);
-        benchmark::DoNotOptimize(notices);
     }
-    st.SetLabel("32768 points, 42 peaks, archive of 20 x 30 lines");
+    for (const Peak& p : w.state.Markup.Peaks) named += isNamedPeak(p);
+    st.counters["peaks"] = w.state.Markup.PeakCount();
+    st.counters["named"] = named;
+    st.counters["points"] = w.state.Chrom.PointCount();
 }
-BENCHMARK(BM_IdentifyAndQuantify)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PipelineAndQuantify)->Unit(benchmark::kMicrosecond);
+
+// The pipeline alone, as every zoom and scroll reruns it (files found unchanged).
+void BM_PipelineOnly(benchmark::State& st) {
+    static Workload w;
+    for (auto _ : st) benchmark::DoNotOptimize(ProcessChromatogram(w.state));
+    st.counters["peaks"] = w.state.Markup.PeakCount();
+}
+BENCHMARK(BM_PipelineOnly)->Unit(benchmark::kMicrosecond);
 
 void BM_IdentifyOnly(benchmark::State& st) {
     static Workload w;
-    IdentifyPeaks(w.state, w.key);
-    for (auto _ : st) benchmark::DoNotOptimize(IdentifyPeaks(w.state, w.key));
+    ProcessChromatogram(w.state);
+    for (auto _ : st) benchmark::DoNotOptimize(IdentifyPeaks(w.state));
 }
 BENCHMARK(BM_IdentifyOnly)->Unit(benchmark::kMicrosecond);
 
 void BM_BaselineAndAreas(benchmark::State& st) {
     static Workload w;
+    ProcessChromatogram(w.state);
     const Points original = w.state.Chrom.Points;
     for (auto _ : st) {
         Points pts = original;
