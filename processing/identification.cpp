@@ -85,7 +85,7 @@ MatchedCalibration MatchCalibrationTables(std::string_view archiveBytes, std::st
     return out;
 }
 
-void NameByAbsoluteTime(PeakMarkup& markup, const std::vector<CalibrationCandidate>& candidates,
+void IdentifyAbsolute(PeakMarkup& markup, const std::vector<CalibrationCandidate>& candidates,
                         double samplingRate, int samplesPerPoint, double tolerancePct) {
     if (!(samplingRate > 0)) return;
     nameByNearest(
@@ -94,7 +94,7 @@ void NameByAbsoluteTime(PeakMarkup& markup, const std::vector<CalibrationCandida
         [](const CalibrationCandidate& c) { return c.TimeSec; });
 }
 
-void NameByRelativeTime(PeakMarkup& markup, const std::vector<CalibrationCandidate>& candidates,
+void IdentifyRelative(PeakMarkup& markup, const std::vector<CalibrationCandidate>& candidates,
                         int referencePeakNo, double referenceTimeSec, double tolerancePct) {
     if (!markup.Peaks.valid(referencePeakNo) || !(referenceTimeSec > 0)) return;
     const double referenceApex = markup.Peaks[referencePeakNo].Apex;
@@ -143,10 +143,10 @@ std::vector<std::string> IdentifyPeaks(ProcessingState& state, std::string_view 
                      markup.Peaks[settings.ReferencePeakNo].Apex <= 0)
                 message = BadReferencePeakText();
             else
-                NameByRelativeTime(markup, calibration.Candidates, settings.ReferencePeakNo,
+                IdentifyRelative(markup, calibration.Candidates, settings.ReferencePeakNo,
                                    static_cast<double>(referenceTime), settings.TimeTolerancePct);
         } else {
-            NameByAbsoluteTime(markup, calibration.Candidates, state.Chrom.SamplingRate, state.Chrom.SamplesPerPoint,
+            IdentifyAbsolute(markup, calibration.Candidates, state.Chrom.SamplingRate, state.Chrom.SamplesPerPoint,
                                settings.TimeTolerancePct);
         }
         // A clipped peak is clipped whether or not the peaks could be named.

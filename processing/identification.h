@@ -37,13 +37,13 @@ MatchedCalibration MatchCalibrationTables(std::string_view archiveBytes, std::st
 // (tolerancePct of the peak's own time). A substance given to an earlier peak is not given
 // again; of two candidates at the same distance the later one wins; a peak with no candidate
 // keeps its name. Peak time = apex / samplingRate x samplesPerPoint seconds.
-void NameByAbsoluteTime(PeakMarkup& markup, const std::vector<CalibrationCandidate>& candidates,
+void IdentifyAbsolute(PeakMarkup& markup, const std::vector<CalibrationCandidate>& candidates,
                         double samplingRate, int samplesPerPoint, double tolerancePct);
 
 // The same with times relative to the reference: a peak's apex over the reference peak's
 // apex against a candidate's time over `referenceTimeSec`. The caller checks that the
 // reference peak exists and the reference time is positive.
-void NameByRelativeTime(PeakMarkup& markup, const std::vector<CalibrationCandidate>& candidates,
+void IdentifyRelative(PeakMarkup& markup, const std::vector<CalibrationCandidate>& candidates,
                         int referencePeakNo, double referenceTimeSec, double tolerancePct);
 
 // Every peak whose apex value lies beyond 32000 in magnitude is flagged (apexOverloaded); the

@@ -163,7 +163,7 @@ TEST(IdentificationMatching, EveryLineOfALongTableIsACandidateAndAPoint) {
     // Line 50 at 500 s names a peak there.
     PeakMarkup markup;
     markup.Peaks.push_back(peakAt(500));
-    NameByAbsoluteTime(markup, m.Candidates, 10, 10, 1);
+    IdentifyAbsolute(markup, m.Candidates, 10, 10, 1);
     EXPECT_EQ(markup.Peaks[1].Name, "S50");
 }
 
@@ -211,7 +211,7 @@ struct NamingCase {
     std::vector<std::string> expected;
 };
 
-TEST(AbsoluteNaming, Rules) {
+TEST(IdentifyAbsolute, Rules) {
     const NamingCase cases[] = {
         {"nearest within the window", {100}, {{98, "far"}, {101, "near"}, {104, "outside"}}, 3, {"near"}},
         {"window is open at its edge", {100}, {{103, "edge"}}, 3, {"?"}},
@@ -222,19 +222,19 @@ TEST(AbsoluteNaming, Rules) {
     for (const auto& c : cases) {
         PeakMarkup m;
         for (int a : c.apexes) m.Peaks.push_back(peakAt(a));
-        NameByAbsoluteTime(m, c.candidates, 10, 10, c.tolerancePct);
+        IdentifyAbsolute(m, c.candidates, 10, 10, c.tolerancePct);
         std::vector<std::string> got;
         for (const Peak& p : m.Peaks) got.push_back(p.Name);
         EXPECT_EQ(got, c.expected) << c.what;
     }
 }
 
-TEST(AbsoluteNaming, TimeUsesRateAndSamplesPerPoint) {
+TEST(IdentifyAbsolute, TimeUsesRateAndSamplesPerPoint) {
     PeakMarkup m;
     m.Peaks.push_back(peakAt(200));  // 200 points x 4 samples / 8 per second = 100 s
-    NameByAbsoluteTime(m, {{100, "X"}}, 8, 4, 1);
+    IdentifyAbsolute(m, {{100, "X"}}, 8, 4, 1);
     EXPECT_EQ(m.Peaks[1].Name, "X");
-    NameByAbsoluteTime(m, {{100, "Y"}}, 0, 4, 1);  // no rate: nothing is named
+    IdentifyAbsolute(m, {{100, "Y"}}, 0, 4, 1);  // no rate: nothing is named
     EXPECT_EQ(m.Peaks[1].Name, "X");
 }
 
