@@ -143,6 +143,7 @@ std::vector<double> areaErrors(const Synthetic& s, const PeakMarkup& markup, boo
 
 void printAccuracyTable() {
     std::printf("Relative area error, %%: (measured - true) / true; width = 4 sigma; base line 500 + 0.05 j counts\n");
+    std::printf("Perpendik = \"Перпендик\" (plain sums), DemokrRazd = \"ДемокрРазд\" (shared base)\n");
     std::printf("%-46s %-21s %-21s\n", "", "ideal bounds", "detected markup");
     std::printf("%-46s %10s %10s %10s %10s %s\n", "case", "Perpendik", "DemokrRazd", "Perpendik", "DemokrRazd",
                 "detected types");
