@@ -2,6 +2,7 @@
 // array, and the whole open of a typical chromatogram followed by the pipeline.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -85,6 +86,10 @@ struct TypicalFile {
         for (auto& v : f.samples) v = static_cast<int16_t>(v + int(rng() % 7) - 3);
         f.comment = "bench";
         file = f.write(root / "data" / "h1a.hrm");
+        // The pipeline's identification needs the active calibration archive (here empty).
+        fs::create_directories(root / "space");
+        std::FILE* grd = std::fopen((root / "space" / "grad.grd").c_str(), "wb");
+        if (!grd || std::fputs("#\r\n", grd) < 0 || std::fclose(grd) != 0) std::abort();
     }
     ~TypicalFile() {
         std::error_code ec;

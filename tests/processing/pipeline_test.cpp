@@ -23,6 +23,7 @@ protected:
     ProcessingState state{StartFolder(dir.path())};
 
     void SetUp() override {
+        dir.write("space/grad.grd", "#\r\n");  // an empty calibration archive
         state.ProgramMode = ModeShown;
         state.Settings.AveragingMs = 160;
         state.Settings.DetectThreshold = 5.0;
