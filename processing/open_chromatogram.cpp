@@ -64,8 +64,10 @@ void commitChromatogram(ProcessingState& state, const ChosenFile& file, ReadResu
         state.Markup.Peaks.push_back(p);
     }
     state.Settings.AveragingMs = read.AveragingMs;
-    if (read.AveragingChanged) state.Settings.MethodologyName = "?";
+    if (read.AveragingChanged) state.Settings.MethodologyName.assign(1, '?');  // assign(): GCC 12 warns wrongly on = "?"
     state.View.ViewEndSec = read.ViewEndSec;
+    // Group areas computed by the peak modelling belonged to the chromatogram before.
+    state.GroupAreasFromModelling = false;
 }
 
 fs::path chosenFilePath(const ChosenFile& file) { return pathFromText(file.DataDir + file.FileName); }

@@ -30,8 +30,8 @@ void resetForNewChromatogram(ProcessingState& state);
 
 // Commits a successful read of `file`: DataDir and FileName, the reset above, the open
 // chromatogram, its stored markup as the peaks, the averaging interval in force (and the
-// methodology name "?" when the settings no longer match it) and the view over the whole
-// chromatogram.
+// methodology name "?" when the settings no longer match it), the view over the whole
+// chromatogram, and no group areas left from a peak modelling of the chromatogram before.
 void commitChromatogram(ProcessingState& state, const ChosenFile& file, ReadResult&& read);
 
 // The path of a chosen file.

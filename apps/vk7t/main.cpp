@@ -1,5 +1,7 @@
 // vk7t: the chromatogram processing program.
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "common/clock.h"
 #include "common/paths.h"
@@ -10,6 +12,10 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QString::fromUtf8("ВК-7. Обработка."));
+    // Qt's own dialogs and buttons in Russian, where the machine has Qt's translations.
+    QTranslator qtRussian;
+    if (qtRussian.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtRussian);
 
     vk7::QtDialogs dialogs;
     vk7::SystemClock clock;

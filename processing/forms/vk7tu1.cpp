@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 
 #include "chromfile/chromatogram_file.h"
@@ -56,6 +57,7 @@ QFrame* panel(QWidget* parent, const char* name) {
     p->setObjectName(QString::fromLatin1(name));
     p->setFrameShape(QFrame::StyledPanel);
     p->setFrameShadow(QFrame::Raised);
+    p->setAutoFillBackground(true);  // panels over the plot hide what lies below them
     return p;
 }
 
@@ -381,9 +383,21 @@ void TForm1::FormCreate() {
         state_.PrinterDpiX = start.PrinterDpiX;
         state_.PrinterDpiY = start.PrinterDpiY;
         state_.TreatNeedsBackup = start.TreatNeedsBackup;
-        for (const std::string& notice : start.Notices) dialogs_.info(notice);
+        // Notices wait until the main window is on the screen, so that they are read with it.
+        pendingNotices_ = start.Notices;
     });
     UpDown1->setPosition(state_.Settings.Decimals);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!pendingNotices_.empty()) QTimer::singleShot(0, this, &TForm1::showPendingNotices);
+}
+
+void TForm1::showPendingNotices() {
+    std::vector<std::string> notices;
+    notices.swap(pendingNotices_);
+    for (const std::string& notice : notices) handler([&] { dialogs_.info(notice); });
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -435,7 +449,7 @@ void TForm1::layoutPanels() {
     Panel1->setGeometry(8, plotTop, stripWidth, std::max(0, clientHeight - panel2Height_ - 16));
     PaintBox1->setGeometry(Panel1->contentsRect());
     Image1->move((Panel1->width() - Image1->width()) / 2, (Panel1->height() - Image1->height()) / 2);
-    Panel12->move(Panel1->x() + 16, Panel1->y() + 16);
+    Panel12->move(Panel1->x() + Panel1->width() - Panel12->width() - 16, Panel1->y() + 16);
     Panel11->move(Panel1->x() + 16, Panel1->y() + 64);
     Panel13->move(Panel1->x() + 16, Panel1->y() + 112);
 }
@@ -511,7 +525,6 @@ void TForm1::OpenChromatogramDialog() {
         commitOpen(file, std::move(read));
         state_.ListMode = false;
         if (w_.Form7) w_.Form7->hide();
-        state_.GroupAreasFromModelling = false;
     });
 }
 
@@ -539,7 +552,6 @@ void TForm1::OpenSeveralChromatograms() {
         }
         commitOpen(files.Files.front(), std::move(read));
         state_.ListMode = true;
-        state_.GroupAreasFromModelling = false;
         showInFront(this);
     });
 }

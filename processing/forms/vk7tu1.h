@@ -81,7 +81,7 @@ public:
     };
 
     // Creates the window and runs its creation: the settings of `start` are read (vk7.dat,
-    // \space\treat.dat, the printer), their notices shown.
+    // \space\treat.dat, the printer); their notices are shown once the window is on screen.
     TForm1(StartFolder start, Services services, QWidget* parent = nullptr);
     ~TForm1() override;
 
@@ -261,6 +261,7 @@ public slots:
     void N21Click();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -271,6 +272,7 @@ private:
     void FormCreate();
     void FormClose();
     void FormResize();
+    void showPendingNotices();
     // The main window sees keys first: FormKeyDown for the keys that are not characters,
     // FormKeyPress for the typed characters; true consumes the key.
     bool previewKey(QKeyEvent* event);
@@ -301,6 +303,7 @@ private:
     KeyPreview* keyPreview_ = nullptr;
     QLabel* plotSummary_ = nullptr;
     int panel2Height_ = 57;
+    std::vector<std::string> pendingNotices_;  // start-up notices, shown once the window is up
 };
 
 }  // namespace vk7

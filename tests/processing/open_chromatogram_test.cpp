@@ -45,6 +45,7 @@ TEST(OpenChromatogram, CommitTakesTheReadAndResetsTheView) {
     s.View.OverlayCount = 2;
     s.View.FragmentShown = true;
     s.View.RulerX = 250;
+    s.GroupAreasFromModelling = true;
 
     ReadResult read = readChromatogramFor(s, file);
     const ChosenFile chosen = splitChosenFile(file);
@@ -61,6 +62,7 @@ TEST(OpenChromatogram, CommitTakesTheReadAndResetsTheView) {
     EXPECT_EQ(s.View.OverlayCount, 0);
     EXPECT_FALSE(s.View.FragmentShown);
     EXPECT_EQ(s.View.RulerX, 250);  // the ruler stays where it was
+    EXPECT_FALSE(s.GroupAreasFromModelling);
     EXPECT_EQ(s.Chrom.CommentText, RU("Проба 7"));
     EXPECT_EQ(s.Chrom.SamplesPerPoint, 4);
     EXPECT_EQ(s.Settings.AveragingMs, 160);

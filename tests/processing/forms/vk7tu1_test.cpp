@@ -580,3 +580,30 @@ TEST_F(MainWindow, DoubleClickPutsThePointUnderTheRulerOnTheZeroLine) {
 
 }  // namespace
 }  // namespace vk7
+
+namespace vk7 {
+namespace {
+
+TEST(MainWindowStart, StartNoticesComeWithTheWindowAndStartUpStillRuns) {
+    test::TempDir dir;  // neither vk7.dat nor treat.dat
+    ScriptedDialogs dialogs;
+    FixedClock clock{LocalDateTime{}};
+    NoPrinter printer;
+    auto form = CreateProgramWindows(StartFolder(dir.path()), {dialogs, clock, printer});
+    EXPECT_TRUE(dialogs.messageTexts().empty());
+    form->show();
+    QApplication::processEvents();
+    const std::vector<std::string> texts = dialogs.messageTexts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_NE(texts[0].find("vk7.dat"), std::string::npos);
+    EXPECT_NE(texts[1].find("treat.dat"), std::string::npos);
+    EXPECT_EQ(form->state().Vk7Rate, 0);
+    EXPECT_EQ(form->state().Settings, ProcessingSettings{});
+    // Closing writes the settings, creating the space folder.
+    form->close();
+    EXPECT_EQ(readLines(dir.path() / "space" / "treat.dat"), formatTreatDat(ProcessingSettings{}));
+    EXPECT_TRUE(dialogs.unexpected().empty());
+}
+
+}  // namespace
+}  // namespace vk7
