@@ -36,6 +36,7 @@
 #include "processing/forms/picmod.h"
 #include "processing/forms/komment.h"
 #include "processing/forms/pictures.h"
+#include "processing/forms/grad_tab.h"
 #include "processing/forms/program_windows.h"
 #include "processing/forms/spisok.h"
 #include "processing/forms/table.h"
