@@ -33,7 +33,6 @@ struct Line {
 // The area routines run while the peak table is shown: the measurement keeps the names.
 void measurePeaks(const Points& points, PeakMarkup& markup) { MeasurePeaks(points, markup, true); }
 
-
 // The first 'E' at or after peak i (groups are closed, so there is one).
 int groupEnd(const PeakMarkup& markup, int i) {
     int e = i;
