@@ -27,9 +27,9 @@ struct BusyCursor {
 }  // namespace
 
 TForm5::TForm5(StartFolder start, Dialogs& dialogs, QWidget* owner)
-    : QWidget(owner, Qt::Tool), start_(std::move(start)), dialogs_(dialogs) {
-    setObjectName(QStringLiteral("Form5"));
-    setWindowTitle(toQString(RU("Изображения")));
+    : ToolWindow(QStringLiteral("Form5"), toQString(RU("Изображения")), owner),
+      start_(std::move(start)),
+      dialogs_(dialogs) {
     Image1 = new QLabel(this);
     Image1->move(2, 1);
     resize(480, 320);
@@ -48,9 +48,7 @@ void TForm5::N12Click() {
         const std::optional<fs::path> chosen = dialogs_.openOne(OpenPictureDialog1(start_));
         if (!chosen) return;
         LoadPicture(*chosen);
-        show();
-        raise();
-        activateWindow();
+        showInFront();
         setWindowTitle(toQString(textFromPath(*chosen)));
     });
 }
@@ -68,7 +66,7 @@ void TForm5::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    QWidget::keyPressEvent(event);
+    ToolWindow::keyPressEvent(event);
 }
 
 std::optional<fs::path> SavePlotPicture(const QImage& plot, const StartFolder& start) {

@@ -5,10 +5,10 @@
 #include <optional>
 
 #include <QImage>
-#include <QWidget>
 
 #include "common/paths.h"
 #include "platform/dialogs.h"
+#include "platform/qt/tool_window.h"
 
 class QLabel;
 
@@ -16,7 +16,7 @@ namespace vk7 {
 
 namespace fs = std::filesystem;
 
-class TForm5 : public QWidget {
+class TForm5 : public ToolWindow {
     Q_OBJECT
 
 public:

@@ -15,7 +15,7 @@
 #include "common/number_text.h"
 #include "platform/qt/qt_text.h"
 #include "platform/scripted_dialogs.h"
-#include "processing/forms/pasp.h"
+#include "chromfile/forms/pasp.h"
 #include "tests/support/chromatogram_fixture.h"
 #include "tests/support/temp_dir.h"
 
@@ -286,6 +286,10 @@ TEST(PassportWindowSources, MissingCaptionsGiveOneNoticeAndEmptyCaptions) {
     ProcessingState state{StartFolder(dir.path())};
     ScriptedDialogs dialogs;
     TForm2 form(state, dialogs, {});
+    EXPECT_TRUE(dialogs.messageTexts().empty());  // told when the window is first shown
+    form.show();
+    form.hide();
+    form.show();
     const auto texts = dialogs.messageTexts();
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_NE(texts[0].find("\\space\\regn.txt"), std::string::npos);

@@ -3,10 +3,9 @@
 
 #include <functional>
 
-#include <QWidget>
-
 #include "chromfile/passport.h"
 #include "platform/dialogs.h"
+#include "platform/qt/tool_window.h"
 #include "processing/help_pages.h"
 #include "processing/processing_state.h"
 
@@ -16,7 +15,7 @@ class QToolButton;
 
 namespace vk7 {
 
-class TForm2 : public QWidget {
+class TForm2 : public ToolWindow {
     Q_OBJECT
 
 public:
@@ -31,7 +30,8 @@ public:
     };
 
     // Created once at program start with the main window as `owner`; shown and hidden. Reads
-    // \space\regn.txt and the dictionaries; a missing one gives one notice.
+    // \space\regn.txt and the dictionaries; a missing one gives one notice when the window
+    // is first shown.
     TForm2(ProcessingState& state, Dialogs& dialogs, Hooks hooks, QWidget* owner = nullptr);
 
     // The grid was clicked or edited, or the template applied, since the window was shown
@@ -91,6 +91,7 @@ private:
     bool passportChanged_ = false;
     bool filling_ = false;
     bool keepEditsOnShow_ = false;
+    bool noticesPending_ = false;
     int pickerRow_ = -1;
 };
 

@@ -1,5 +1,5 @@
 // Passport window (TForm2) "Паспорт хроматограммы".
-#include "processing/forms/pasp.h"
+#include "chromfile/forms/pasp.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -35,9 +35,10 @@ QToolButton* speedButton(QWidget* parent, const QString& caption, const QString&
 }  // namespace
 
 TForm2::TForm2(ProcessingState& state, Dialogs& dialogs, Hooks hooks, QWidget* owner)
-    : QWidget(owner, Qt::Tool), state_(state), dialogs_(dialogs), hooks_(std::move(hooks)) {
-    setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(toQString(RU("Паспорт хроматограммы")));
+    : ToolWindow(QStringLiteral("Form2"), toQString(RU("Паспорт хроматограммы")), owner),
+      state_(state),
+      dialogs_(dialogs),
+      hooks_(std::move(hooks)) {
 
     Panel1 = new QWidget(this);
     SpeedButton2 = speedButton(Panel1, toQString(RU("Сделать образцовым")),
@@ -99,9 +100,10 @@ TForm2::TForm2(ProcessingState& state, Dialogs& dialogs, Hooks hooks, QWidget* o
     connect(SpeedButton12, &QToolButton::clicked, this, &TForm2::SpeedButton12Click);
     connect(SpeedButton1, &QToolButton::clicked, this, &TForm2::SpeedButton1Click);
 
-    // FormCreate: the captions and the dictionaries, read once.
+    // FormCreate: the captions and the dictionaries, read once; what is missing is told the
+    // first time the window is shown.
     sources_ = readPassportSources(state_.Start);
-    for (const std::string& notice : sources_.Notices) dialogs_.info(notice);
+    noticesPending_ = !sources_.Notices.empty();
     FillPassportGrid();
 }
 
@@ -250,8 +252,12 @@ void TForm2::askOnHide() {
 }
 
 void TForm2::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
+    ToolWindow::showEvent(event);
     if (event->spontaneous()) return;
+    if (noticesPending_) {
+        noticesPending_ = false;
+        for (const std::string& notice : sources_.Notices) dialogs_.info(notice);
+    }
     if (keepEditsOnShow_) {
         keepEditsOnShow_ = false;
         return;
@@ -260,7 +266,7 @@ void TForm2::showEvent(QShowEvent* event) {
 }
 
 void TForm2::hideEvent(QHideEvent* event) {
-    QWidget::hideEvent(event);
+    ToolWindow::hideEvent(event);
     hidePicker();
     // Hidden by the program or the user, not merely with its main window.
     if (!event->spontaneous() && isHidden()) askOnHide();
@@ -273,7 +279,7 @@ void TForm2::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    QWidget::keyPressEvent(event);
+    ToolWindow::keyPressEvent(event);
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
@@ -283,7 +289,7 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
         Grid->setFocus();
         return true;
     }
-    return QWidget::eventFilter(watched, event);
+    return ToolWindow::eventFilter(watched, event);
 }
 
 }  // namespace vk7
