@@ -7,6 +7,7 @@
 #include "common/paths.h"
 #include "platform/printer_info.h"
 #include "platform/qt/qt_dialogs.h"
+#include "platform/qt/shell_desktop.h"
 #include "processing/forms/program_windows.h"
 
 int main(int argc, char** argv) {
@@ -20,9 +21,10 @@ int main(int argc, char** argv) {
     vk7::QtDialogs dialogs;
     vk7::SystemClock clock;
     vk7::NoPrinter printer;
+    vk7::DesktopShell shell;
     // The start folder is the folder current when the program starts.
     std::unique_ptr<vk7::TForm1> form1 =
-        vk7::CreateProgramWindows(vk7::StartFolder::current(), {dialogs, clock, printer});
+        vk7::CreateProgramWindows(vk7::StartFolder::current(), {dialogs, clock, printer, &shell});
     dialogs.setOwner(form1.get());
     form1->show();
     return app.exec();

@@ -40,6 +40,7 @@
 #include "processing/main_window_actions.h"
 #include "processing/open_chromatogram.h"
 #include "processing/pipeline.h"
+#include "processing/plot_pictures.h"
 #include "results/forms/base7.h"
 #include "results/forms/poverx.h"
 #include "results/forms/povery7.h"
@@ -101,7 +102,7 @@ void TForm1::handler(F&& action) {
 
 TForm1::TForm1(StartFolder start, Services services, QWidget* parent)
     : QMainWindow(parent), state_(std::move(start)), dialogs_(services.dialogs), clock_(services.clock),
-      printer_(services.printer) {
+      printer_(services.printer), shell_(services.shell) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(ru(RU("Велетрон-7. Обработка.")));
     createControls();
@@ -593,6 +594,7 @@ void TForm1::commitOpen(const ChosenFile& file, ReadResult&& read) {
     commitChromatogram(state_, file, std::move(read));
     Edit2->setText(toQString(state_.Chrom.CommentText));
     setWindowTitle(toQString(state_.Settings.DataDir + state_.Settings.FileName));
+    if (w_.Form2) w_.Form2->FillPassportGrid();
     runPipeline();
 }
 
@@ -742,8 +744,16 @@ void TForm1::SpeedButton24Click() {}
 void TForm1::SpeedButton26Click() {}
 void TForm1::SpeedButton27Click() {}
 void TForm1::N13Click() {}
-void TForm1::N12Click() {}
-void TForm1::N14Click() {}
+void TForm1::N12Click() {
+    if (w_.Form5) w_.Form5->N12Click();
+}
+void TForm1::N14Click() {
+    handler([&] {
+        if (!shell_) return;
+        const std::string message = OpenTableText(state_.Start, *shell_);
+        if (!message.empty()) dialogs_.info(message);
+    });
+}
 void TForm1::Word1Click() {}
 void TForm1::Excel3Click() {}
 void TForm1::Html1Click() {}

@@ -11,6 +11,7 @@
 #include "common/clock.h"
 #include "platform/dialogs.h"
 #include "platform/printer_info.h"
+#include "platform/shell.h"
 #include "processing/chosen_file.h"
 #include "processing/help_pages.h"
 #include "processing/key_commands.h"
@@ -57,6 +58,8 @@ public:
         Dialogs& dialogs;
         const Clock& clock;
         PrinterInfo& printer;
+        // Opens result files in their applications ("Таблица TXT"); none: nothing is opened.
+        Shell* shell = nullptr;
     };
 
     // The other windows of the program, created after this one and owned by it.
@@ -300,6 +303,7 @@ private:
     Dialogs& dialogs_;
     const Clock& clock_;
     PrinterInfo& printer_;
+    Shell* shell_;
     Windows w_;
     KeyPreview* keyPreview_ = nullptr;
     QLabel* plotSummary_ = nullptr;

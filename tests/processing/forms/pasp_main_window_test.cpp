@@ -1,0 +1,135 @@
+// The passport, the picture viewer and "Таблица TXT" reached from the main window.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QToolButton>
+
+#include "chromfile/forms/pasp.h"
+#include "common/cp1251.h"
+#include "common/files.h"
+#include "platform/printer_info.h"
+#include "platform/qt/gif_image.h"
+#include "platform/qt/qt_text.h"
+#include "platform/scripted_dialogs.h"
+#include "processing/forms/pictures.h"
+#include "processing/forms/program_windows.h"
+#include "tests/support/chromatogram_fixture.h"
+#include "tests/support/temp_dir.h"
+
+namespace vk7 {
+namespace {
+
+std::string cell(const TForm2* f, int row) { return fromQString(f->Grid->item(row, 1)->text()); }
+
+class MainWindowPassport : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const fs::path install = fs::path(VK7_SOURCE_DIR) / "install";
+        for (const char* name : {"regn.txt", "detect", "gas", "kolon", "temp", "sm", "treat.dat"})
+            dir.write(std::string("space/") + name, readFileBytes(install / "space" / name));
+        dir.write("vk7.dat", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n21.533\r\n");
+        form = CreateProgramWindows(StartFolder(dir.path()), {dialogs, clock, printer, &shell});
+        form->show();
+        QApplication::processEvents();
+    }
+    void TearDown() override {
+        form.reset();
+        EXPECT_TRUE(dialogs.unexpected().empty()) << dialogs.unexpected().front();
+    }
+
+    fs::path chromatogram(const std::string& name, int detector, const std::string& comment) {
+        test::ChromatogramFixture f;
+        f.header[hw::Detector] = static_cast<int16_t>(detector);
+        f.samples = std::vector<int16_t>(3000, 50);
+        f.comment = comment;
+        return f.write(dir / "data" / name);
+    }
+    void open(const fs::path& file) {
+        dialogs.expectOpenOne(file);
+        form->OpenChromatogramDialog();
+    }
+    void key(int k, const QString& text) {
+        QWidget* target = form->focusWidget() ? form->focusWidget() : form.get();
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier, text);
+        QApplication::sendEvent(target, &press);
+    }
+    TForm2* passport() { return form->windows().Form2; }
+
+    test::TempDir dir;
+    ScriptedDialogs dialogs;
+    FixedClock clock{LocalDateTime{2024, 3, 5, 9, 7, 41}};
+    NoPrinter printer;
+    RecordingShell shell;
+    std::unique_ptr<TForm1> form;
+};
+
+TEST_F(MainWindowPassport, KeyTShowsThePassportOfTheOpenChromatogramAndAReadRefillsIt) {
+    open(chromatogram("h1a.hrm", 2, "one"));
+    key(Qt::Key_T, "t");
+    ASSERT_TRUE(passport()->isVisible());
+    EXPECT_EQ(cell(passport(), 0), RU("ПИД"));
+    EXPECT_EQ(cell(passport(), 14), "one");
+    // Another file opened while the window is open: the grid is the new file's at once.
+    passport()->GridClick(5, 1);
+    open(chromatogram("h2a.hrm", 3, "two"));
+    EXPECT_EQ(cell(passport(), 0), RU("ЭЗД"));
+    EXPECT_EQ(cell(passport(), 14), "two");
+    EXPECT_FALSE(passport()->PassportChanged());
+}
+
+TEST_F(MainWindowPassport, RewrittenCommentReachesTheCommentBoxAndShorteningReadsAgain) {
+    const fs::path file = chromatogram("h1a.hrm", 2, "one");
+    open(file);
+    form->SpeedButton12Click();
+    passport()->Grid->item(14, 1)->setText(QStringLiteral("new comment"));
+    passport()->SpeedButton12Click();
+    EXPECT_EQ(form->Edit2->text(), QStringLiteral("new comment"));
+    EXPECT_EQ(ReadChromatogram(file, {}).Chrom.CommentText, "new comment");
+
+    const int pointsBefore = form->state().Chrom.PointCount();
+    passport()->Grid->item(12, 1)->setText(QStringLiteral("1"));  // one minute at 25 points per second
+    passport()->SpeedButton12Click();
+    EXPECT_EQ(readChromatogramWords(file).sampleCount(), 1500);
+    EXPECT_LT(form->state().Chrom.PointCount(), pointsBefore);
+    EXPECT_EQ(form->state().Chrom.SampleCount, 1500);
+    EXPECT_EQ(cell(passport(), 12), " 1.00");
+}
+
+TEST_F(MainWindowPassport, EscapeInTheMainWindowAsksAboutAChangedPassport) {
+    const fs::path file = chromatogram("h1a.hrm", 2, "one");
+    open(file);
+    const std::string before = readFileBytes(file);
+    form->SpeedButton12Click();
+    passport()->Grid->item(1, 1)->setText(QStringLiteral("2:5"));
+    form->activateWindow();
+    dialogs.expectMessage(Answer::Cancel);
+    key(Qt::Key_Escape, QStringLiteral("\x1b"));
+    EXPECT_FALSE(passport()->isVisible());
+    EXPECT_EQ(dialogs.messageTexts().back(), RU("Сохранить хроматограмму с новым паспортом?"));
+    EXPECT_EQ(readFileBytes(file), before);
+}
+
+TEST_F(MainWindowPassport, TableTxtOpensThroughTheShellOrIsNamedMissing) {
+    form->N14->trigger();
+    EXPECT_EQ(dialogs.messageTexts(), std::vector<std::string>{RU("Нет файла \\results\\tabl.txt")});
+    EXPECT_TRUE(shell.opened.empty());
+    dir.write("results/tabl.txt", "table\r\n");
+    form->N14->trigger();
+    EXPECT_EQ(shell.opened, std::vector<fs::path>{dir / "results" / "tabl.txt"});
+    EXPECT_EQ(dialogs.messageTexts().size(), 1u);
+}
+
+TEST_F(MainWindowPassport, PicturesMenuShowsTheViewer) {
+    const fs::path picture = *SavePlotPicture(QImage(30, 20, QImage::Format_RGB32), StartFolder(dir.path()));
+    dialogs.expectOpenOne(picture);
+    form->N12->trigger();
+    EXPECT_TRUE(form->windows().Form5->isVisible());
+    EXPECT_EQ(form->windows().Form5->windowTitle(), toQString(textFromPath(picture)));
+}
+
+}  // namespace
+}  // namespace vk7
