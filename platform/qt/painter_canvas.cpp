@@ -13,7 +13,9 @@ QColor toQColor(Colour c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
 Colour fromQColor(QColor c) { return rgbColour(c.red(), c.green(), c.blue()); }
 
 QFont qtFont(const Font& font) {
-    static const QString fallback = QStringLiteral("DejaVu Sans");
+    // The condensed face comes closest to the widths of the small Windows faces, so that a
+    // five-character axis label still fits into the plot's right margin.
+    static const QString fallback = QStringLiteral("DejaVu Sans Condensed");
     const QString wanted = QString::fromStdString(font.family);
     QFont f(QFontDatabase::hasFamily(wanted) ? wanted : fallback);
     f.setPixelSize(std::max(1, font.pixelSize));

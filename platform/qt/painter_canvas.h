@@ -20,7 +20,8 @@ QColor toQColor(Colour c);
 Colour fromQColor(QColor c);
 
 // The Qt font for a canvas font: the family if this machine has it, otherwise DejaVu Sans
-// (the Windows names "Arial" and "SmallFonts" are not installed on the desktops we run on);
+// Condensed (the Windows names "Arial" and "SmallFonts" are not installed on the desktops we
+// run on);
 // the pixel size as the em height; no antialiasing.
 QFont qtFont(const Font& font);
 
