@@ -83,6 +83,18 @@ PainterCanvas::~PainterCanvas() = default;
 
 QPainter& PainterCanvas::painter() { return *painter_; }
 
+const PainterCanvas::FontEntry& PainterCanvas::fontEntry() {
+    // Looking a font up goes through fontconfig, which costs more than drawing the text.
+    const std::string key = font().family + '\x01' + std::to_string(font().pixelSize);
+    auto it = fonts_.find(key);
+    if (it == fonts_.end()) {
+        QFont f = qtFont(font());
+        QFontMetrics fm(f);
+        it = fonts_.emplace(key, FontEntry{f, fm}).first;
+    }
+    return it->second;
+}
+
 void PainterCanvas::applyPen(QPainter& p) {
     QPen qpen(toQColor(pen().colour));
     qpen.setWidth(pen().width <= 1 ? 0 : pen().width);  // 0: the cosmetic one-pixel pen
@@ -149,30 +161,31 @@ void PainterCanvas::fillRect(const CanvasRect& r) {
 }
 
 TextSize PainterCanvas::textExtent(std::string_view cp1251) {
-    QFontMetrics fm(qtFont(font()));
+    const QFontMetrics& fm = fontEntry().metrics;
     return {fm.horizontalAdvance(toQString(cp1251)), fm.height()};
 }
 
-const QImage& PainterCanvas::textImage(const QString& text, const QFont& qfont) {
+const QImage& PainterCanvas::textImage(std::string_view cp1251) {
     std::string key = font().family;
     key += '\x01' + std::to_string(font().pixelSize) + '\x01' + std::to_string(font().colour) + '\x01' +
            (brush().clear ? std::string("-") : std::to_string(brush().colour)) + '\x01' +
            std::to_string(font().escapement) + '\x01';
-    key += text.toStdString();
+    key += cp1251;
     auto it = textCache_.find(key);
     if (it != textCache_.end()) return it->second;
     if (textCache_.size() > 4096) textCache_.clear();
 
-    QFontMetrics fm(qfont);
-    const int w = std::max(1, fm.horizontalAdvance(text)), h = std::max(1, fm.height());
+    const FontEntry& fe = fontEntry();
+    const QString text = toQString(cp1251);
+    const int w = std::max(1, fe.metrics.horizontalAdvance(text)), h = std::max(1, fe.metrics.height());
     QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
     img.fill(brush().clear ? QColor(0, 0, 0, 0) : toQColor(brush().colour));
     {
         QPainter tp(&img);
         tp.setRenderHint(QPainter::TextAntialiasing, false);
-        tp.setFont(qfont);
+        tp.setFont(fe.font);
         tp.setPen(toQColor(font().colour));
-        tp.drawText(QPoint(0, fm.ascent()), text);
+        tp.drawText(QPoint(0, fe.metrics.ascent()), text);
     }
     if (font().escapement == 900) img = quarterTurn(img);
     return textCache_.emplace(std::move(key), std::move(img)).first->second;
@@ -180,27 +193,26 @@ const QImage& PainterCanvas::textImage(const QString& text, const QFont& qfont) 
 
 void PainterCanvas::textOut(int x, int y, std::string_view cp1251) {
     if (cp1251.empty()) return;
-    const QString text = toQString(cp1251);
-    const QFont qfont = qtFont(font());
     QPainter& p = painter();
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    p.setRenderHint(QPainter::TextAntialiasing, false);
     const int esc = font().escapement;
     if (esc == 0 || esc == 900) {
-        const QImage& img = textImage(text, qfont);
+        const QImage& img = textImage(cp1251);
         // Upright, the box hangs from (x, y); turned a quarter, it stands on (x, y).
         const QPoint at = esc == 0 ? QPoint(x, y) : QPoint(x, y - img.height());
         p.drawImage(at, img);
     } else {
-        QFontMetrics fm(qfont);
+        const FontEntry& fe = fontEntry();
+        const QString text = toQString(cp1251);
         p.save();
+        p.setRenderHint(QPainter::TextAntialiasing, false);
         p.translate(x, y);
         p.rotate(-esc / 10.0);
         if (!brush().clear)
-            p.fillRect(QRect(0, 0, fm.horizontalAdvance(text), fm.height()), toQColor(brush().colour));
-        p.setFont(qfont);
+            p.fillRect(QRect(0, 0, fe.metrics.horizontalAdvance(text), fe.metrics.height()), toQColor(brush().colour));
+        p.setFont(fe.font);
         p.setPen(toQColor(font().colour));
-        p.drawText(QPoint(0, fm.ascent()), text);
+        p.drawText(QPoint(0, fe.metrics.ascent()), text);
         p.restore();
     }
     changed();

@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QString>
@@ -55,9 +56,14 @@ protected:
     }
 
 private:
+    struct FontEntry {
+        QFont font;
+        QFontMetrics metrics;
+    };
+    const FontEntry& fontEntry();
     void applyPen(QPainter& p);
     void fillInMode(QPainter& p, const QRect& r, Colour colour, PenMode mode);
-    const QImage& textImage(const QString& text, const QFont& qfont);
+    const QImage& textImage(std::string_view cp1251);
 
     QPainter* painter_ = nullptr;
     int width_ = 0;
@@ -65,6 +71,7 @@ private:
     // Rendered texts by font, colours, turn and text: the plot repaints the same peak
     // numbers and names again and again.
     std::unordered_map<std::string, QImage> textCache_;
+    std::unordered_map<std::string, FontEntry> fonts_;
 };
 
 }  // namespace vk7
