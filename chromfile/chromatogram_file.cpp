@@ -104,15 +104,23 @@ int groupedPointCount(int sampleCount, int width) {
 }
 
 int16_t trimmedMean(const int16_t* g, int width) {
+    // One pass: the first smallest, the first largest and the sum of all words; the mean
+    // of the others is the sum less those two.
     int lo = 0, hi = 0;
+    int loValue = g[0], hiValue = g[0];
+    int64_t sum = g[0];
     for (int k = 1; k < width; ++k) {
-        if (g[k] < g[lo]) lo = k;
-        if (g[k] > g[hi]) hi = k;
+        const int v = g[k];
+        sum += v;
+        const bool lower = v < loValue;
+        lo = lower ? k : lo;
+        loValue = lower ? v : loValue;
+        const bool higher = v > hiValue;
+        hi = higher ? k : hi;
+        hiValue = higher ? v : hiValue;
     }
     if (lo == hi) hi = lo + 1;
-    int64_t sum = 0;
-    for (int k = 0; k < width; ++k)
-        if (k != lo && k != hi) sum += g[k];
+    sum -= int64_t(g[lo]) + g[hi];
     return clampToInt16(sum / (width - 2));
 }
 

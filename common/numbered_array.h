@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cassert>
+#include <cstddef>
+#include <utility>
 #include <vector>
 
 namespace vk7 {

@@ -4,8 +4,8 @@ namespace vk7 {
 
 Answer ScriptedDialogs::message(const MessageRequest& request) {
     shown_.push_back({Shown::Message, request, {}});
-    if (!queue_.empty() && std::holds_alternative<Answer>(queue_.front())) {
-        Answer a = std::get<Answer>(queue_.front());
+    if (const Item* item = front(Shown::Message)) {
+        Answer a = item->answer;
         queue_.pop_front();
         return a;
     }
@@ -18,8 +18,8 @@ std::optional<fs::path> ScriptedDialogs::openOne(const FileDialogRequest& reques
     shown_.push_back({Shown::OpenOne, {}, request});
     if (whileOpen_) whileOpen_(request);
     std::optional<fs::path> result;
-    if (!queue_.empty() && std::holds_alternative<std::optional<fs::path>>(queue_.front())) {
-        result = std::get<std::optional<fs::path>>(queue_.front());
+    if (const Item* item = front(Shown::OpenOne)) {
+        result = item->one;
         queue_.pop_front();
     } else {
         unexpected_.push_back("open one: " + request.title);
@@ -32,8 +32,8 @@ std::vector<fs::path> ScriptedDialogs::openSeveral(const FileDialogRequest& requ
     shown_.push_back({Shown::OpenSeveral, {}, request});
     if (whileOpen_) whileOpen_(request);
     std::vector<fs::path> result;
-    if (!queue_.empty() && std::holds_alternative<std::vector<fs::path>>(queue_.front())) {
-        result = std::get<std::vector<fs::path>>(queue_.front());
+    if (const Item* item = front(Shown::OpenSeveral)) {
+        result = item->several;
         queue_.pop_front();
     } else {
         unexpected_.push_back("open several: " + request.title);
@@ -46,8 +46,8 @@ std::optional<fs::path> ScriptedDialogs::saveAs(const FileDialogRequest& request
     shown_.push_back({Shown::SaveAs, {}, request});
     if (whileOpen_) whileOpen_(request);
     std::optional<fs::path> result;
-    if (!queue_.empty() && std::holds_alternative<SaveAnswer>(queue_.front())) {
-        result = std::get<SaveAnswer>(queue_.front()).chosen;
+    if (const Item* item = front(Shown::SaveAs)) {
+        result = item->one;
         queue_.pop_front();
     } else {
         unexpected_.push_back("save as: " + request.title);

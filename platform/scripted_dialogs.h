@@ -3,7 +3,6 @@
 #pragma once
 
 #include <deque>
-#include <variant>
 
 #include "platform/dialogs.h"
 
@@ -18,10 +17,12 @@ public:
     };
 
     // Answers, consumed in order.
-    void expectMessage(Answer answer) { queue_.push_back(answer); }
-    void expectOpenOne(std::optional<fs::path> chosen) { queue_.push_back(std::move(chosen)); }
-    void expectOpenSeveral(std::vector<fs::path> chosen) { queue_.push_back(std::move(chosen)); }
-    void expectSaveAs(std::optional<fs::path> chosen) { queue_.push_back(SaveAnswer{std::move(chosen)}); }
+    void expectMessage(Answer answer) { queue_.push_back({Shown::Message, answer, {}, {}}); }
+    void expectOpenOne(std::optional<fs::path> chosen) { queue_.push_back({Shown::OpenOne, {}, std::move(chosen), {}}); }
+    void expectOpenSeveral(std::vector<fs::path> chosen) {
+        queue_.push_back({Shown::OpenSeveral, {}, {}, std::move(chosen)});
+    }
+    void expectSaveAs(std::optional<fs::path> chosen) { queue_.push_back({Shown::SaveAs, {}, std::move(chosen), {}}); }
     // Plain information boxes are answered OK without being queued.
     void setAutoAcknowledgeInfo(bool on) { autoInfo_ = on; }
     // Run while a file dialog is "open", before its answer is returned, e.g. to drive the
@@ -41,10 +42,17 @@ public:
     void clear();
 
 private:
-    struct SaveAnswer {
-        std::optional<fs::path> chosen;
+    // One queued answer: the kind of dialog it answers and its value.
+    struct Item {
+        Shown::Type type = Shown::Message;
+        Answer answer = Answer::Ok;
+        std::optional<fs::path> one;
+        std::vector<fs::path> several;
     };
-    using Item = std::variant<Answer, std::optional<fs::path>, std::vector<fs::path>, SaveAnswer>;
+    // The front answer when it answers a dialog of `type`.
+    const Item* front(Shown::Type type) const {
+        return !queue_.empty() && queue_.front().type == type ? &queue_.front() : nullptr;
+    }
 
     std::deque<Item> queue_;
     std::vector<Shown> shown_;

@@ -42,6 +42,12 @@ struct ProcessingState {
     int ListIndex = 0;
     int ListCount() const { return static_cast<int>(ListFiles.size()); }
 
+    // The identification message given last, with the file and the identification settings it
+    // was given for (empty when the last identification gave none): the same message is not
+    // repeated on every zoom and scroll. The opening of a chromatogram clears it, so that each
+    // opened chromatogram gets its message once.
+    std::string IdentificationNoticeKey;
+
     uint8_t HelpPage = 0;
     bool GroupAreasFromModelling = false;
 

@@ -1,13 +1,40 @@
 // vk7r: the signal acquisition program.
+#include <chrono>
+#include <thread>
+
 #include <QApplication>
-#include <QMainWindow>
+
+#include "acquisition/forms/helper.h"
+#include "acquisition/forms/vk7u1.h"
+#include "acquisition/forms/vk7v1.h"
+#include "acquisition/forms/vk7v2.h"
+#include "common/clock.h"
+#include "common/cp1251.h"
+#include "common/paths.h"
+#include "platform/qt/alsa_sound_input.h"
+#include "platform/qt/qt_dialogs.h"
+#include "platform/qt/qt_text.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QString::fromUtf8("ВМ-7. Прием."));
-    QMainWindow window;
-    window.setWindowTitle(QString::fromUtf8("Велетрон-7М. Прием сигналов."));
-    window.resize(900, 600);
-    window.show();
+    QApplication::setApplicationDisplayName(vk7::toQString(RU("ВМ-7. Прием.")));
+    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+
+    const vk7::StartFolder start = vk7::StartFolder::current();
+    vk7::QtDialogs dialogs;
+    vk7::AlsaSoundInput input;
+    vk7::SystemClock clock;
+    auto sleep = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+
+    // The four windows, the main one first; they live until the program ends.
+    vk7::TForm1 form1(start, input, dialogs, clock, sleep);
+    dialogs.setOwner(&form1);
+    vk7::TForm2 form2(form1.engine());
+    vk7::TForm3 form3(form1.engine());
+    vk7::TForm4 form4(start);
+    form1.setOtherForms(&form2, &form3, &form4);
+    QObject::connect(&form1, &vk7::TForm1::programClosed, &app, &QApplication::quit, Qt::QueuedConnection);
+
+    form1.show();
     return app.exec();
 }

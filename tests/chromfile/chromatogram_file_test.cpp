@@ -101,7 +101,9 @@ TEST(RateCode, DecodesAndEncodes) {
     for (Enc e : {Enc{12.5, 12}, {3.125, 3}, {20, 20}, {25, 25}, {21.5, 21500}, {21.533203125, 21533},
                   {0.051, 51}, {32.767, 32767}, {0.02, 0}, {40, 0}}) {
         EXPECT_EQ(encodeRateCode(e.rate), e.w0) << e.rate;
-        if (e.w0 && e.rate != 21.533203125) EXPECT_DOUBLE_EQ(decodeRateCode(e.w0, 0), e.rate);
+        if (e.w0 && e.rate != 21.533203125) {
+            EXPECT_DOUBLE_EQ(decodeRateCode(e.w0, 0), e.rate);
+        }
     }
 }
 

@@ -1,0 +1,298 @@
+#include "acquisition/acquisition_engine.h"
+
+#include <cmath>
+#include <utility>
+
+#include "common/cp1251.h"
+#include "common/errors.h"
+#include "common/files.h"
+#include "common/number_text.h"
+
+namespace vk7 {
+
+double AcquisitionState::zeroCorrection(int channel) const {
+    const int physical = (channelPairAB ? 0 : 2) + (channel - 1);
+    return calibration.zeroCorrection[size_t(physical)];
+}
+
+AcquisitionEngine::AcquisitionEngine(Environment env, AcquisitionHooks* hooks)
+    : env_(std::move(env)), hooks_(hooks ? hooks : &defaultHooks_) {
+    describe_ = [](const std::exception& e) { return toCp1251(e.what()); };
+    for (int ch = 1; ch <= 2; ++ch)
+        scales_[size_t(ch - 1)] =
+            levelScaleGeometry(state_.levelWidth, state_.levelHeight, state_.fullScaleVolts[size_t(ch - 1)]);
+}
+
+AcquisitionEngine::~AcquisitionEngine() {
+    if (inputOpen_) {
+        env_.input.reset();
+        env_.input.close();
+    }
+}
+
+void AcquisitionEngine::setHooks(AcquisitionHooks* hooks) { hooks_ = hooks ? hooks : &defaultHooks_; }
+
+void AcquisitionEngine::message(MessageKind kind, const std::string& caption, const std::string& text) {
+    MessageRequest r;
+    r.kind = kind;
+    r.buttons = MessageButtons::Ok;
+    r.caption = caption;
+    r.text = text;
+    if (deferMessages_)
+        startMessages_.push_back(std::move(r));
+    else
+        env_.dialogs.message(r);
+}
+
+void AcquisitionEngine::reportFailure(const std::exception& e) { message(MessageKind::Error, "", describe_(e)); }
+
+void AcquisitionEngine::showStartMessages() {
+    deferMessages_ = false;
+    std::vector<MessageRequest> pending = std::move(startMessages_);
+    startMessages_.clear();
+    for (const auto& r : pending) env_.dialogs.message(r);
+}
+
+// ---- start and close -----------------------------------------------------------------
+
+void AcquisitionEngine::loadSettingsFiles() {
+    // A missing file is reported and its defaults are used (it is written at close); a file
+    // that exists but cannot be read is reported and kept as it is.
+    auto load = [this](const char* name, bool& keep) -> std::optional<std::vector<std::string>> {
+        const fs::path path = settingsFilePath(env_.start, name);
+        try {
+            auto lines = readLinesIfExists(path, kSettingsLineLength);
+            if (!lines)
+                message(MessageKind::Warning, "",
+                        RU("Нет файла ") + textFromPath(path) + "\n" + RU("Приняты значения по умолчанию."));
+            return lines;
+        } catch (const std::exception& e) {
+            keep = true;
+            message(MessageKind::Error, "",
+                    describe_(e) + "\n" + RU("Приняты значения по умолчанию, файл при выходе не перезаписывается."));
+            return std::nullopt;
+        }
+    };
+    if (auto lines = load(kVoltageCalibrationFile, keepCalibrationFile_)) state_.calibration = parseVoltageCalibration(*lines);
+    if (auto lines = load(kProgramSettingsFile, keepSettingsFile_)) state_.settings = parseProgramSettings(*lines);
+}
+
+void AcquisitionEngine::writeSettingsFiles() {
+    if (!keepCalibrationFile_) {
+        try {
+            writeLines(settingsFilePath(env_.start, kVoltageCalibrationFile), voltageCalibrationLines(state_.calibration));
+        } catch (const std::exception& e) {
+            reportFailure(e);
+        }
+    }
+    if (!keepSettingsFile_) {
+        try {
+            writeLines(settingsFilePath(env_.start, kProgramSettingsFile), programSettingsLines(state_.settings));
+        } catch (const std::exception& e) {
+            reportFailure(e);
+        }
+    }
+}
+
+void AcquisitionEngine::startSoundInput() {
+    inputError_ = env_.input.open(state_.settings.inputSampleRate, *this);
+    inputOpen_ = inputError_ == SoundOpenError::None;
+    switch (inputError_) {
+        case SoundOpenError::None: break;
+        case SoundOpenError::NoDevice: message(MessageKind::Error, RU("нет звуковой платы"), "Error"); break;
+        case SoundOpenError::OpenFailed: message(MessageKind::Error, RU("Не открывается зв. карта"), "Error"); break;
+        case SoundOpenError::PrepareFailed: message(MessageKind::Error, "error", RU("Ошибка подготовки буфера")); break;
+        case SoundOpenError::StartFailed: message(MessageKind::Error, "error", RU("Ошибка включения")); break;
+    }
+}
+
+void AcquisitionEngine::create(int levelWidth, int levelHeight) {
+    deferMessages_ = true;
+    state_.display = {};
+    loadSettingsFiles();
+    startSoundInput();
+    state_.fullScaleVolts = {1.5625, 1.5625};
+    state_.levelWidth = levelWidth;
+    state_.levelHeight = levelHeight;
+    for (int ch = 1; ch <= 2; ++ch) {
+        const size_t i = size_t(ch - 1);
+        scales_[i] = levelScaleGeometry(levelWidth, levelHeight, state_.fullScaleVolts[i]);
+        state_.levelScale[i] = scales_[i].pixelsPerVolt;
+    }
+    state_.calibrationState = 0;
+    state_.noiseCount = 0;
+    state_.noiseSum = {0, 0};
+    state_.noiseSumSq = {0, 0};
+    hooks_->createServiceThread();
+    state_.channelPairAB = true;
+    hooks_->switchChannelPair();
+}
+
+bool AcquisitionEngine::close() {
+    if (isRecording(1) || isRecording(2)) {
+        if (!env_.dialogs.confirm(RU("Запись сигналов не окончена. Остановить ее?"))) return false;
+        stopAllRecordings();
+    }
+    if (inputOpen_) {
+        env_.input.reset();
+        env_.input.close();
+        inputOpen_ = false;
+    }
+    writeSettingsFiles();
+    try {
+        hooks_->saveRegime();
+    } catch (const std::exception& e) {
+        reportFailure(e);
+    }
+    return true;
+}
+
+void AcquisitionEngine::destroy() {
+    if (env_.sleep) env_.sleep(500);
+    hooks_->endServiceThread();
+}
+
+// ---- recording hooks -------------------------------------------------------------------
+
+void AcquisitionEngine::startRecording(int channel) { hooks_->startRecording(channel); }
+void AcquisitionEngine::stopRecording(int channel) { hooks_->stopRecording(channel); }
+bool AcquisitionEngine::isRecording(int channel) const { return hooks_->isRecording(channel); }
+
+void AcquisitionEngine::stopAllRecordings() {
+    if (isRecording(1)) stopRecording(1);
+    if (isRecording(2)) stopRecording(2);
+}
+
+// ---- editors and switches --------------------------------------------------------------
+
+std::string AcquisitionEngine::recordTimeEditText(int channel) const {
+    return recordTimeMinutesText(state_.settings.recordTimeSec[size_t(channel - 1)]);
+}
+
+void AcquisitionEngine::acceptRecordTime(int channel, const std::string& text) {
+    state_.settings.recordTimeSec[size_t(channel - 1)] = recordTimeFromMinutesText(text);
+}
+
+void AcquisitionEngine::toggleDiagnostics() { state_.diagnosticsShown = !state_.diagnosticsShown; }
+void AcquisitionEngine::toggleChannel2() { state_.settings.channel2On = !state_.settings.channel2On; }
+
+void AcquisitionEngine::timerTick() {
+    for (int ch = 1; ch <= 2; ++ch) {
+        state_.blinkPhase[size_t(ch - 1)] = !state_.blinkPhase[size_t(ch - 1)];
+    }
+}
+
+// ---- input blocks ----------------------------------------------------------------------
+
+void AcquisitionEngine::blockFilled(const int16_t* frames, int frameCount) {
+    // The block goes back to the input whatever happens while it is processed; a failure
+    // is reported once and the acquisition goes on with the next block.
+    struct HandBack {
+        SoundInput& input;
+        ~HandBack() { input.requeue(); }
+    } handBack{env_.input};
+    try {
+        if (frameCount >= SoundInput::kFramesPerBlock) processInputBuffer(frames);
+    } catch (const std::exception& e) {
+        if (!blockErrorReported_) {
+            blockErrorReported_ = true;
+            reportFailure(e);
+        }
+    }
+    if (observer_) observer_();
+}
+
+void AcquisitionEngine::inputFailed(const std::string& what) {
+    if (inputFailureReported_) return;
+    inputFailureReported_ = true;
+    message(MessageKind::Error, RU("Не открывается зв. карта"), RU("Прием сигналов прекращен: ") + what);
+}
+
+void AcquisitionEngine::processInputBuffer(const int16_t* frames) {
+    const auto scans = scanBlock(frames);
+    const int a1 = scans[0].amplitude, a2 = scans[1].amplitude;
+
+    if (a1 < kPowerThreshold && a2 < kPowerThreshold && !state_.firstBufferDone && !powerWarned_) {
+        powerWarned_ = true;
+        message(MessageKind::Warning, "", RU("Проверьте питание приставки!"));
+    }
+
+    if (state_.calibrationState == 2 && state_.calibrationBufferCount > 10) {
+        state_.ampPlus = {uint16_t(a1), uint16_t(a2)};
+        hooks_->sendBoxCommand(128);
+        state_.calibrationState = 3;
+        state_.calibrationBufferCount = 0;
+        return;
+    }
+    if (state_.calibrationState == 3 && state_.calibrationBufferCount > 10) {
+        state_.ampZero = {uint16_t(a1), uint16_t(a2)};
+        state_.calibrationState = 1;
+        state_.channelPairAB = true;
+        hooks_->switchChannelPair();
+        hooks_->computeCalibration();
+        return;
+    }
+
+    processChannel(1, scans[0]);
+    processChannel(2, scans[1]);
+    finishNoiseWindow();
+    state_.firstBufferDone = true;
+    if (++state_.calibrationBufferCount > 250) state_.calibrationBufferCount = 0;
+}
+
+void AcquisitionEngine::processChannel(int channel, const ChannelScan& scan) {
+    const size_t i = size_t(channel - 1);
+    const bool on = channel == 1 || state_.settings.channel2On;
+    ChannelDisplay& d = state_.display[i];
+    const auto& cal = state_.calibration;
+
+    // Value.
+    d.adcText = intText(scan.amplitude);
+    const double v = amplitudeToVolts(scan.amplitude, cal.slope[i], cal.intercept[i], state_.calibrationState == 0,
+                                      state_.zeroCorrection(channel));
+    state_.measuredVolts[i] = v;
+    if (on)
+        d.valueText = fixedText(v * 1000.0, 6, 1) + RU(" мВ");
+    else
+        d.valueText.clear();
+
+    // Noise sums.
+    state_.noiseSum[i] += v;
+    state_.noiseSumSq[i] += v * v;
+
+    // The point of a running recording comes before the auto-start test, so that a
+    // recording the carrier starts takes its first point from the next block.
+    if (isRecording(channel)) hooks_->writePoint(channel, recordedPoint(v, state_.fullScaleVolts[i], state_.polarity[i]));
+
+    // Frequency measured up to the previous block, and the auto-start.
+    const double period = state_.periodMs[i];
+    if (period == 0) {
+        d.frequencyText.clear();
+    } else {
+        const double hz = 1.0 / period * 1000.0;
+        if (autoStartWanted(period, v, state_.calibrationState, isRecording(channel), on)) startRecording(channel);
+        d.frequencyText = fixedText(hz / 1000.0, 8, 2) + RU(" кГц");
+    }
+
+    // Period of this block.
+    const double p = periodMsFromScan(scan, state_.settings.inputSampleRate);
+    if (p != 0) state_.periodMs[i] = p;
+
+    // Level bar.
+    d.barWidth = levelBarWidth(v, state_.levelScale[i], state_.levelWidth);
+    d.barRed = v > 0;
+    d.barShown = on;
+}
+
+void AcquisitionEngine::finishNoiseWindow() {
+    if (++state_.noiseCount < 30) return;
+    for (size_t i = 0; i < 2; ++i) {
+        const double s = noiseDeviation(state_.noiseSum[i], state_.noiseSumSq[i], 30);
+        state_.display[i].noiseText = fixedText(s / 0.3125 * 100.0, 7, 4) + " %";
+        state_.noiseSum[i] = 0;
+        state_.noiseSumSq[i] = 0;
+    }
+    state_.noiseCount = 0;
+}
+
+}  // namespace vk7

@@ -1,0 +1,177 @@
+// The acquisition program's engine: its state, the start and close of the program, the
+// demodulation of every input block into one value per channel with its texts, bar and
+// noise, the power check and the carrier auto-start. The main window shows what it says.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "acquisition/acquisition_files.h"
+#include "acquisition/demodulation.h"
+#include "acquisition/level_scale.h"
+#include "common/clock.h"
+#include "common/paths.h"
+#include "platform/dialogs.h"
+#include "platform/sound_input.h"
+
+namespace vk7 {
+
+// Where the engine hands over to recording, the box command link, the regime and the
+// calibration cycle. Each does nothing until that part of the program is connected.
+class AcquisitionHooks {
+public:
+    virtual ~AcquisitionHooks() = default;
+    // Recording of channel 1 or 2.
+    virtual bool isRecording(int channel) const { (void)channel; return false; }
+    virtual void startRecording(int channel) { (void)channel; }
+    virtual void stopRecording(int channel) { (void)channel; }
+    // One point for the running recording of the channel.
+    virtual void writePoint(int channel, int16_t point) { (void)channel; (void)point; }
+    // Box commands: 0 pair AB, 64 pair CD, 192 reference voltage, 128 reference zero.
+    virtual void sendBoxCommand(uint8_t command) { (void)command; }
+    virtual void createServiceThread() {}
+    virtual void endServiceThread() {}
+    // Relabels the panels, sends the pair command and loads the pair's regime.
+    virtual void switchChannelPair() {}
+    // Saves the regime and channel settings of the current pair.
+    virtual void saveRegime() {}
+    // The calibration lines from the amplitudes captured on the reference and the zero.
+    virtual void computeCalibration() {}
+};
+
+// What the main window shows for one channel.
+struct ChannelDisplay {
+    std::string valueText;      // Label1 / Label2: "  12.3 мВ"
+    std::string adcText;        // Label9 / Label10: the amplitude in ADC units
+    std::string frequencyText;  // Label6 / Label8: "   20.05 кГц"
+    std::string noiseText;      // Label14 / Label15: " 0.1234 %"
+    int barWidth = 0;           // the level bar, pixels from the left
+    bool barRed = false;        // red above 0 V, blue otherwise
+    bool barShown = false;      // channel 2 shows no bar while it is switched off
+};
+
+// The state of the acquisition program, owned by the main window.
+struct AcquisitionState {
+    ProgramSettings settings = defaultProgramSettings();
+    VoltageCalibration calibration;
+    bool channelPairAB = true;
+    std::array<double, 2> fullScaleVolts{1.5625, 1.5625};
+    int levelWidth = 277;
+    int levelHeight = 29;
+    std::array<double, 2> levelScale{277 / kLevelFullScaleVolts, 277 / kLevelFullScaleVolts};
+    bool diagnosticsShown = false;
+    std::array<bool, 2> blinkPhase{false, false};
+    std::array<int, 2> polarity{0, 0};
+
+    // Demodulation.
+    std::array<double, 2> measuredVolts{0, 0};
+    std::array<double, 2> periodMs{0, 0};
+    int noiseCount = 0;
+    std::array<double, 2> noiseSum{0, 0};
+    std::array<double, 2> noiseSumSq{0, 0};
+    bool firstBufferDone = false;
+    int calibrationState = 0;  // 0 normal, 1 setup, 2 on the reference, 3 on the zero
+    int calibrationBufferCount = 0;
+    std::array<uint16_t, 2> ampPlus{0, 0};
+    std::array<uint16_t, 2> ampZero{0, 0};
+
+    std::array<ChannelDisplay, 2> display;
+
+    // The zero correction in force for channel 1 or 2 (A/B in pair AB, C/D in pair CD).
+    double zeroCorrection(int channel) const;
+};
+
+class AcquisitionEngine : public SoundInputReceiver {
+public:
+    struct Environment {
+        StartFolder start;
+        SoundInput& input;
+        Dialogs& dialogs;
+        const Clock& clock;
+        std::function<void(int milliseconds)> sleep;
+    };
+
+    explicit AcquisitionEngine(Environment env, AcquisitionHooks* hooks = nullptr);
+    ~AcquisitionEngine() override;
+
+    // The text of the error box for a failure (the window passes the program's own).
+    void setErrorText(std::function<std::string(const std::exception&)> describe) { describe_ = std::move(describe); }
+    // Called after every block has been processed (the window repaints then).
+    void setBlockObserver(std::function<void()> observer) { observer_ = std::move(observer); }
+    void setHooks(AcquisitionHooks* hooks);
+
+    // The main window's creation: reads calibrvk and vk7.dat, opens the input at the
+    // file's rate, sets the level scales for images of `levelWidth` x `levelHeight`.
+    // Messages raised here wait for showStartMessages().
+    void create(int levelWidth, int levelHeight);
+    // Shows the messages raised while the program started (once the main window is up).
+    void showStartMessages();
+    // The main window's close: asks before stopping running recordings (false: the user
+    // refused and nothing changed), closes the input and writes the settings files.
+    bool close();
+    // The main window's destruction: ends the command output.
+    void destroy();
+
+    // SoundInputReceiver: one full block; it is always handed back, whatever happens.
+    void blockFilled(const int16_t* frames, int frameCount) override;
+    void inputFailed(const std::string& what) override;
+
+    // One block of 2048 interleaved stereo frames.
+    void processInputBuffer(const int16_t* frames);
+
+    // F10 / F11, the stop buttons.
+    void startRecording(int channel);
+    void stopRecording(int channel);
+    void stopAllRecordings();
+    bool isRecording(int channel) const;
+
+    // Record-time editor of channel 1 or 2.
+    std::string recordTimeEditText(int channel) const;
+    void acceptRecordTime(int channel, const std::string& text);
+
+    void toggleDiagnostics();
+    void toggleChannel2();
+    // Timer1: flips the recording markers' blink phase.
+    void timerTick();
+
+    const LevelScaleGeometry& levelScale(int channel) const { return scales_[size_t(channel - 1)]; }
+    const ChannelDisplay& display(int channel) const { return state_.display[size_t(channel - 1)]; }
+    AcquisitionState& state() { return state_; }
+    const AcquisitionState& state() const { return state_; }
+    const StartFolder& start() const { return env_.start; }
+    // Whether the input opened; the error kind when it did not.
+    SoundOpenError inputError() const { return inputError_; }
+
+private:
+    void message(MessageKind kind, const std::string& caption, const std::string& text);
+    void reportFailure(const std::exception& e);
+    void loadSettingsFiles();
+    void writeSettingsFiles();
+    void startSoundInput();
+    void processChannel(int channel, const ChannelScan& scan);
+    void finishNoiseWindow();
+
+    Environment env_;
+    AcquisitionHooks defaultHooks_;
+    AcquisitionHooks* hooks_;
+    AcquisitionState state_;
+    std::array<LevelScaleGeometry, 2> scales_;
+    std::function<std::string(const std::exception&)> describe_;
+    std::function<void()> observer_;
+    SoundOpenError inputError_ = SoundOpenError::None;
+    bool inputOpen_ = false;
+    bool deferMessages_ = false;
+    std::vector<MessageRequest> startMessages_;
+    bool powerWarned_ = false;
+    bool blockErrorReported_ = false;
+    bool inputFailureReported_ = false;
+    // A settings file that exists but could not be read is not overwritten at close.
+    bool keepSettingsFile_ = false;
+    bool keepCalibrationFile_ = false;
+};
+
+}  // namespace vk7

@@ -1,0 +1,480 @@
+// Acquisition main window (TForm1, "Велетрон-7М. Прием сигналов."): both channels live,
+// the level bars, record times, the about panel; the host of calibration and regime.
+#include "acquisition/forms/vk7u1.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolButton>
+
+#include "acquisition/forms/helper.h"
+#include "acquisition/forms/vk7v1.h"
+#include "acquisition/forms/vk7v2.h"
+#include "common/cp1251.h"
+#include "platform/qt/event_guard.h"
+#include "platform/qt/qt_text.h"
+
+namespace vk7 {
+
+namespace {
+
+const QColor kNavy(0, 0, 128);
+const QColor kRed(255, 0, 0);
+const QColor kBlue(0, 0, 255);
+const QColor kLime(0, 255, 0);
+const QColor kGreen(0, 128, 0);
+
+QString ru(const std::string& cp1251) { return toQString(cp1251); }
+
+QToolButton* speedButton(QWidget* parent, const QString& caption, const QString& hint, QRect geometry) {
+    auto* b = new QToolButton(parent);
+    b->setText(caption);
+    b->setToolTip(hint);
+    b->setAutoRaise(false);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setGeometry(geometry);
+    return b;
+}
+
+QLabel* label(QWidget* parent, const QString& hint, QRect geometry) {
+    auto* l = new QLabel(parent);
+    l->setToolTip(hint);
+    l->setGeometry(geometry);
+    return l;
+}
+
+// The small font of the level scales.
+QFont scaleFont() {
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(8);
+    f.setLetterSpacing(QFont::AbsoluteSpacing, -0.6);
+    return f;
+}
+
+}  // namespace
+
+// ---- components ------------------------------------------------------------------------
+
+TImage::TImage(int width, int height, QWidget* parent)
+    : QWidget(parent), picture_(width, height, QImage::Format_RGB32) {
+    picture_.fill(TForm1::buttonFace());
+    setFixedSize(width, height);
+}
+
+void TImage::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawImage(0, 0, picture_);
+}
+
+TShape::TShape(QWidget* parent) : QWidget(parent) {}
+
+void TShape::setBrush(QColor c) {
+    brush_ = c;
+    update();
+}
+
+void TShape::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setPen(Qt::black);
+    p.setBrush(brush_);
+    p.drawEllipse(rect().adjusted(0, 0, -1, -1));
+}
+
+QColor TForm1::buttonFace() { return QColor(240, 240, 240); }
+
+// ---- the window ------------------------------------------------------------------------
+
+TForm1::TForm1(StartFolder start, SoundInput& input, Dialogs& dialogs, const Clock& clock,
+               std::function<void(int)> sleep, QWidget* parent)
+    : QWidget(parent), dialogs_(dialogs) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(ru(RU("Велетрон-7М. Прием сигналов.")));
+    setFixedSize(660, 490);
+
+    engine_ = std::make_unique<AcquisitionEngine>(
+        AcquisitionEngine::Environment{std::move(start), input, dialogs, clock, std::move(sleep)});
+    engine_->setErrorText([](const std::exception& e) { return errorText(e); });
+    engine_->setBlockObserver([this] { MMInOpen(); });
+
+    // Top row: calibration, pair switch, help.
+    SpeedButton11 = speedButton(this, ru(RU("Калибровка")), ru(RU("Калибровка по напряжению")), {8, 6, 96, 24});
+    SpeedButton17 = speedButton(this, "AB/CD", ru(RU("Переключение каналов")), {110, 6, 60, 24});
+    SpeedButton8 = speedButton(this, "?", ru(RU("Помощь (F1)")), {622, 6, 30, 24});
+
+    // The two channel panels.
+    GroupBox1 = new QGroupBox(ru(RU(" Канал A ")), this);
+    GroupBox1->setGeometry(8, 36, 318, 206);
+    GroupBox2 = new QGroupBox(ru(RU(" Канал B ")), this);
+    GroupBox2->setGeometry(334, 36, 318, 206);
+    QFont big(QStringLiteral("DejaVu Sans"));
+    big.setPixelSize(28);
+    big.setBold(true);
+    struct Panel {
+        QGroupBox* box;
+        QLabel** value;
+        TImage** image;
+        QLabel **adc, **noise, **frequency;
+        QToolButton **polarity, **recordTime, **preview, **stop;
+        QLineEdit** edit;
+        TShape** marker;
+        QLabel** progress;
+    } panels[2] = {
+        {GroupBox1, &Label1, &Image1, &Label9, &Label14, &Label6, &SpeedButton1, &SpeedButton13, &SpeedButton2,
+         &SpeedButton3, &Edit4, &Shape1, &Label12},
+        {GroupBox2, &Label2, &Image2, &Label10, &Label15, &Label8, &SpeedButton4, &SpeedButton14, &SpeedButton5,
+         &SpeedButton6, &Edit5, &Shape2, &Label13},
+    };
+    for (auto& p : panels) {
+        *p.value = label(p.box, {}, {12, 22, 250, 40});
+        (*p.value)->setFont(big);
+        *p.polarity = speedButton(p.box, "+", ru(RU("Полярность записи")), {274, 28, 30, 28});
+        *p.image = new TImage(277, 29, p.box);
+        (*p.image)->move(20, 70);
+        *p.adc = label(p.box, ru(RU("Результат в единицах АЦП")), {20, 104, 130, 16});
+        *p.frequency = label(p.box, ru(RU("Частота")), {160, 104, 137, 16});
+        *p.noise = label(p.box, ru(RU("Среднеквадратический шум за 30 измерений")), {20, 122, 277, 16});
+        for (QLabel* l : {*p.adc, *p.frequency, *p.noise}) l->setVisible(false);
+        *p.recordTime = speedButton(p.box, ru(RU("Время")), ru(RU("Устеновка времени записи, мин")), {12, 146, 70, 26});
+        *p.edit = new QLineEdit(p.box);
+        (*p.edit)->setGeometry(12, 146, 70, 26);
+        (*p.edit)->setToolTip(ru(RU("После ввода нажмите Enter")));
+        (*p.edit)->setVisible(false);
+        (*p.edit)->installEventFilter(this);
+        *p.preview = speedButton(p.box, ru(RU("Просмотр")), ru(RU("Предпросмотр записи")), {88, 146, 84, 26});
+        *p.stop = speedButton(p.box, ru(RU("Стоп")), ru(RU("Останов записи")), {178, 146, 60, 26});
+        (*p.preview)->setEnabled(false);
+        (*p.stop)->setEnabled(false);
+        *p.marker = new TShape(p.box);
+        (*p.marker)->setGeometry(14, 180, 14, 14);
+        (*p.marker)->setVisible(false);
+        *p.progress = label(p.box, {}, {34, 178, 270, 18});
+        (*p.progress)->setVisible(false);
+    }
+    SpeedButton22 = speedButton(GroupBox2, ru(RU("Вкл.")), ru(RU("Выключить/включить")), {244, 146, 60, 26});
+    SpeedButton22->setCheckable(true);
+
+    // The regime grid with the channel captions above it, the calibration setup beside it.
+    Label3 = label(this, {}, {8 + 170, 250, 127, 18});
+    Label7 = label(this, {}, {8 + 297, 250, 127, 18});
+    Label3->setText(ru(RU("Канал А")));
+    Label7->setText(ru(RU("Канал В")));
+    StGr1 = new QTableWidget(16, 3, this);
+    StGr1->setGeometry(8, 272, 430, 16 * 12 + 6);
+    StGr1->horizontalHeader()->setVisible(false);
+    StGr1->verticalHeader()->setVisible(false);
+    StGr1->verticalHeader()->setMinimumSectionSize(12);
+    StGr1->verticalHeader()->setDefaultSectionSize(12);
+    QFont gridFont(QStringLiteral("DejaVu Sans"));
+    gridFont.setPixelSize(10);
+    StGr1->setFont(gridFont);
+    ComboBox3 = new QComboBox(this);
+    ComboBox3->setEditable(true);
+    ComboBox3->setGeometry(8, 248, 300, 22);
+    ComboBox3->setToolTip(ru(RU("Выберите нужную позицию")));
+    ComboBox3->setVisible(false);
+    Edit1 = new QLineEdit(this);
+    Edit1->setGeometry(8, 248, 300, 22);
+    Edit1->setToolTip(ru(RU("По окончание ввода нажмите Enter")));
+    Edit1->setVisible(false);
+
+    Panel3 = new QFrame(this);
+    Panel3->setFrameShape(QFrame::Panel);
+    Panel3->setFrameShadow(QFrame::Raised);
+    Panel3->setGeometry(446, 250, 206, 222);
+    Edit3 = new QLineEdit(Panel3);
+    Edit3->setGeometry(8, 8, 90, 24);
+    Edit3->setToolTip(ru(RU("Величина образцового напряжения, В")));
+    SpeedButton9 = speedButton(Panel3, "+", ru(RU("Подключение к образцовому напряжению")), {8, 40, 40, 26});
+    SpeedButton10 = speedButton(Panel3, "0", ru(RU("Подключение к образцовому нулю")), {54, 40, 40, 26});
+    SpeedButton16 = speedButton(Panel3, ru(RU("Калибр")), ru(RU("Запуск цикла калибровки")), {100, 40, 96, 26});
+    SpeedButton12 = speedButton(Panel3, "AB", ru(RU("Включение каналов А и В")), {8, 74, 60, 26});
+    SpeedButton15 = speedButton(Panel3, "CD", ru(RU("Включение каналов C и D")), {74, 74, 60, 26});
+    SpeedButton7 = speedButton(Panel3, "A", ru(RU("Коррекция по каналу А")), {8, 108, 40, 26});
+    SpeedButton19 = speedButton(Panel3, "B", ru(RU("Коррекция по каналу В")), {54, 108, 40, 26});
+    SpeedButton20 = speedButton(Panel3, "C", ru(RU("Коррекция по каналу С")), {100, 108, 40, 26});
+    SpeedButton21 = speedButton(Panel3, "D", ru(RU("Коррекция по каналу D")), {146, 108, 40, 26});
+    SpeedButton20->setEnabled(false);
+    SpeedButton21->setEnabled(false);
+    SpeedButton18 = speedButton(Panel3, "X", ru(RU("Выключить режим настройки")), {166, 8, 30, 24});
+    Panel3->setVisible(false);
+
+    // The about panel, over everything, until a click, Esc or three seconds.
+    Panel1 = new QFrame(this);
+    Panel1->setFrameShape(QFrame::Panel);
+    Panel1->setFrameShadow(QFrame::Raised);
+    Panel1->setAutoFillBackground(true);
+    Panel1->setGeometry(180, 130, 300, 190);
+    Shape3 = new TShape(Panel1);
+    Shape3->setGeometry(0, 0, 0, 0);
+    Image3 = new TImage(260, 90, Panel1);
+    Image3->move(20, 16);
+    {
+        // A baseline with two peaks.
+        QImage& img = Image3->picture();
+        img.fill(Qt::white);
+        QPainter p(&img);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(kNavy, 2));
+        QPainterPath path;
+        for (int x = 0; x < img.width(); ++x) {
+            const double t = x / double(img.width());
+            const double y = 80 - 55 * std::exp(-std::pow((t - 0.35) / 0.05, 2)) - 30 * std::exp(-std::pow((t - 0.7) / 0.07, 2));
+            if (x == 0) path.moveTo(x, y); else path.lineTo(x, y);
+        }
+        p.drawPath(path);
+    }
+    Label20 = label(Panel1, {}, {20, 112, 260, 40});
+    Label20->setAlignment(Qt::AlignCenter);
+    Label20->setText(ru(RU("Велетрон-7М\nПрием сигналов")));
+    Label19 = label(Panel1, {}, {20, 156, 260, 20});
+    Label19->setAlignment(Qt::AlignCenter);
+    Label19->setText(ru(RU("Версия 7.4")));
+    for (QWidget* w : std::initializer_list<QWidget*>{Panel1, Image3, Label20, Label19}) w->installEventFilter(this);
+    Panel1->raise();
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+    Timer2 = new QTimer(this);
+    Timer2->setInterval(3000);
+    connect(Timer1, &QTimer::timeout, this, [this] { guard([this] { Timer1Timer(); }); });
+    connect(Timer2, &QTimer::timeout, this, [this] { guard([this] { Timer2Timer(); }); });
+
+    connect(SpeedButton13, &QToolButton::clicked, this, [this] { guard([this] { OpenRecordTimeEditor(1); }); });
+    connect(SpeedButton14, &QToolButton::clicked, this, [this] { guard([this] { OpenRecordTimeEditor(2); }); });
+    connect(SpeedButton2, &QToolButton::clicked, this, [this] { guard([this] { ShowChannelView(1); }); });
+    connect(SpeedButton5, &QToolButton::clicked, this, [this] { guard([this] { ShowChannelView(2); }); });
+    connect(SpeedButton3, &QToolButton::clicked, this, [this] { guard([this] { engine_->stopRecording(1); }); });
+    connect(SpeedButton6, &QToolButton::clicked, this, [this] { guard([this] { engine_->stopRecording(2); }); });
+    connect(SpeedButton22, &QToolButton::clicked, this, [this] {
+        guard([this] {
+            engine_->toggleChannel2();
+            SpeedButton22->setChecked(engine_->state().settings.channel2On);
+            SpeedButton22->setText(ru(engine_->state().settings.channel2On ? RU("Вкл.") : RU("Выкл.")));
+        });
+    });
+
+    qApp->installEventFilter(this);
+    FormCreate();
+}
+
+TForm1::~TForm1() {
+    qApp->removeEventFilter(this);
+    engine_->setBlockObserver(nullptr);
+    engine_->destroy();
+}
+
+void TForm1::setOtherForms(TForm2* form2, TForm3* form3, TForm4* form4) {
+    form2_ = form2;
+    form3_ = form3;
+    form4_ = form4;
+}
+
+void TForm1::guard(const std::function<void()>& action) { guarded(dialogs_, action); }
+
+void TForm1::FormCreate() {
+    StGr1->setColumnWidth(0, 170);
+    StGr1->setColumnWidth(1, 127);
+    StGr1->setColumnWidth(2, 127);
+    Label1->clear();
+    Label2->clear();
+    engine_->create(Image1->picture().width(), Image1->picture().height());
+    DrawLevelScale(1);
+    DrawLevelScale(2);
+    Label14->clear();
+    Label15->clear();
+    const bool on = engine_->state().settings.channel2On;
+    SpeedButton22->setChecked(on);
+    SpeedButton22->setText(ru(on ? RU("Вкл.") : RU("Выкл.")));
+    Timer1->start();
+    Timer2->start();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (startMessagesShown_) return;
+    startMessagesShown_ = true;
+    // The boxes of the start appear over the visible main window.
+    QTimer::singleShot(0, this, [this] { engine_->showStartMessages(); });
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (closed_) {
+        event->accept();
+        return;
+    }
+    bool close = true;
+    guard([&] { close = engine_->close(); });
+    if (!close) {
+        event->ignore();
+        return;
+    }
+    closed_ = true;
+    Timer1->stop();
+    Timer2->stop();
+    for (QWidget* w : std::initializer_list<QWidget*>{form2_, form3_, form4_})
+        if (w) w->hide();
+    event->accept();
+    emit programClosed();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyRelease) {
+        lastKeyValid_ = false;
+        return false;
+    }
+    if (event->type() == QEvent::MouseButtonPress && Panel1->isVisible() &&
+        (watched == Panel1 || watched == Image3 || watched == Label20 || watched == Label19 || watched == Shape3)) {
+        ShowAbout(false);
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+
+    // Key preview: the window sees each key once, before the control that has the focus.
+    if (!(lastKeyValid_ && lastKey_ == key->key() && lastKeyTime_ == key->timestamp())) {
+        lastKeyValid_ = true;
+        lastKey_ = key->key();
+        lastKeyTime_ = key->timestamp();
+        guard([&] { FormKeyDown(key->key()); });
+    }
+
+    // The record-time editors: Enter accepts, Esc cancels.
+    for (int ch = 1; ch <= 2; ++ch) {
+        QLineEdit* edit = ch == 1 ? Edit4 : Edit5;
+        if (watched != edit) continue;
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            guard([&] { CloseRecordTimeEditor(ch, true); });
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape) {
+            CloseRecordTimeEditor(ch, false);
+            return true;
+        }
+    }
+    return false;
+}
+
+void TForm1::FormKeyDown(int key) {
+    switch (key) {
+        case Qt::Key_F1: break;  // the help window comes with its page chooser
+        case Qt::Key_F10: engine_->startRecording(1); break;
+        case Qt::Key_F11: engine_->startRecording(2); break;
+        case Qt::Key_F12: ToggleDiagnostics(); break;
+        case Qt::Key_Escape: ShowAbout(false); break;
+        default: break;
+    }
+}
+
+void TForm1::ShowAbout(bool shown) { Panel1->setVisible(shown); }
+
+void TForm1::Timer1Timer() {
+    if (form2_ && form2_->isVisible()) form2_->RefreshView();
+    if (form3_ && form3_->isVisible()) form3_->RefreshView();
+    engine_->timerTick();
+    Shape1->setBrush(engine_->state().blinkPhase[0] ? kLime : kGreen);
+    Shape2->setBrush(engine_->state().blinkPhase[1] ? kLime : kGreen);
+}
+
+void TForm1::Timer2Timer() {
+    ShowAbout(false);
+    Timer2->stop();
+}
+
+void TForm1::ToggleDiagnostics() {
+    engine_->toggleDiagnostics();
+    const bool shown = engine_->state().diagnosticsShown;
+    for (QLabel* l : {Label9, Label14, Label10, Label15, Label6, Label8}) l->setVisible(shown);
+}
+
+void TForm1::OpenRecordTimeEditor(int channel) {
+    QLineEdit* edit = channel == 1 ? Edit4 : Edit5;
+    QToolButton* button = channel == 1 ? SpeedButton13 : SpeedButton14;
+    edit->setText(ru(engine_->recordTimeEditText(channel)));
+    edit->setVisible(true);
+    button->setVisible(false);
+    edit->setFocus();
+}
+
+void TForm1::CloseRecordTimeEditor(int channel, bool accept) {
+    QLineEdit* edit = channel == 1 ? Edit4 : Edit5;
+    QToolButton* button = channel == 1 ? SpeedButton13 : SpeedButton14;
+    if (accept) {
+        engine_->acceptRecordTime(channel, fromQString(edit->text()));
+        const uint16_t seconds = engine_->state().settings.recordTimeSec[size_t(channel - 1)];
+        if (channel == 1 && form2_) form2_->setRecordTimeSec(seconds);
+        if (channel == 2 && form3_) form3_->setRecordTimeSec(seconds);
+    }
+    edit->setVisible(false);
+    button->setVisible(true);
+}
+
+void TForm1::ShowChannelView(int channel) {
+    QWidget* view = channel == 1 ? static_cast<QWidget*>(form2_) : static_cast<QWidget*>(form3_);
+    if (!view) return;
+    if (view->isVisible()) {
+        view->raise();
+        view->activateWindow();
+    } else if (channel == 1) {
+        form2_->ShowChannelView();
+    } else {
+        form3_->ShowChannelView();
+    }
+}
+
+void TForm1::DrawLevelScale(int channel) {
+    const LevelScaleGeometry& g = engine_->levelScale(channel);
+    QImage& img = (channel == 1 ? Image1 : Image2)->picture();
+    QPainter p(&img);
+    p.fillRect(0, 0, g.width, g.height, buttonFace());
+    p.setPen(kNavy);
+    p.setFont(scaleFont());
+    for (const LevelTick& t : g.ticks) {
+        p.drawLine(t.x, g.tickTop, t.x, g.tickBottom - 1);  // the end pixel is left out
+        p.drawText(QRect(t.x, g.labelY, 40, g.height - g.labelY), Qt::AlignLeft | Qt::AlignTop, ru(t.label));
+    }
+    (channel == 1 ? Image1 : Image2)->update();
+}
+
+void TForm1::DrawLevelBar(int channel) {
+    const LevelScaleGeometry& g = engine_->levelScale(channel);
+    const ChannelDisplay& d = engine_->display(channel);
+    TImage* image = channel == 1 ? Image1 : Image2;
+    QPainter p(&image->picture());
+    // A rectangle (l, t, r, b) covers l..r-1 and t..b-1, its outline in the pen.
+    p.setPen(kNavy);
+    p.setBrush(buttonFace());
+    p.drawRect(0, 0, g.width - 1, g.barHeight - 1);
+    if (d.barShown && d.barWidth > 0) {
+        p.setBrush(d.barRed ? kRed : kBlue);
+        p.drawRect(0, 0, d.barWidth - 1, g.barHeight - 1);
+    }
+    image->update();
+}
+
+void TForm1::MMInOpen() {
+    const std::array<QLabel*, 2> value{Label1, Label2}, adc{Label9, Label10}, noise{Label14, Label15},
+        frequency{Label6, Label8};
+    for (int ch = 1; ch <= 2; ++ch) {
+        const size_t i = size_t(ch - 1);
+        const ChannelDisplay& d = engine_->display(ch);
+        value[i]->setText(ru(d.valueText));
+        adc[i]->setText(ru(d.adcText));
+        noise[i]->setText(ru(d.noiseText));
+        frequency[i]->setText(ru(d.frequencyText));
+        DrawLevelBar(ch);
+    }
+}
+
+}  // namespace vk7

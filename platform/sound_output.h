@@ -1,0 +1,21 @@
+// Sound-card output: a continuous 16-bit stereo stream written in blocks, the writer
+// blocking while two blocks are queued. The box commands are played through it.
+#pragma once
+
+#include <cstdint>
+
+namespace vk7 {
+
+class SoundOutput {
+public:
+    virtual ~SoundOutput() = default;
+    // Opens the output at exactly `rate` frames per second, two channels, 16 bits; false
+    // when there is no output device or it does not open.
+    virtual bool open(int rate) = 0;
+    // Queues `frameCount` interleaved frames (left, right); blocks while two are queued.
+    virtual void write(const int16_t* frames, int frameCount) = 0;
+    // Stops the output, drops what is queued, and closes the device.
+    virtual void close() = 0;
+};
+
+}  // namespace vk7

@@ -1,0 +1,401 @@
+// The acquisition engine driven by the simulated box: start and close, the values shown,
+// the power check, the auto-start, the noise, the calibration capture and failures.
+#include "acquisition/acquisition_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "common/cp1251.h"
+#include "common/errors.h"
+#include "common/files.h"
+#include "common/number_text.h"
+#include "platform/scripted_dialogs.h"
+#include "platform/simulated_box.h"
+#include "tests/support/temp_dir.h"
+
+namespace vk7 {
+namespace {
+
+// Records what the engine hands over; recording starts and stops as asked.
+struct Hooks : AcquisitionHooks {
+    std::array<bool, 2> recording{false, false};
+    std::vector<std::pair<int, int16_t>> points;  // channel, point
+    std::vector<std::pair<int, uint64_t>> starts;  // channel, block number at the start
+    std::vector<int> stops;
+    std::vector<uint8_t> commands;
+    int switches = 0, computes = 0, threadsCreated = 0, threadsEnded = 0, regimeSaves = 0;
+    bool failWrites = false;
+    SimulatedBox* box = nullptr;
+    std::function<void(int)> onStop;
+
+    bool isRecording(int ch) const override { return recording[size_t(ch - 1)]; }
+    void startRecording(int ch) override {
+        recording[size_t(ch - 1)] = true;
+        starts.push_back({ch, box ? box->deliveredBlocks() : 0});
+    }
+    void stopRecording(int ch) override {
+        if (onStop) onStop(ch);
+        recording[size_t(ch - 1)] = false;
+        stops.push_back(ch);
+    }
+    void writePoint(int ch, int16_t p) override {
+        if (failWrites) throw IoError("write", "/data/h1a.hr");
+        points.push_back({ch, p});
+    }
+    void sendBoxCommand(uint8_t c) override {
+        commands.push_back(c);
+        if (box && c == 128) box->setConnection(BoxConnection::ReferenceZero);
+        if (box && c == 192) box->setConnection(BoxConnection::ReferenceVoltage);
+        if (box && c == 0) box->setConnection(BoxConnection::PairAB);
+    }
+    void switchChannelPair() override {
+        ++switches;
+        sendBoxCommand(0);
+    }
+    void computeCalibration() override { ++computes; }
+    void createServiceThread() override { ++threadsCreated; }
+    void endServiceThread() override { ++threadsEnded; }
+    void saveRegime() override { ++regimeSaves; }
+};
+
+const std::string kInstalledSettings = "44100\r\n44100\r\nA\r\nB\r\n1800\r\n1800\r\n 21.533203125000\r\n1\r\n";
+const std::string kInstalledCalibration =
+    "7\r\n 1.00000000000000E+0000\r\n 0.00000000000000E+0000\r\n 6.66666666666667E-0002\r\n-3.33333333333333E-0001\r\n"
+    " 6.66666666666667E-0002\r\n-3.33333333333333E-0001\r\n 0.00000000000000E+0000\r\n 0.00000000000000E+0000\r\n"
+    " 0.00000000000000E+0000\r\n 0.00000000000000E+0000\r\n";
+
+class EngineTest : public ::testing::Test {
+protected:
+    EngineTest() { hooks.box = &box; }
+
+    void installFiles(const std::string& settings = kInstalledSettings,
+                      const std::string& calibration = kInstalledCalibration) {
+        dir.write("vk7.dat", settings);
+        dir.write("calibrvk", calibration);
+    }
+    void start() {
+        engine.create(277, 29);
+        engine.showStartMessages();
+    }
+    std::string file(const char* name) { return readFileBytes(dir / name); }
+
+    test::TempDir dir;
+    SimulatedBox box;
+    ScriptedDialogs dialogs;
+    FixedClock clock{LocalDateTime{2024, 5, 6, 14, 5, 0}};
+    int sleptMs = 0;
+    Hooks hooks;
+    AcquisitionEngine engine{{StartFolder(dir.path()), box, dialogs, clock, [this](int ms) { sleptMs += ms; }}, &hooks};
+};
+
+TEST_F(EngineTest, StartOpensTheInputAtTheFileRateAndCloseWritesBothFilesBack) {
+    installFiles("48000\r\n48000\r\nA\r\nB\r\n600\r\n600\r\n 23.437500000000\r\n0\r\n");
+    engine.create(277, 29);
+    EXPECT_TRUE(box.isOpen());
+    EXPECT_EQ(box.rate(), 48000);
+    EXPECT_EQ(hooks.threadsCreated, 1);
+    EXPECT_EQ(hooks.switches, 1);
+    EXPECT_EQ(hooks.commands, std::vector<uint8_t>{0});
+    EXPECT_FALSE(engine.state().settings.channel2On);
+    engine.showStartMessages();
+    EXPECT_TRUE(dialogs.shown().empty());
+
+    engine.acceptRecordTime(1, "2.5");
+    engine.toggleChannel2();
+    ASSERT_TRUE(engine.close());
+    EXPECT_FALSE(box.isOpen());
+    EXPECT_EQ(hooks.regimeSaves, 1);
+    EXPECT_EQ(file("vk7.dat"), "48000\r\n48000\r\nA\r\nB\r\n150\r\n600\r\n 23.437500000000\r\n1\r\n");
+    EXPECT_EQ(file("calibrvk"), kInstalledCalibration);  // line 1 "7" kept
+
+    engine.destroy();
+    EXPECT_EQ(sleptMs, 500);
+    EXPECT_EQ(hooks.threadsEnded, 1);
+}
+
+TEST_F(EngineTest, MissingFilesAreReportedOnceTheWindowIsUpAndWrittenAtClose) {
+    engine.create(277, 29);
+    EXPECT_TRUE(dialogs.shown().empty()) << "no box before the main window is shown";
+    EXPECT_TRUE(box.isOpen());
+    EXPECT_EQ(box.rate(), 44100);
+    engine.showStartMessages();
+    const auto texts = dialogs.messageTexts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_NE(texts[0].find("calibrvk"), std::string::npos);
+    EXPECT_NE(texts[1].find("vk7.dat"), std::string::npos);
+    engine.showStartMessages();
+    EXPECT_EQ(dialogs.messageTexts().size(), 2u);
+    ASSERT_TRUE(engine.close());
+    EXPECT_EQ(file("vk7.dat"), joinLinesCrLf(programSettingsLines(defaultProgramSettings())));
+    EXPECT_EQ(file("calibrvk"), joinLinesCrLf(voltageCalibrationLines(VoltageCalibration{})));
+}
+
+TEST_F(EngineTest, AFileThatCannotBeReadIsReportedAndLeftAlone) {
+    installFiles();
+    fs::remove(dir / "vk7.dat");
+    fs::create_directory(dir / "vk7.dat");  // exists, but cannot be read as a file
+    start();
+    ASSERT_EQ(dialogs.messageTexts().size(), 1u);
+    EXPECT_NE(dialogs.messageTexts()[0].find("vk7.dat"), std::string::npos);
+    EXPECT_TRUE(box.isOpen());
+    ASSERT_TRUE(engine.close());
+    EXPECT_TRUE(fs::is_directory(dir / "vk7.dat"));
+    EXPECT_EQ(dialogs.messageTexts().size(), 1u) << "nothing is written over it, nothing fails at close";
+    EXPECT_EQ(file("calibrvk"), kInstalledCalibration);
+}
+
+TEST_F(EngineTest, EachSoundOpenFailureHasItsOwnBoxAndTheProgramGoesOn) {
+    struct Case {
+        SoundOpenError error;
+        const char* caption;
+        const char* text;
+    } cases[] = {
+        {SoundOpenError::NoDevice, "нет звуковой платы", "Error"},
+        {SoundOpenError::OpenFailed, "Не открывается зв. карта", "Error"},
+        {SoundOpenError::PrepareFailed, "error", "Ошибка подготовки буфера"},
+        {SoundOpenError::StartFailed, "error", "Ошибка включения"},
+    };
+    for (const auto& c : cases) {
+        test::TempDir folder;
+        folder.write("vk7.dat", kInstalledSettings);
+        folder.write("calibrvk", kInstalledCalibration);
+        SimulatedBox failing;
+        ScriptedDialogs shown;
+        Hooks h;
+        AcquisitionEngine e({StartFolder(folder.path()), failing, shown, clock, nullptr}, &h);
+        failing.failNextOpen(c.error);
+        e.create(277, 29);
+        e.showStartMessages();
+        ASSERT_EQ(shown.shown().size(), 1u);
+        EXPECT_EQ(shown.shown()[0].message.caption, toCp1251(c.caption));
+        EXPECT_EQ(shown.shown()[0].message.text, toCp1251(c.text));
+        EXPECT_EQ(e.inputError(), c.error);
+        EXPECT_EQ(h.switches, 1) << "the start goes on after the box";
+        EXPECT_TRUE(e.close());
+        EXPECT_TRUE(fs::exists(folder / "vk7.dat"));
+    }
+}
+
+TEST_F(EngineTest, ValuesFrequencyBarAndNoiseFollowTheDetectorVoltage) {
+    installFiles();
+    box.setDetector(0, DetectorScript{0.05, {}});
+    box.setDetector(1, DetectorScript{-0.02, {}});
+    start();
+    box.run(0.1);  // two blocks: the frequency shows from the second
+    const ChannelDisplay& a = engine.display(1);
+    const ChannelDisplay& b = engine.display(2);
+    // 0.05 V at the box reads 1.18 x 50 mV in normal operation.
+    EXPECT_NEAR(parseLenient(a.valueText), 59.0, 1.0) << a.valueText;
+    EXPECT_EQ(a.valueText.substr(a.valueText.size() - 3), RU(" мВ"));
+    EXPECT_EQ(a.valueText.size(), 9u);
+    EXPECT_NEAR(parseLenient(b.valueText), -23.6, 1.0) << b.valueText;
+    EXPECT_NEAR(parseLenient(a.adcText), 5750, 10);
+    EXPECT_NEAR(parseLenient(a.frequencyText), 4.0, 0.05) << a.frequencyText;
+    EXPECT_NEAR(parseLenient(b.frequencyText), 4.5, 0.05) << b.frequencyText;
+    EXPECT_NEAR(a.barWidth, 0.059 * 277 / 0.15625, 2.0);
+    EXPECT_TRUE(a.barRed);
+    EXPECT_FALSE(b.barRed);
+    EXPECT_TRUE(b.barShown);
+    EXPECT_TRUE(a.noiseText.empty());
+    box.run(30 * 2048.0 / 44100);
+    EXPECT_FALSE(a.noiseText.empty());
+    EXPECT_LT(parseLenient(a.noiseText), 1.0) << a.noiseText;
+    EXPECT_EQ(box.droppedBlocks(), 0u);
+    EXPECT_EQ(box.deliveredBlocks(), box.producedBlocks());
+    EXPECT_TRUE(dialogs.shown().empty());
+
+    // Channel 2 switched off: no value and no bar, but the frequency and noise go on.
+    engine.toggleChannel2();
+    box.run(0.05);
+    EXPECT_EQ(b.valueText, "");
+    EXPECT_FALSE(b.barShown);
+    EXPECT_FALSE(b.frequencyText.empty());
+
+    // A voltage beyond the scale fills the bar, no more.
+    box.setDetector(0, DetectorScript{0.5, {}});
+    box.run(0.05);
+    EXPECT_EQ(a.barWidth, 277);
+}
+
+TEST_F(EngineTest, PowerCheckFiresOnceOnTheFirstSilentBlock) {
+    installFiles();
+    box.setPower(false);
+    start();
+    box.run(0.5);
+    EXPECT_EQ(dialogs.messageTexts(), std::vector<std::string>{RU("Проверьте питание приставки!")});
+    EXPECT_EQ(engine.display(1).frequencyText, "");
+    box.setPower(true);
+    box.run(0.5);
+    box.setPower(false);
+    box.run(0.5);
+    EXPECT_EQ(dialogs.messageTexts().size(), 1u);
+
+    // Power on from the start: no box.
+    test::TempDir folder;
+    SimulatedBox powered;
+    ScriptedDialogs shown;
+    AcquisitionEngine e({StartFolder(folder.path()), powered, shown, clock, nullptr});
+    folder.write("vk7.dat", kInstalledSettings);
+    folder.write("calibrvk", kInstalledCalibration);
+    e.create(277, 29);
+    e.showStartMessages();
+    powered.run(1.0);
+    EXPECT_TRUE(shown.shown().empty());
+}
+
+TEST_F(EngineTest, StartToneStartsARecordingWhosePointsBeginWithTheNextBlock) {
+    installFiles();
+    box.setDetector(0, DetectorScript{0.02, {}});
+    box.addStartTone(0, 1.0, 1.3);
+    box.addStartTone(1, 1.0, 1.3);
+    engine.state().settings.channel2On = false;  // channel 2 never starts by itself when off
+    engine.create(277, 29);
+    engine.state().settings.channel2On = false;
+    engine.showStartMessages();
+    box.run(0.99);
+    EXPECT_TRUE(hooks.starts.empty());
+    box.run(0.2);
+    ASSERT_EQ(hooks.starts.size(), 1u);
+    EXPECT_EQ(hooks.starts[0].first, 1);
+    // Blocks from 1.0 s on carry the tone; the frequency measured on the first of them
+    // starts the recording while the second is processed.
+    const uint64_t firstToneBlock = uint64_t(std::ceil(1.0 * 44100 / 2048));
+    EXPECT_EQ(hooks.starts[0].second, firstToneBlock + 2);
+    const size_t pointsBefore = hooks.points.size();
+    EXPECT_EQ(pointsBefore, box.deliveredBlocks() - hooks.starts[0].second);
+    box.run(0.5);
+    for (const auto& [ch, p] : hooks.points) {
+        EXPECT_EQ(ch, 1);
+        EXPECT_NEAR(p, 0.0236 * 209715.2, 200);
+    }
+    EXPECT_EQ(hooks.starts.size(), 1u);
+    EXPECT_NEAR(parseLenient(engine.display(1).frequencyText), 4.0, 0.05);
+}
+
+TEST_F(EngineTest, NoAutoStartWhileCalibrating) {
+    installFiles();
+    box.addStartTone(0, 0.0, 2.0);
+    start();
+    engine.state().calibrationState = 1;
+    box.run(1.0);
+    EXPECT_TRUE(hooks.starts.empty());
+    // In the setup the values are shown without zero correction and the factor 1.18.
+    engine.state().calibration.zeroCorrection[0] = 0.1;
+    box.setDetector(0, DetectorScript{0.05, {}});
+    box.run(0.1);
+    EXPECT_NEAR(parseLenient(engine.display(1).valueText), 50.0, 1.0);
+    engine.state().calibrationState = 0;
+    box.run(0.1);
+    EXPECT_NEAR(parseLenient(engine.display(1).valueText), 1.18 * 150.0, 1.0);
+}
+
+TEST_F(EngineTest, AFailureInTheHandlerIsReportedOnceAndTheBlocksKeepComing) {
+    installFiles();
+    hooks.failWrites = true;
+    hooks.recording[0] = true;
+    start();
+    box.run(2.0);
+    ASSERT_EQ(dialogs.messageTexts().size(), 1u);
+    EXPECT_NE(dialogs.messageTexts()[0].find("h1a.hr"), std::string::npos);
+    EXPECT_EQ(box.deliveredBlocks(), box.producedBlocks());
+    EXPECT_GT(box.deliveredBlocks(), 40u);
+    EXPECT_EQ(box.droppedBlocks(), 0u);
+    EXPECT_FALSE(box.outstanding());
+}
+
+TEST_F(EngineTest, NoiseOverThirtyBlocks) {
+    installFiles();
+    start();
+    // Amplitudes alternating 5000 +- 15 units around 0 V: +-1.18 mV.
+    auto block = [](int amplitude) {
+        std::vector<int16_t> b(2 * 2048, 0);
+        b[2 * 600] = b[2 * 600 + 1] = int16_t(amplitude / 2);
+        b[2 * 601] = b[2 * 601 + 1] = int16_t(amplitude / 2 - amplitude);
+        return b;
+    };
+    for (int i = 0; i < 29; ++i) engine.processInputBuffer(block(i % 2 ? 5015 : 4985).data());
+    EXPECT_EQ(engine.display(1).noiseText, "");
+    engine.processInputBuffer(block(5015).data());
+    const double s = 0.00118 * std::sqrt(30.0 / 29.0);
+    EXPECT_EQ(engine.display(1).noiseText, fixedText(s / 0.3125 * 100, 7, 4) + " %");
+    // A steady input shows no noise.
+    for (int i = 0; i < 30; ++i) engine.processInputBuffer(block(5000).data());
+    EXPECT_EQ(engine.display(1).noiseText, " 0.0000 %");
+    EXPECT_EQ(engine.state().noiseCount, 0);
+}
+
+TEST_F(EngineTest, CalibrationCycleCapturesTheReferenceAndTheZero) {
+    installFiles();
+    start();
+    hooks.commands.clear();
+    engine.state().calibrationState = 2;
+    engine.state().calibrationBufferCount = 0;
+    box.setConnection(BoxConnection::ReferenceVoltage);
+    for (int i = 0; i < 11; ++i) box.step();
+    EXPECT_EQ(engine.state().calibrationState, 2);
+    box.step();
+    EXPECT_EQ(engine.state().calibrationState, 3);
+    EXPECT_EQ(hooks.commands, std::vector<uint8_t>{128});
+    EXPECT_NEAR(engine.state().ampPlus[0], 20000, 30);
+    EXPECT_NEAR(engine.state().ampPlus[1], 20000, 30);
+    for (int i = 0; i < 12; ++i) box.step();
+    EXPECT_EQ(engine.state().calibrationState, 1);
+    EXPECT_NEAR(engine.state().ampZero[0], 5000, 30);
+    EXPECT_EQ(hooks.computes, 1);
+    EXPECT_EQ(hooks.switches, 2);
+    EXPECT_TRUE(engine.state().channelPairAB);
+}
+
+TEST_F(EngineTest, CloseAsksBeforeStoppingARecording) {
+    installFiles();
+    start();
+    hooks.recording[1] = true;
+    dialogs.expectMessage(Answer::Cancel);
+    EXPECT_FALSE(engine.close());
+    EXPECT_TRUE(hooks.recording[1]);
+    EXPECT_TRUE(box.isOpen());
+    EXPECT_EQ(hooks.regimeSaves, 0);
+
+    // OK: the recording is finished before the settings files are written.
+    engine.toggleChannel2();
+    std::string settingsAtStop;
+    hooks.onStop = [&](int) { settingsAtStop = file("vk7.dat"); };
+    dialogs.expectMessage(Answer::Ok);
+    EXPECT_TRUE(engine.close());
+    EXPECT_EQ(hooks.stops, std::vector<int>{2});
+    EXPECT_EQ(settingsAtStop, kInstalledSettings);
+    EXPECT_NE(file("vk7.dat"), kInstalledSettings);
+    EXPECT_FALSE(box.isOpen());
+    EXPECT_EQ(dialogs.messageTexts()[0], RU("Запись сигналов не окончена. Остановить ее?"));
+    EXPECT_TRUE(dialogs.unexpected().empty());
+}
+
+TEST_F(EngineTest, NothingIsDeliveredAfterReset) {
+    installFiles();
+    start();
+    box.run(0.2);
+    const uint64_t delivered = box.deliveredBlocks();
+    ASSERT_TRUE(engine.close());
+    box.run(0.5);
+    EXPECT_EQ(box.deliveredBlocks(), delivered);
+}
+
+TEST_F(EngineTest, LevelScaleOfTheLaidOutImage) {
+    installFiles();
+    start();
+    const LevelScaleGeometry& g = engine.levelScale(1);
+    EXPECT_DOUBLE_EQ(g.pixelsPerVolt, 1772.8);
+    EXPECT_EQ(g.barHeight, 15);
+    ASSERT_EQ(g.ticks.size(), 16u);
+    EXPECT_EQ(g.ticks[0].x, 0);
+    EXPECT_EQ(g.ticks[1].x, 18);
+    EXPECT_EQ(g.ticks[15].x, 266);
+    EXPECT_EQ(g.ticks[15].label, "150");
+    EXPECT_EQ(levelBarWidth(-0.15625, g.pixelsPerVolt, 277), 277);
+    EXPECT_EQ(levelBarWidth(1e300, g.pixelsPerVolt, 277), 277);
+    EXPECT_EQ(levelBarWidth(0.001, g.pixelsPerVolt, 277), 2);
+}
+
+}  // namespace
+}  // namespace vk7

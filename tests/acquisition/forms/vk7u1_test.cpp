@@ -1,0 +1,223 @@
+// The acquisition main window driven headless by the simulated box.
+#include "acquisition/forms/vk7u1.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QToolButton>
+
+#include "acquisition/forms/helper.h"
+#include "acquisition/forms/vk7v1.h"
+#include "acquisition/forms/vk7v2.h"
+#include "common/cp1251.h"
+#include "common/files.h"
+#include "common/number_text.h"
+#include "platform/qt/qt_text.h"
+#include "platform/scripted_dialogs.h"
+#include "platform/simulated_box.h"
+#include "tests/support/temp_dir.h"
+
+namespace vk7 {
+namespace {
+
+void pressKey(QWidget* target, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &release);
+}
+
+std::string text(const QLabel* l) { return fromQString(l->text()); }
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest() {
+        const fs::path install = fs::path(VK7_SOURCE_DIR) / "install";
+        fs::copy_file(install / "vk7.dat", dir / "vk7.dat");
+        fs::copy_file(install / "calibrvk", dir / "calibrvk");
+    }
+
+    void open() {
+        form = std::make_unique<TForm1>(StartFolder(dir.path()), box, dialogs, clock, [](int) {});
+        form2 = std::make_unique<TForm2>(form->engine());
+        form3 = std::make_unique<TForm3>(form->engine());
+        form4 = std::make_unique<TForm4>(StartFolder(dir.path()));
+        form->setOtherForms(form2.get(), form3.get(), form4.get());
+        form->show();
+        QApplication::processEvents();
+    }
+
+    ~MainWindowTest() override {
+        if (form) form->close();
+        EXPECT_TRUE(dialogs.unexpected().empty());
+    }
+
+    // The colour of a pixel of a level image.
+    static QColor pixel(const TImage* image, int x, int y) { return image->picture().pixelColor(x, y); }
+
+    test::TempDir dir;
+    SimulatedBox box;
+    ScriptedDialogs dialogs;
+    FixedClock clock{LocalDateTime{2024, 5, 6, 14, 5, 0}};
+    std::unique_ptr<TForm1> form;
+    std::unique_ptr<TForm2> form2;
+    std::unique_ptr<TForm3> form3;
+    std::unique_ptr<TForm4> form4;
+};
+
+TEST_F(MainWindowTest, LabelsAndBarsFollowTheScriptedVoltage) {
+    box.setDetector(0, DetectorScript{0.0, {{3.0, 0.1, 0.4}}});   // a 100 mV peak at 3 s
+    box.setDetector(1, DetectorScript{-0.03, {}});
+    open();
+    EXPECT_EQ(form->windowTitle(), toQString(RU("Велетрон-7М. Прием сигналов.")));
+    EXPECT_TRUE(dialogs.shown().empty());
+
+    const int barBottom = form->engine().levelScale(1).barHeight - 1;
+    double maxShown = -1;
+    for (int step = 0; step < 60; ++step) {
+        box.run(0.1);
+        const double t = box.time() - 2048.0 / 44100;  // the block just shown
+        // Max minus min over the analysed frames reads the largest amplitude among them.
+        double volts = -1e9;
+        for (int k = 512; k < 2048; k += 16) volts = std::max(volts, box.outputVolts(0, t + k / 44100.0));
+        const double expectedMv = 1.18 * 1000 * volts;
+        const double shownMv = parseLenient(text(form->Label1));
+        EXPECT_NEAR(shownMv, expectedMv, 1.5) << "t = " << t;
+        maxShown = std::max(maxShown, shownMv);
+
+        // The bar: red up to its length, button face after it (within the frame).
+        const int width = form->engine().display(1).barWidth;
+        EXPECT_NEAR(width, std::abs(shownMv) / 1000 * 277 / 0.15625, 1.01);
+        if (width > 3) {
+            EXPECT_EQ(pixel(form->Image1, width / 2, barBottom / 2), (shownMv > 0 ? QColor(255, 0, 0) : QColor(0, 0, 255)));
+        }
+        if (width + 2 < 276) {
+            EXPECT_EQ(pixel(form->Image1, width + 2, barBottom / 2), TForm1::buttonFace());
+        }
+    }
+    EXPECT_NEAR(maxShown, 118.0, 2.0);
+
+    // Channel 2: a steady negative voltage, blue bar.
+    EXPECT_NEAR(parseLenient(text(form->Label2)), -35.4, 1.5);
+    const int width2 = form->engine().display(2).barWidth;
+    EXPECT_EQ(pixel(form->Image2, width2 / 2, barBottom / 2), QColor(0, 0, 255));
+
+    // The scale below the bar: a navy tick at 150 mV.
+    EXPECT_EQ(pixel(form->Image1, 266, 29 - 13), QColor(0, 0, 128));
+    EXPECT_EQ(pixel(form->Image1, 265, 29 - 13), TForm1::buttonFace());
+
+    // Switching channel 2 off empties its value and its bar.
+    form->SpeedButton22->click();
+    box.run(0.1);
+    EXPECT_EQ(text(form->Label2), "");
+    EXPECT_EQ(pixel(form->Image2, width2 / 2, barBottom / 2), TForm1::buttonFace());
+    EXPECT_FALSE(text(form->Label8).empty());
+    EXPECT_EQ(box.droppedBlocks(), 0u);
+}
+
+TEST_F(MainWindowTest, DiagnosticsAppearWithF12WhereverTheFocusIs) {
+    open();
+    box.run(2.0);
+    const std::vector<QLabel*> labels{form->Label9, form->Label14, form->Label10, form->Label15, form->Label6, form->Label8};
+    for (QLabel* l : labels) EXPECT_FALSE(l->isVisible());
+    pressKey(form.get(), Qt::Key_F12);
+    for (QLabel* l : labels) EXPECT_TRUE(l->isVisible());
+    EXPECT_NEAR(parseLenient(text(form->Label6)), 4.0, 0.05);
+    EXPECT_EQ(text(form->Label6).substr(text(form->Label6).size() - 4), RU(" кГц"));
+    EXPECT_NEAR(parseLenient(text(form->Label9)), 5000, 20);
+    EXPECT_FALSE(text(form->Label14).empty());
+    // From a control inside the window, once per press.
+    pressKey(form->StGr1, Qt::Key_F12);
+    for (QLabel* l : labels) EXPECT_FALSE(l->isVisible());
+}
+
+TEST_F(MainWindowTest, RecordTimeEditor) {
+    open();
+    struct Case {
+        const char* typed;
+        int key;
+        uint16_t seconds;
+    } cases[] = {{"2.5", Qt::Key_Return, 150}, {"1", Qt::Key_Enter, 120}, {"text", Qt::Key_Return, 120},
+                 {"45", Qt::Key_Escape, 120}, {"1100", Qt::Key_Return, 65535}};
+    for (const auto& c : cases) {
+        form->SpeedButton13->click();
+        ASSERT_TRUE(form->Edit4->isVisible());
+        EXPECT_FALSE(form->SpeedButton13->isVisible());
+        form->Edit4->setText(QString::fromLatin1(c.typed));
+        pressKey(form->Edit4, c.key);
+        EXPECT_FALSE(form->Edit4->isVisible());
+        EXPECT_TRUE(form->SpeedButton13->isVisible());
+        EXPECT_EQ(form->engine().state().settings.recordTimeSec[0], c.seconds) << c.typed;
+        EXPECT_EQ(form2->ChannelViewEndSec(), c.seconds);
+    }
+    form->SpeedButton13->click();
+    EXPECT_EQ(fromQString(form->Edit4->text()), "1092.25");
+    pressKey(form->Edit4, Qt::Key_Escape);
+
+    form->SpeedButton14->click();
+    EXPECT_EQ(fromQString(form->Edit5->text()), " 30.00");
+    form->Edit5->setText("3");
+    pressKey(form->Edit5, Qt::Key_Return);
+    EXPECT_EQ(form3->ChannelViewEndSec(), 180);
+    ASSERT_TRUE(form->close());
+    EXPECT_EQ(splitLines(readFileBytes(dir / "vk7.dat"))[5], "180");
+}
+
+TEST_F(MainWindowTest, AboutPanelIsShownAtStartAndGoesOnEsc) {
+    open();
+    EXPECT_TRUE(form->Panel1->isVisible());
+    EXPECT_EQ(fromQString(form->Label19->text()), RU("Версия 7.4"));
+    pressKey(form->StGr1, Qt::Key_Escape);
+    EXPECT_FALSE(form->Panel1->isVisible());
+    EXPECT_EQ(fromQString(form->GroupBox1->title()), RU(" Канал A "));
+    EXPECT_EQ(form->StGr1->columnWidth(0), 170);
+    EXPECT_EQ(form->StGr1->columnWidth(2), 127);
+    EXPECT_FALSE(form->Panel3->isVisible());
+    EXPECT_FALSE(form->SpeedButton2->isEnabled());
+}
+
+TEST_F(MainWindowTest, WithoutASoundCardTheMessageComesOverTheWindowAndTheProgramRuns) {
+    box.failNextOpen(SoundOpenError::NoDevice);
+    form = std::make_unique<TForm1>(StartFolder(dir.path()), box, dialogs, clock, [](int) {});
+    EXPECT_TRUE(dialogs.shown().empty()) << "not before the window is shown";
+    form->show();
+    QApplication::processEvents();
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].message.caption, RU("нет звуковой платы"));
+    EXPECT_EQ(dialogs.shown()[0].message.text, "Error");
+    EXPECT_TRUE(form->isVisible());
+    pressKey(form.get(), Qt::Key_F12);
+    EXPECT_TRUE(form->Label9->isVisible());
+    EXPECT_TRUE(form->close());
+    EXPECT_TRUE(fs::exists(dir / "vk7.dat"));
+}
+
+TEST_F(MainWindowTest, ThePowerCheckBoxComesFromTheHandlerOnce) {
+    box.setPower(false);
+    open();
+    box.run(1.0);
+    EXPECT_EQ(dialogs.messageTexts(), std::vector<std::string>{RU("Проверьте питание приставки!")});
+    EXPECT_EQ(box.deliveredBlocks(), box.producedBlocks());
+}
+
+TEST_F(MainWindowTest, CloseWritesTheSettingsAndSaysTheProgramMayEnd) {
+    open();
+    bool ended = false;
+    QObject::connect(form.get(), &TForm1::programClosed, [&] { ended = true; });
+    form->SpeedButton22->click();
+    EXPECT_TRUE(form->close());
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(splitLines(readFileBytes(dir / "vk7.dat"))[7], "0");
+    EXPECT_EQ(readFileBytes(dir / "calibrvk"), readFileBytes(fs::path(VK7_SOURCE_DIR) / "install" / "calibrvk"));
+    const uint64_t delivered = box.deliveredBlocks();
+    box.run(0.5);
+    EXPECT_EQ(box.deliveredBlocks(), delivered);
+}
+
+}  // namespace
+}  // namespace vk7
