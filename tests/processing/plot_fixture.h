@@ -1,9 +1,7 @@
-// Fixtures of the plot tests: a point array made of a flat base and Gaussian peaks, a
-// three-peak chromatogram (one single peak, one group of two) in the shared state, and a
-// canvas that records what is drawn on it.
+// Fixtures of the plot tests: a three-peak chromatogram (one single peak, one group of two)
+// in the shared state, and a canvas that records what is drawn on it.
 #pragma once
 
-#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,25 +9,9 @@
 #include "common/cp1251.h"
 #include "platform/canvas.h"
 #include "processing/processing_state.h"
+#include "tests/support/point_generator.h"
 
 namespace vk7::test {
-
-struct GaussianPeak {
-    double centre = 0;  // point number
-    double height = 0;  // counts above the base
-    double sigma = 1;   // points
-};
-
-// Points 1..count: `base` plus the peaks, rounded and clamped to 16 bits.
-inline NumberedArray<int16_t> gaussianPoints(int count, double base, const std::vector<GaussianPeak>& peaks) {
-    NumberedArray<int16_t> pts(count);
-    for (int i = 1; i <= count; ++i) {
-        double v = base;
-        for (const GaussianPeak& p : peaks) v += p.height * std::exp(-(i - p.centre) * (i - p.centre) / (2 * p.sigma * p.sigma));
-        pts[i] = static_cast<int16_t>(std::clamp(std::lround(v), -32768L, 32767L));
-    }
-    return pts;
-}
 
 inline Peak peak(int start, int apex, int end, char type, std::string name = "?") {
     Peak p;
@@ -50,7 +32,7 @@ inline std::unique_ptr<ProcessingState> threePeakState() {
     c.GainCode = 4;
     c.UnitCode = 0;
     c.SignalMultiplier = 1;
-    c.Points = gaussianPoints(2000, kFlatBase, {{400, 8000, 15}, {1000, 6000, 20}, {1090, 9000, 20}});
+    c.Points = PointGenerator(2000, kFlatBase).gaussian(400, 8000, 15).gaussian(1000, 6000, 20).gaussian(1090, 9000, 20).points();
     s->Settings.FileName = "h12a.hrm";
     s->Settings.AveragingMs = 200;
     s->Markup.Peaks.push_back(peak(340, 400, 460, 'M', RU("Метан")));
