@@ -28,6 +28,9 @@ struct ProcessingState {
     double Vk7Rate = 0;  // points per second on line 7 of vk7.dat (for files coded 21)
     int PrinterDpiX = 0, PrinterDpiY = 0;
     bool TreatNeedsBackup = false;
+    // The processing-parameter window's check box "Дополн. фильтр": flatten one-point peaks
+    // and dips when a chromatogram is read.
+    bool AdditionalFilter = false;
 
     OpenChromatogram Chrom;
     PeakMarkup Markup;
@@ -41,6 +44,8 @@ struct ProcessingState {
     std::vector<std::filesystem::path> ListFiles;
     int ListIndex = 0;
     int ListCount() const { return static_cast<int>(ListFiles.size()); }
+    // Rows of the summary table collected so far in the several-files mode.
+    int SummaryRows = 0;
 
     // The identification message given last, with the file and the identification settings it
     // was given for (empty when the last identification gave none): the same message is not
