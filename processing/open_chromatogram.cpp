@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "chromfile/dictionaries.h"
+#include "processing/pipeline.h"
 #include "common/paths.h"
 
 namespace vk7 {
@@ -54,15 +55,11 @@ void commitChromatogram(ProcessingState& state, const ChosenFile& file, ReadResu
     state.Settings.FileName = file.FileName;
     resetForNewChromatogram(state);
 
+    // The stored markup, checked against the new point array and with its groups closed.
+    state.Markup = markupOfRead(read, state.Settings.MarkupMode);
     state.Chrom = std::move(read.Chrom);
-    state.Markup.clear();
-    for (const StoredPeak& s : read.StoredMarkup) {
-        Peak p;
-        p.Start = s.start;
-        p.End = s.end;
-        p.Type = s.type;
-        state.Markup.Peaks.push_back(p);
-    }
+    // Identification messages are told once per opened chromatogram.
+    state.IdentificationNoticeKey.clear();
     state.Settings.AveragingMs = read.AveragingMs;
     if (read.AveragingChanged) state.Settings.MethodologyName.assign(1, '?');  // assign(): GCC 12 warns wrongly on = "?"
     state.View.ViewEndSec = read.ViewEndSec;

@@ -6,6 +6,7 @@
 #include "modelling/forms/model7.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/tool_window.h"
+#include "processing/forms/grad_tab.h"
 #include "processing/forms/grgraph.h"
 #include "processing/forms/helpert.h"
 #include "processing/forms/komment.h"
@@ -34,8 +35,7 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
     w.Form3 = new TForm3(state, main);
     w.Form4 = new TForm4(state, main);
     w.Form5 = new TForm5(state, main);
-    // The calibration archive window: a captioned stand-in until its own unit is linked in.
-    w.Form6 = new ToolWindow(QStringLiteral("Form6"), toQString(RU("Архив градуировок")), main);
+    w.Form6 = new TForm6(state.Start, state.Settings.CalibrationArchiveName, services.dialogs, showHelp, main);
     w.Form7 = new TForm7(showHelp, main);
     w.Form8 = new TForm8(state, main);
     w.Form9 = new TForm9(state, main);

@@ -1,6 +1,8 @@
 // Main window of the processing program (TForm1) "Велетрон-7. Обработка.".
 #include "processing/forms/vk7tu1.h"
 
+#include "processing/forms/grad_tab.h"
+
 #include <algorithm>
 
 #include <QApplication>
@@ -409,6 +411,8 @@ void TForm1::FormClose() {
     // The protocol-settings windows write their own files when they close.
     if (w_.Form16) w_.Form16->close();
     if (w_.Form19) w_.Form19->close();
+    // Unsaved edits of the calibration archive are asked about as on hiding its window.
+    if (w_.Form6) w_.Form6->askToSaveChanges();
     handler([&] {
         CloseDown(state_.Start, state_.Settings, state_.TreatNeedsBackup);
         state_.TreatNeedsBackup = false;

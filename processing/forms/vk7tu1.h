@@ -35,6 +35,7 @@ class TForm5;
 class TForm7;
 class TForm8;
 class TForm9;
+class TForm6;
 class TForm10;
 class TForm11;
 class TForm12;
@@ -64,7 +65,7 @@ public:
         TForm3* Form3 = nullptr;
         TForm4* Form4 = nullptr;
         TForm5* Form5 = nullptr;
-        QWidget* Form6 = nullptr;  // the calibration archive window
+        TForm6* Form6 = nullptr;
         TForm7* Form7 = nullptr;
         TForm8* Form8 = nullptr;
         TForm9* Form9 = nullptr;

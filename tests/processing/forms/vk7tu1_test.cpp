@@ -36,6 +36,7 @@
 #include "processing/forms/picmod.h"
 #include "processing/forms/komment.h"
 #include "processing/forms/pictures.h"
+#include "processing/forms/grad_tab.h"
 #include "processing/forms/program_windows.h"
 #include "processing/forms/spisok.h"
 #include "processing/forms/table.h"
@@ -68,6 +69,7 @@ protected:
         s.Decimals = 2;
         fs::create_directories(dir.path() / "space");
         writeLines(dir.path() / "space" / "treat.dat", formatTreatDat(s));
+        dir.write("space/grad.grd", "#\r\n");  // the empty archive of an installation
         fs::create_directories(dir.path() / "help");
         for (const char* page : {"t0.htm", "t1.htm", "t2.htm", "t3.htm"})
             fs::copy_file(fs::path(VK7_SOURCE_DIR) / "install" / "help" / page, dir.path() / "help" / page);
