@@ -304,7 +304,10 @@ FragmentResult fragmentResult(const PlotView& v, const DragBox& box) {
     const double width = std::max(1, v.PlotRight - v.PlotLeft);
     const double S = v.ViewStartSec, span = visibleSpanSec(v.ViewStartSec, v.ViewEndSec);
     const int x1 = std::max(box.x1, v.PlotLeft);
-    auto snapped = [&](int x) { return roundInt(((x - v.PlotLeft) / width * span + S) / 60) * 60; };
+    auto snapped = [&](int x) {
+        const int64_t minutes = roundHalfEven(((x - v.PlotLeft) / width * span + S) / 60);
+        return static_cast<int>(std::clamp<int64_t>(minutes * 60, 0, std::numeric_limits<int>::max() - 60));
+    };
     f.ViewStartSec = snapped(x1);
     f.ViewEndSec = snapped(box.x2);
     // Equal ends (a fragment inside one minute), or a drag wholly left of the plot.
