@@ -72,7 +72,7 @@ protected:
         writeLines(dir.path() / "space" / "treat.dat", formatTreatDat(s));
         dir.write("space/grad.grd", "#\r\n");  // the empty archive of an installation
         fs::create_directories(dir.path() / "help");
-        for (const char* page : {"t0.htm", "t1.htm", "t2.htm", "t3.htm"})
+        for (const char* page : {"t0.htm", "t1.htm", "t2.htm", "t3.htm", "t9.htm"})
             fs::copy_file(fs::path(VK7_SOURCE_DIR) / "install" / "help" / page, dir.path() / "help" / page);
         form = CreateProgramWindows(StartFolder(dir.path()), {dialogs, clock, printer});
         form->show();
@@ -490,6 +490,21 @@ TEST_F(MainWindow, HelpButtonMenuAndF1) {
     form->setFocus();
     type(Qt::Key_F1, QString());
     EXPECT_EQ(st().HelpPage, 0);
+}
+
+TEST_F(MainWindow, ArchiveHelpIsTheLastPageForF1) {
+    form->Archive1->trigger();  // "Архив": the calibration archive window
+    ASSERT_TRUE(w().Form6->isVisible());
+    w().Form6->SpeedButton20->click();
+    EXPECT_EQ(st().HelpPage, 9);
+    EXPECT_EQ(w().Form10->windowTitle(), QString::fromUtf8("Архив градуировок"));
+    w().Form10->hide();
+    w().Form6->hide();
+    form->activateWindow();
+    form->setFocus();
+    type(Qt::Key_F1, QString());
+    EXPECT_EQ(st().HelpPage, 9);
+    EXPECT_TRUE(w().Form10->isVisible());
 }
 
 TEST_F(MainWindow, CommentEditAndDateInsert) {
