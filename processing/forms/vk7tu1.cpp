@@ -795,8 +795,19 @@ void TForm1::SpeedButton25Click() {
     handler([&] { applyViewFollowUp(ToggleTemperatureLine(state_.Settings)); });
 }
 
+void TForm1::SpeedButton17Click() {
+    handler([&] {
+        if (state_.ProgramMode == ModeNone) return;
+        if (!SavePlotPicture(PaintBox1->canvas().image(), state_.Start))
+            dialogs_.warning(RU("Нет свободного номера для изображения в \\results"));
+    });
+}
+
+void TForm1::SaveFigureGif() {
+    if (state_.ProgramMode != ModeNone) vk7::SaveFigureGif(PaintBox1->canvas().image(), state_.Start);
+}
+
 // Commands whose windows and drawing are not built yet: they exist and do nothing.
-void TForm1::SpeedButton17Click() {}
 void TForm1::SpeedButton18Click() {}
 void TForm1::SpeedButton13Click() {}
 void TForm1::SpeedButton14Click() {}

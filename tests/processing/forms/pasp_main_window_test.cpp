@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <cmath>
+#include <cstdlib>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -11,6 +13,7 @@
 #include "chromfile/forms/pasp.h"
 #include "common/cp1251.h"
 #include "common/files.h"
+#include "platform/gif_palette.h"
 #include "platform/printer_info.h"
 #include "platform/qt/gif_image.h"
 #include "platform/qt/qt_text.h"
@@ -31,6 +34,7 @@ protected:
         const fs::path install = fs::path(VK7_SOURCE_DIR) / "install";
         for (const char* name : {"regn.txt", "detect", "gas", "kolon", "temp", "sm", "treat.dat"})
             dir.write(std::string("space/") + name, readFileBytes(install / "space" / name));
+        dir.write("space/grad.grd", "#\r\n");  // the empty archive of an installation
         dir.write("vk7.dat", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n21.533\r\n");
         form = CreateProgramWindows(StartFolder(dir.path()), {dialogs, clock, printer, &shell});
         form->show();
@@ -129,6 +133,36 @@ TEST_F(MainWindowPassport, PicturesMenuShowsTheViewer) {
     form->N12->trigger();
     EXPECT_TRUE(form->windows().Form5->isVisible());
     EXPECT_EQ(form->windows().Form5->windowTitle(), toQString(textFromPath(picture)));
+}
+
+TEST_F(MainWindowPassport, KeyZSavesThePlotAsShownUnderTheNextNumber) {
+    dir.write("results/7.gif", "x");
+    dir.write("results/fig.gif", "x");
+    key(Qt::Key_Z, "z");  // no chromatogram: nothing
+    EXPECT_FALSE(fs::exists(dir / "results" / "8.gif"));
+    test::ChromatogramFixture f;  // two minutes with a peak at one minute
+    for (int i = 0; i < 3000; ++i)
+        f.samples.push_back(static_cast<int16_t>(200 + 9000 * std::exp(-std::pow((i - 1500) / 60.0, 2))));
+    open(f.write(dir / "data" / "h1a.hrm"));
+    key(Qt::Key_Z, "z");
+    key(Qt::Key_Z, QString::fromUtf8("Я"));  // the Russian layout
+    ASSERT_TRUE(fs::exists(dir / "results" / "8.gif"));
+    ASSERT_TRUE(fs::exists(dir / "results" / "9.gif"));
+    const QImage shown = form->PaintBox1->canvas().image();
+    const QImage saved = loadGif(dir / "results" / "8.gif");
+    if (const char* out = std::getenv("VK7_SCREENSHOT_DIR"))
+        saved.save(QString::fromStdString((fs::path(out) / "plot-8-gif.png").string()));
+    ASSERT_EQ(saved.size(), shown.size());
+    // Every pixel is the plot's own colour reduced to the palette.
+    int mismatches = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            if ((saved.pixel(x, y) & 0xFFFFFF) != picturePalette()[nearestPictureColour(shown.pixel(x, y))]) ++mismatches;
+    EXPECT_EQ(mismatches, 0);
+
+    form->SaveFigureGif();
+    EXPECT_EQ(loadGif(dir / "results" / "fig.gif").size(), shown.size());
+    EXPECT_TRUE(dialogs.messageTexts().empty());
 }
 
 }  // namespace
