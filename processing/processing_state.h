@@ -41,6 +41,8 @@ struct ProcessingState {
     std::vector<std::filesystem::path> ListFiles;
     int ListIndex = 0;
     int ListCount() const { return static_cast<int>(ListFiles.size()); }
+    // Rows of the summary table collected so far in the several-files mode.
+    int SummaryRows = 0;
 
     // The identification message given last, with the file and the identification settings it
     // was given for (empty when the last identification gave none): the same message is not
