@@ -39,36 +39,6 @@ void normaliseTypeCodes(PeakMarkup& markup) {
     for (Peak& p : markup.Peaks) p.Type = normalisedType(p.Type);
 }
 
-void closeGroups(PeakMarkup& markup) {
-    auto& peaks = markup.Peaks;
-    // The open group ends at peak j: its last member becomes 'E', a group of one 'M'.
-    auto closeAt = [&](int j) { peaks[j].Type = peaks[j].Type == 'G' ? 'E' : 'M'; };
-    bool open = false;
-    for (int k = 1; k <= peaks.count(); ++k) {
-        char& t = peaks[k].Type;
-        switch (t) {
-            case 'B':
-                if (open) closeAt(k - 1);
-                open = true;
-                break;
-            case 'G':
-                if (!open) t = 'B';
-                open = true;
-                break;
-            case 'E':
-                if (!open) t = 'M';
-                open = false;
-                break;
-            default:
-                t = 'M';
-                if (open) closeAt(k - 1);
-                open = false;
-                break;
-        }
-    }
-    if (open) closeAt(peaks.count());
-}
-
 PeakMarkup markupFromStoredPeaks(const std::vector<StoredPeak>& stored, const NumberedArray<int16_t>& points,
                                  int markupMode) {
     PeakMarkup markup;
@@ -89,7 +59,7 @@ PeakMarkup markupFromStoredPeaks(const std::vector<StoredPeak>& stored, const Nu
         p.Type = normalisedType(s.type);
         markup.Peaks.push_back(std::move(p));
     }
-    closeGroups(markup);
+    CloseGroups(markup);
     return markup;
 }
 
@@ -176,7 +146,7 @@ PeakMarkup parsePicsSection(const std::vector<std::string>& store, const OpenChr
         p.Type = line.size() < 25 ? 'M' : normalisedType(line[24]);
         markup.Peaks.push_back(std::move(p));
     }
-    closeGroups(markup);
+    CloseGroups(markup);
     return markup;
 }
 

@@ -34,11 +34,6 @@ int64_t hundredthsToPoint(double hundredths, int samplesPerPoint, double rate);
 
 // Type codes: anything but 'B', 'G' and 'E' becomes 'M'.
 void normaliseTypeCodes(PeakMarkup& markup);
-// Makes the groups of unresolved peaks consistent: a 'G' with no open group opens one ('B'),
-// an 'E' with no open group is a single peak, and a group that a 'B', an 'M' or the end of
-// the markup interrupts is closed at its last member ('G' becomes 'E', a lone 'B' 'M').
-// A consistent markup is left as it is.
-void closeGroups(PeakMarkup& markup);
 
 // The stored triples of a file as peaks of the open point array (apex and height are left
 // to the measurement). Triples outside 1 <= start <= end <= PointCount are not taken; in

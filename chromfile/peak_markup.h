@@ -35,4 +35,12 @@ struct PeakMarkup {
     }
 };
 
+// Makes the type codes consistent: every 'B' is closed by an 'E', no 'G' or 'E' stands
+// without its 'B'. A group cut short by an 'M', a 'B' or the last peak ends at its last
+// member ('G' becomes 'E', a lone 'B' becomes 'M'); a 'G' outside a group opens one ('B');
+// an 'E' outside a group becomes 'M'; any other code becomes 'M'. Runs before the base line,
+// the areas and every save of the markup, since markup from the store, the file or the
+// editor can be malformed; a consistent markup is left as it is.
+void CloseGroups(PeakMarkup& markup);
+
 }  // namespace vk7

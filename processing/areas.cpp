@@ -33,8 +33,6 @@ struct Line {
 // The area routines run while the peak table is shown: the measurement keeps the names.
 void measurePeaks(const Points& points, PeakMarkup& markup) { MeasurePeaks(points, markup, true); }
 
-bool isGroupMember(char t) { return t == 'B' || t == 'G' || t == 'E'; }
-
 // The first 'E' at or after peak i (groups are closed, so there is one).
 int groupEnd(const PeakMarkup& markup, int i) {
     int e = i;
@@ -96,39 +94,6 @@ bool completePeak(Points& points, Peak& p, int averagingMs) {
 }
 
 }  // namespace
-
-void CloseGroups(PeakMarkup& markup) {
-    auto& peaks = markup.Peaks;
-    bool open = false;
-    // The peak before i was the last member of an open group.
-    auto closeBefore = [&](int i) {
-        char& t = peaks[i - 1].Type;
-        t = t == 'B' ? 'M' : 'E';
-    };
-    for (int i = 1; i <= markup.PeakCount(); ++i) {
-        char& t = peaks[i].Type;
-        if (!isGroupMember(t)) t = 'M';
-        switch (t) {
-            case 'M':
-                if (open) closeBefore(i);
-                open = false;
-                break;
-            case 'B':
-                if (open) closeBefore(i);
-                open = true;
-                break;
-            case 'G':
-                if (!open) t = 'B';
-                open = true;
-                break;
-            case 'E':
-                if (!open) t = 'M';
-                open = false;
-                break;
-        }
-    }
-    if (open) closeBefore(markup.PeakCount() + 1);
-}
 
 bool HasOverloadedPeaks(const PeakMarkup& markup) {
     return std::any_of(markup.Peaks.begin(), markup.Peaks.end(), [](const Peak& p) { return p.Overload; });

@@ -17,14 +17,6 @@
 
 namespace vk7 {
 
-// Makes the type codes consistent: every 'B' is closed by an 'E', no 'G' or 'E' stands
-// without its 'B'. A group cut short by an 'M', a 'B' or the last peak ends at its last
-// member ('G' becomes 'E', a lone 'B' becomes 'M'); a 'G' outside a group opens one ('B');
-// an 'E' outside a group becomes 'M'; any other code becomes 'M'. Runs before the base line,
-// the areas and every save of the markup, since markup from the store, the file or the
-// editor can be malformed.
-void CloseGroups(PeakMarkup& markup);
-
 // Whether some peak carries the overload flag (the peak table then offers to complete them).
 bool HasOverloadedPeaks(const PeakMarkup& markup);
 

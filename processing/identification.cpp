@@ -111,6 +111,10 @@ void SetOverloadFlags(PeakMarkup& markup) {
 const std::string& NoReferenceSubstanceText() { return RU("Нет указанного вещества"); }
 const std::string& BadReferencePeakText() { return RU("Неверен номер опорного пика"); }
 
+std::string MissingArchiveText(const std::string& archiveName) {
+    return RU("Нет файла градуировок \\space\\") + archiveName + RU(".grd: вещества не опознаются.");
+}
+
 std::vector<std::string> IdentifyPeaks(ProcessingState& state, std::string_view key) {
     const StartFolder& start = state.Start;
     const ProcessingSettings& settings = state.Settings;
@@ -119,19 +123,21 @@ std::vector<std::string> IdentifyPeaks(ProcessingState& state, std::string_view 
 
     // A missing archive must not leave the previous chromatogram's calibration points behind.
     const fs::path grad = start.file("space", "grad.dat");
+    // The pipeline reruns on view changes: a missing or unreadable archive is told once,
+    // like the other identification messages, not raised as an error on every zoom.
+    std::string message;
     std::string archive;
+    const fs::path archivePath = calibrationArchivePath(start, settings.CalibrationArchiveName);
     try {
-        archive = readFileBytes(calibrationArchivePath(start, settings.CalibrationArchiveName));
+        archive = readFileBytes(archivePath);
     } catch (const IoError&) {
-        rewriteIfChanged(grad, std::string());
-        throw;
+        message = MissingArchiveText(settings.CalibrationArchiveName);
     }
     const MatchedCalibration calibration = MatchCalibrationTables(archive, key);
     rewriteIfChanged(grad, joinLinesCrLf(calibration.PointLines));
 
     PeakMarkup& markup = state.Markup;
-    std::string message;
-    if (markup.PeakCount() > 0) {
+    if (markup.PeakCount() > 0 && message.empty()) {
         if (settings.IdentMode == 1) {
             // The reference time in whole seconds; the last line of the reference substance wins.
             int64_t referenceTime = 0;
@@ -149,9 +155,9 @@ std::vector<std::string> IdentifyPeaks(ProcessingState& state, std::string_view 
             IdentifyAbsolute(markup, calibration.Candidates, state.Chrom.SamplingRate, state.Chrom.SamplesPerPoint,
                                settings.TimeTolerancePct);
         }
-        // A clipped peak is clipped whether or not the peaks could be named.
-        SetOverloadFlags(markup);
     }
+    // A clipped peak is clipped whether or not the peaks could be named.
+    SetOverloadFlags(markup);
 
     std::vector<std::string> notices;
     if (message.empty()) {

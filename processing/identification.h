@@ -53,6 +53,8 @@ void SetOverloadFlags(PeakMarkup& markup);
 // The messages of relative identification.
 const std::string& NoReferenceSubstanceText();  // "Нет указанного вещества"
 const std::string& BadReferencePeakText();      // "Неверен номер опорного пика"
+// The notice for an active calibration archive that cannot be read.
+std::string MissingArchiveText(const std::string& archiveName);
 
 // The identification step of the pipeline, run right after the peaks are measured (which
 // resets their names as the mode asks), with `key` the open chromatogram's key. Writes

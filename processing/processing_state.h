@@ -28,6 +28,9 @@ struct ProcessingState {
     double Vk7Rate = 0;  // points per second on line 7 of vk7.dat (for files coded 21)
     int PrinterDpiX = 0, PrinterDpiY = 0;
     bool TreatNeedsBackup = false;
+    // The processing-parameter window's check box "Дополн. фильтр": flatten one-point peaks
+    // and dips when a chromatogram is read.
+    bool AdditionalFilter = false;
 
     OpenChromatogram Chrom;
     PeakMarkup Markup;

@@ -1,13 +1,29 @@
 // vk7t: the chromatogram processing program.
 #include <QApplication>
-#include <QMainWindow>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#include "common/clock.h"
+#include "common/paths.h"
+#include "platform/printer_info.h"
+#include "platform/qt/qt_dialogs.h"
+#include "processing/forms/program_windows.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QString::fromUtf8("ВК-7. Обработка."));
-    QMainWindow window;
-    window.setWindowTitle(QString::fromUtf8("Велетрон-7. Обработка."));
-    window.resize(900, 600);
-    window.show();
+    // Qt's own dialogs and buttons in Russian, where the machine has Qt's translations.
+    QTranslator qtRussian;
+    if (qtRussian.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtRussian);
+
+    vk7::QtDialogs dialogs;
+    vk7::SystemClock clock;
+    vk7::NoPrinter printer;
+    // The start folder is the folder current when the program starts.
+    std::unique_ptr<vk7::TForm1> form1 =
+        vk7::CreateProgramWindows(vk7::StartFolder::current(), {dialogs, clock, printer});
+    dialogs.setOwner(form1.get());
+    form1->show();
     return app.exec();
 }

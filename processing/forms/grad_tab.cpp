@@ -200,12 +200,11 @@ TForm6::TForm6(const StartFolder& start, std::string& archiveName, Dialogs& dial
         setCell(Grid2, r, 1, "", false, false);
     }
     filling_ = false;
-    guarded(dialogs_, [this] {
-        captions_ = readCalibrationAttributeCaptions(start_);
-        filling_ = true;
-        for (int r = 0; r < kCalAttributeCount; ++r) setCell(Grid2, r, 0, captions_[static_cast<size_t>(r)], false, false);
-        filling_ = false;
-    });
+    // A missing regn.txt is told when the window is shown, not while the program starts.
+    try {
+        loadCaptions();
+    } catch (const std::exception&) {
+    }
     updateButtons();
 }
 
@@ -436,8 +435,22 @@ void TForm6::closeEvent(QCloseEvent* event) {
     else event->ignore();
 }
 
+void TForm6::loadCaptions() {
+    captions_ = readCalibrationAttributeCaptions(start_);
+    filling_ = true;
+    for (int r = 0; r < kCalAttributeCount; ++r) setCell(Grid2, r, 0, captions_[static_cast<size_t>(r)], false, false);
+    filling_ = false;
+}
+
 void TForm6::FormShow() {
     setWindowTitle(toQString(RU("Архив градуировок. Файл ") + archiveName_));
+    if (captions_.empty()) {
+        try {
+            loadCaptions();
+        } catch (const std::exception&) {
+            dialogs_.info(RU("Нет файла \\space\\regn.txt: подписи атрибутов таблиц не показаны."));
+        }
+    }
     // Changes that a failed save left in the window are shown again, not read over.
     if (hasUnsavedChanges()) return;
     loadArchive();

@@ -133,6 +133,7 @@ private:
     bool loaded_ = false;  // the archive was read; only then can it be saved
     CalibrationDictionaries dictionaries_;
     std::vector<std::string> captions_;
+    void loadCaptions();
     int currentTable_ = -1;
     EditMode editMode_ = EditMode::None;
     int valueRow_ = -1;              // the row S* or C* applies to

@@ -157,7 +157,7 @@ TEST(MarkupStore, ClosingGroups) {
                    {"BM", "MM"}, {"BGBE", "BEBE"}, {"BBE", "MBE"}, {"MEG", "MMM"}, {"GGE", "BGE"}, {"", ""}}) {
         PeakMarkup m;
         for (const char* t = c.in; *t; ++t) m.Peaks.push_back(peak(1, 1, 1, *t));
-        closeGroups(m);
+        CloseGroups(m);
         EXPECT_EQ(types(m), c.out) << c.in;
     }
 }

@@ -128,12 +128,15 @@ TEST_F(Identification, TablesAfterTheEndLineAndShortHeadersNeverMatch) {
     for (const auto& c : m.Candidates) EXPECT_NE(c.Name, "Short");
 }
 
-TEST_F(Identification, MissingArchiveThrowsAndEmptiesGrad) {
+TEST_F(Identification, MissingArchiveIsToldOnceAndEmptiesGrad) {
     dir.write("space/grad.dat", "stale\r\n");
     state.Settings.CalibrationArchiveName = "missing";
-    EXPECT_THROW(identify(key(1, 1)), IoError);
+    EXPECT_EQ(identify(key(1, 1)), std::vector<std::string>{MissingArchiveText("missing")});
     EXPECT_EQ(readFileBytes(dir / "space/stt.dat"), key(1, 1) + "\r\n");
     EXPECT_EQ(gradBytes(), "");
+    EXPECT_EQ(names(), (std::vector<std::string>{"?", "?", "?", "?"}));
+    // A zoom reruns the pipeline: nothing is said again.
+    EXPECT_TRUE(identify(key(1, 1)).empty());
 }
 
 TEST_F(Identification, NamesStayInThePeakTableMode) {

@@ -1,0 +1,20 @@
+// Picture viewer window (TForm5) "Изображения".
+#pragma once
+
+#include "platform/qt/tool_window.h"
+#include "processing/processing_state.h"
+
+namespace vk7 {
+
+class TForm5 : public ToolWindow {
+    Q_OBJECT
+
+public:
+    // Created once at program start with the main window as `owner`; shown and hidden.
+    TForm5(ProcessingState& state, QWidget* owner);
+
+private:
+    ProcessingState& state_;
+};
+
+}  // namespace vk7

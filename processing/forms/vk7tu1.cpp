@@ -1,0 +1,844 @@
+// Main window of the processing program (TForm1) "Велетрон-7. Обработка.".
+#include "processing/forms/vk7tu1.h"
+
+#include "processing/forms/grad_tab.h"
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolButton>
+
+#include "chromfile/chromatogram_file.h"
+#include "chromfile/forms/pasp.h"
+#include "chromfile/forms/trparam.h"
+#include "modelling/forms/model7.h"
+#include "chromfile/processing_settings.h"
+#include "common/cp1251.h"
+#include "common/number_text.h"
+#include "platform/qt/event_guard.h"
+#include "platform/qt/key_preview.h"
+#include "platform/qt/qt_text.h"
+#include "platform/qt/tool_window.h"
+#include "platform/qt/up_down.h"
+#include "processing/forms/grgraph.h"
+#include "processing/forms/helpert.h"
+#include "processing/forms/picmod.h"
+#include "processing/forms/pictures.h"
+#include "processing/forms/table.h"
+#include "processing/forms/komment.h"
+#include "processing/forms/spisok.h"
+#include "processing/main_window_actions.h"
+#include "processing/open_chromatogram.h"
+#include "processing/pipeline.h"
+#include "results/forms/base7.h"
+#include "results/forms/poverx.h"
+#include "results/forms/povery7.h"
+#include "results/forms/ustexl7.h"
+#include "results/forms/usthtm7.h"
+
+namespace vk7 {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QString ru(const std::string& cp1251) { return toQString(cp1251); }
+
+QFrame* panel(QWidget* parent, const char* name) {
+    auto* p = new QFrame(parent);
+    p->setObjectName(QString::fromLatin1(name));
+    p->setFrameShape(QFrame::StyledPanel);
+    p->setFrameShadow(QFrame::Raised);
+    p->setAutoFillBackground(true);  // panels over the plot hide what lies below them
+    return p;
+}
+
+QToolButton* speedButton(QWidget* parent, const char* name, const QString& glyph, const QString& hint) {
+    auto* b = new QToolButton(parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setText(glyph);
+    b->setToolTip(hint);
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus);
+    return b;
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& hint) {
+    auto* l = new QLabel(parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setToolTip(hint);
+    return l;
+}
+
+constexpr int kStripShort = 57;   // tool strip before the first chromatogram
+constexpr int kStripTall = 89;    // with the comment row
+constexpr int kButton = 23;
+
+}  // namespace
+
+// Every event handler runs through here: a file that is not a chromatogram gets its own
+// message, any other failure the one error box; either way the action ends.
+template <class F>
+void TForm1::handler(F&& action) {
+    guarded(dialogs_, [&] {
+        try {
+            action();
+        } catch (const InvalidChromatogram& e) {
+            dialogs_.warning(e.messageText());
+        }
+    });
+}
+
+TForm1::TForm1(StartFolder start, Services services, QWidget* parent)
+    : QMainWindow(parent), state_(std::move(start)), dialogs_(services.dialogs), clock_(services.clock),
+      printer_(services.printer) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(ru(RU("Велетрон-7. Обработка.")));
+    createControls();
+    createMenu();
+    setMinimumSize(720, 300);
+    resize(1000, 680);
+    keyPreview_ = new KeyPreview(this, [this](QKeyEvent* e) { return previewKey(e); });
+    FormCreate();
+}
+
+TForm1::~TForm1() {
+    // No key may reach the handlers while the window's parts are being destroyed.
+    delete keyPreview_;
+    keyPreview_ = nullptr;
+}
+
+// --- Controls -------------------------------------------------------------------------
+
+void TForm1::createControls() {
+    Client = new QWidget(this);
+    Client->setObjectName(QStringLiteral("Client"));
+    setCentralWidget(Client);
+    Client->installEventFilter(this);
+
+    // The tool strip.
+    Panel2 = panel(Client, "Panel2");
+
+    Panel8 = panel(Panel2, "Panel8");
+    Panel8->setGeometry(4, 4, 86, 49);
+    SpeedButton1 = speedButton(Panel8, "SpeedButton1", QString(), ru(RU("Открыть файл (F3)")));
+    SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    SpeedButton2 = speedButton(Panel8, "SpeedButton2", QString(), ru(RU("Открыть несколько файлов")));
+    SpeedButton2->setIcon(style()->standardIcon(QStyle::SP_FileDialogListView));
+    SpeedButton20 = speedButton(Panel8, "SpeedButton20", QStringLiteral("?"), ru(RU("Помощь (F1)")));
+    SpeedButton1->setGeometry(4, 12, 25, 25);
+    SpeedButton2->setGeometry(31, 12, 25, 25);
+    SpeedButton20->setGeometry(58, 12, 25, 25);
+
+    Panel3 = panel(Panel2, "Panel3");
+    struct Def {
+        QToolButton** button;
+        const char* name;
+        const char* glyph;
+        const std::string& hint;
+    };
+    const Def plotButtons[] = {
+        {&SpeedButton5, "SpeedButton5", "+", RU("Больше в 2 раза")},
+        {&SpeedButton6, "SpeedButton6", "-", RU("Меньше в 2 раза")},
+        {&SpeedButton7, "SpeedButton7", "М", RU("Исходный масштаб по вертикали (М)")},
+        {&SpeedButton8, "SpeedButton8", "<", RU("Окно влево на 1 мин")},
+        {&SpeedButton9, "SpeedButton9", ">", RU("Окно вправо на 1 мин")},
+        {&SpeedButton10, "SpeedButton10", "О", RU("Обзорный масштаб по горизонтали (О)")},
+        {&SpeedButton11, "SpeedButton11", "F", RU("Прямоугольный фрагмент (F)")},
+        {&SpeedButton25, "SpeedButton25", "U", RU("График температуры вкл/выкл (U)")},
+        {&SpeedButton12, "SpeedButton12", "Т", RU("Паспорт (Т)")},
+        {&SpeedButton13, "SpeedButton13", "К", RU("Редактирование разметки пиков (К)")},
+        {&SpeedButton14, "SpeedButton14", "N", RU("Наложение (N)")},
+        {&SpeedButton15, "SpeedButton15", "S", RU("Вычитание хроматограммы (S)")},
+        {&SpeedButton16, "SpeedButton16", "W", RU("Настройка для авторазметки (W)")},
+        {&SpeedButton17, "SpeedButton17", "Z", RU("Сохранить изображение (Z)")},
+        {&SpeedButton18, "SpeedButton18", "П", RU("Печать хроматограммы")},
+        {&SpeedButton19, "SpeedButton19", "Т", RU("Таблица пиков (Enter)")},
+        {&SpeedButton27, "SpeedButton27", "~", RU("Моделирование неразделенных пиков")},
+    };
+    int x = 4;
+    for (const Def& d : plotButtons) {
+        *d.button = speedButton(Panel3, d.name, QString::fromUtf8(d.glyph), ru(d.hint));
+        (*d.button)->setGeometry(x, 12, kButton, 25);
+        x += kButton;
+    }
+    SpeedButton19->setText(QString::fromUtf8("Σ"));
+    Panel3->setGeometry(96, 4, x + 4, 49);
+
+    Panel4 = panel(Panel2, "Panel4");
+    Panel4->setToolTip(ru(RU("Величины по линейке (голубая вертикаль)")));
+    Panel4->resize(190, 49);
+    Label1 = label(Panel4, "Label1", ru(RU("Время")));
+    Label2 = label(Panel4, "Label2", ru(RU("Напряжение")));
+    Label3 = label(Panel4, "Label3", ru(RU("Температура")));
+    Label1->setGeometry(6, 2, 178, 15);
+    Label2->setGeometry(6, 17, 178, 15);
+    Label3->setGeometry(6, 32, 178, 15);
+
+    Panel9 = panel(Panel2, "Panel9");
+    Panel9->resize(300, 49);
+    auto* about = new QLabel(ru(RU("ВК-7. Обработка хроматограмм")), Panel9);
+    about->setGeometry(8, 4, 284, 41);
+    about->setAlignment(Qt::AlignCenter);
+
+    Panel10 = panel(Panel2, "Panel10");
+    Panel10->resize(190, 49);
+    Label4 = label(Panel10, "Label4", QString());
+    Label4->setText(ru(RU("Редактирование разметки")));
+    Label4->setGeometry(6, 2, 178, 15);
+    const Def markupButtons[] = {
+        {&SpeedButton21, "SpeedButton21", "D", RU("Удалить (D)")},
+        {&SpeedButton23, "SpeedButton23", "I", RU("Вставить (I)")},
+        {&SpeedButton22, "SpeedButton22", "C", RU("Изменить границы (С)")},
+        {&SpeedButton24, "SpeedButton24", "G", RU("Группы неразделенных пиков (G)")},
+        {&SpeedButton26, "SpeedButton26", "D", RU("Удалить все")},
+    };
+    x = 6;
+    for (const Def& d : markupButtons) {
+        *d.button = speedButton(Panel10, d.name, QString::fromUtf8(d.glyph), ru(d.hint));
+        (*d.button)->setGeometry(x, 20, kButton, 25);
+        x += kButton + 4;
+    }
+
+    Edit2 = new QLineEdit(Panel2);
+    Edit2->setObjectName(QStringLiteral("Edit2"));
+    Edit2->setToolTip(ru(RU("После корректировки нажмите Enter")));
+    Edit2->setMaxLength(static_cast<int>(kMaxCommentChars));
+    SpeedButton3 = speedButton(Panel2, "SpeedButton3", QStringLiteral("..."), ru(RU("Редактировать комментарий")));
+    SpeedButton4 = speedButton(Panel2, "SpeedButton4", QStringLiteral("#"), ru(RU("Вставить текущую дату")));
+
+    // The plot area.
+    Panel1 = panel(Client, "Panel1");
+    Panel1->setFrameShadow(QFrame::Sunken);
+    PaintBox1 = new QWidget(Panel1);
+    PaintBox1->setObjectName(QStringLiteral("PaintBox1"));
+    PaintBox1->setAutoFillBackground(true);
+    QPalette white = PaintBox1->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0x80));
+    PaintBox1->setPalette(white);
+    PaintBox1->installEventFilter(this);
+    plotSummary_ = new QLabel(PaintBox1);
+    plotSummary_->setObjectName(QStringLiteral("PlotSummary"));
+    plotSummary_->setTextFormat(Qt::PlainText);
+    plotSummary_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    plotSummary_->setWordWrap(true);
+    plotSummary_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Image1 = new QLabel(Panel1);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setAlignment(Qt::AlignCenter);
+    Image1->setText(ru(RU("Откройте хроматограмму (F3)")));
+    Image1->resize(320, 40);
+
+    // Decimal places.
+    Panel12 = panel(Client, "Panel12");
+    Panel12->setToolTip(ru(RU("Знаков после запятой")));
+    Panel12->resize(120, 40);
+    Label7 = label(Panel12, "Label7", ru(RU("Знаков после запятой")));
+    Label7->setGeometry(10, 10, 30, 20);
+    UpDown1 = new UpDown(0, 5, Panel12);
+    UpDown1->setObjectName(QStringLiteral("UpDown1"));
+    UpDown1->move(44, 8);
+    SpeedButton28 = speedButton(Panel12, "SpeedButton28", ru(RU("Х")), QString());
+    SpeedButton28->setGeometry(88, 8, kButton, kButton);
+
+    // Export of points and the recalculation panel.
+    Panel11 = panel(Client, "Panel11");
+    Panel11->resize(260, 40);
+    Edit7 = new QLineEdit(Panel11);
+    Edit7->setObjectName(QStringLiteral("Edit7"));
+    Edit7->setGeometry(8, 8, 80, 23);
+    Panel13 = panel(Client, "Panel13");
+    Panel13->resize(260, 40);
+
+    // Connections.
+    connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::OpenChromatogramDialog);
+    connect(SpeedButton2, &QToolButton::clicked, this, &TForm1::OpenSeveralChromatograms);
+    connect(SpeedButton20, &QToolButton::clicked, this, &TForm1::SpeedButton20Click);
+    connect(SpeedButton3, &QToolButton::clicked, this, &TForm1::SpeedButton3Click);
+    connect(SpeedButton4, &QToolButton::clicked, this, &TForm1::SpeedButton4Click);
+    connect(SpeedButton28, &QToolButton::clicked, this, &TForm1::SpeedButton28Click);
+    connect(UpDown1, &UpDown::clicked, this, &TForm1::UpDown1Click);
+    const std::pair<QToolButton*, void (TForm1::*)()> buttonHandlers[] = {
+        {SpeedButton5, &TForm1::SpeedButton5Click},   {SpeedButton6, &TForm1::SpeedButton6Click},
+        {SpeedButton7, &TForm1::SpeedButton7Click},   {SpeedButton8, &TForm1::SpeedButton8Click},
+        {SpeedButton9, &TForm1::SpeedButton9Click},   {SpeedButton10, &TForm1::SpeedButton10Click},
+        {SpeedButton11, &TForm1::SpeedButton11Click}, {SpeedButton12, &TForm1::SpeedButton12Click},
+        {SpeedButton13, &TForm1::SpeedButton13Click}, {SpeedButton14, &TForm1::SpeedButton14Click},
+        {SpeedButton15, &TForm1::SpeedButton15Click}, {SpeedButton16, &TForm1::SpeedButton16Click},
+        {SpeedButton17, &TForm1::SpeedButton17Click}, {SpeedButton18, &TForm1::SpeedButton18Click},
+        {SpeedButton19, &TForm1::SpeedButton19Click}, {SpeedButton25, &TForm1::SpeedButton25Click},
+        {SpeedButton27, &TForm1::SpeedButton27Click}, {SpeedButton21, &TForm1::SpeedButton21Click},
+        {SpeedButton22, &TForm1::SpeedButton22Click}, {SpeedButton23, &TForm1::SpeedButton23Click},
+        {SpeedButton24, &TForm1::SpeedButton24Click}, {SpeedButton26, &TForm1::SpeedButton26Click},
+    };
+    for (const auto& [button, slot] : buttonHandlers) connect(button, &QToolButton::clicked, this, slot);
+}
+
+void TForm1::createMenu() {
+    QMenuBar* bar = menuBar();
+    auto item = [this](QWidget* menu, const char* name, const std::string& caption, const QKeySequence& shortcut,
+                       void (TForm1::*slot)()) {
+        auto* a = new QAction(ru(caption), this);
+        a->setObjectName(QString::fromLatin1(name));
+        if (!shortcut.isEmpty()) a->setShortcut(shortcut);
+        menu->addAction(a);
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    auto submenu = [bar](const char* name, const std::string& caption) {
+        QMenu* m = bar->addMenu(ru(caption));
+        m->setObjectName(QString::fromLatin1(name));
+        m->menuAction()->setObjectName(QString::fromLatin1(name) + QStringLiteral("Item"));
+        return m;
+    };
+
+    File1 = submenu("File1", RU("Файл"));
+    OpenOne1 = item(File1, "OpenOne1", RU("Открыть один"), QKeySequence(Qt::Key_F3), &TForm1::OpenChromatogramDialog);
+    OpenSeveral1 = item(File1, "OpenSeveral1", RU("Открыть несколько"), QKeySequence(Qt::Key_F4),
+                        &TForm1::OpenSeveralChromatograms);
+    N12 = item(File1, "N12", RU("Изображения"), QKeySequence(Qt::CTRL | Qt::Key_Z), &TForm1::N12Click);
+    N14 = item(File1, "N14", RU("Таблица TXT"), QKeySequence(Qt::CTRL | Qt::Key_A), &TForm1::N14Click);
+    Word1 = item(File1, "Word1", RU("Протокол Word"), QKeySequence(Qt::CTRL | Qt::Key_W), &TForm1::Word1Click);
+    Excel3 = item(File1, "Excel3", RU("Протокол Excel"), QKeySequence(Qt::CTRL | Qt::Key_E), &TForm1::Excel3Click);
+    Html1 = item(File1, "Html1", RU("Протокол HTML"), QKeySequence(Qt::CTRL | Qt::Key_H), &TForm1::Html1Click);
+    Excel2 = item(File1, "Excel2", RU("Экспорт в Excel"), QKeySequence(Qt::CTRL | Qt::Key_C), &TForm1::Excel2Click);
+
+    Extra1 = submenu("Extra1", RU("Дополнительно"));
+    N13 = item(Extra1, "N13", RU("Инвертировать (-)"), {}, &TForm1::N13Click);
+    Average1 = item(Extra1, "Average1", RU("Усреднение"), QKeySequence(Qt::CTRL | Qt::Key_K), &TForm1::Average1Click);
+    Normalise1 = item(Extra1, "Normalise1", RU("Нормализация"), QKeySequence(Qt::CTRL | Qt::Key_N),
+                      &TForm1::Normalise1Click);
+    Formula1 = item(Extra1, "Formula1", "C'=a*C/b", {}, &TForm1::Formula1Click);
+    NormalConditions1 = item(Extra1, "NormalConditions1", RU("Нормальные условия"), QKeySequence(Qt::CTRL | Qt::Key_T),
+                             &TForm1::NormalConditions1Click);
+    N10 = item(Extra1, "N10", RU("Поверка Х"), QKeySequence(Qt::CTRL | Qt::Key_X), &TForm1::N10Click);
+    Y1 = item(Extra1, "Y1", RU("Поверка Y"), QKeySequence(Qt::CTRL | Qt::Key_Y), &TForm1::Y1Click);
+
+    Calibrations1 = submenu("Calibrations1", RU("Градуировки"));
+    Archive1 = item(Calibrations1, "Archive1", RU("Архив"), QKeySequence(Qt::CTRL | Qt::Key_S), &TForm1::Archive1Click);
+    N19 = item(Calibrations1, "N19", RU("Графики"), QKeySequence(Qt::CTRL | Qt::Key_G), &TForm1::N19Click);
+
+    Bases1 = item(bar, "Bases1", RU("Базы"), QKeySequence(Qt::CTRL | Qt::Key_B), &TForm1::Bases1Click);
+
+    Settings1 = submenu("Settings1", RU("Настройки"));
+    Parameters1 = item(Settings1, "Parameters1", RU("Параметры обработки"), QKeySequence(Qt::CTRL | Qt::Key_R),
+                       &TForm1::Parameters1Click);
+    N21 = item(Settings1, "N21", RU("Принтер"), {}, &TForm1::N21Click);
+    Decimals1 = item(Settings1, "Decimals1", RU("Знаков после запятой"), {}, &TForm1::Decimals1Click);
+    HtmlSettings1 = item(Settings1, "HtmlSettings1", RU("Протоколирование в HTML"), {}, &TForm1::HtmlSettings1Click);
+    ExcelSettings1 = item(Settings1, "ExcelSettings1", RU("Протоколирование в Excel"), {}, &TForm1::ExcelSettings1Click);
+
+    N7 = item(bar, "N7", RU("Модели"), QKeySequence(Qt::CTRL | Qt::Key_M), &TForm1::N7Click);
+
+    // F1 as a key shows the page chosen last (FormKeyDown); the menu item only carries it as
+    // its label, so its shortcut is limited to the menu bar itself and never takes the key.
+    N6 = item(bar, "N6", RU("Помощь"), QKeySequence(Qt::Key_F1), &TForm1::N6Click);
+    N6->setShortcutContext(Qt::WidgetShortcut);
+
+    // Before the first chromatogram.
+    Extra1->menuAction()->setEnabled(false);
+    Average1->setEnabled(false);
+    Normalise1->setEnabled(false);
+    Formula1->setEnabled(false);
+    NormalConditions1->setEnabled(false);
+    N10->setEnabled(false);
+    Y1->setEnabled(false);
+    Excel2->setEnabled(false);
+}
+
+// --- Creation, closing, layout -------------------------------------------------------
+
+void TForm1::FormCreate() {
+    state_.ProgramMode = ModeNone;
+    Label1->clear();
+    Label2->clear();
+    Label3->clear();
+    panel2Height_ = kStripShort;
+    Panel3->hide();
+    Panel4->hide();
+    Panel10->hide();
+    Panel11->hide();
+    Panel12->hide();
+    Panel13->hide();
+    SpeedButton27->hide();
+    Edit2->setEnabled(false);
+    SpeedButton3->setEnabled(false);
+    SpeedButton4->setEnabled(false);
+    layoutPanels();
+
+    state_.View = PlotView{};
+    handler([&] {
+        StartupValues start = StartUp(state_.Start, printer_);
+        state_.Settings = start.Settings;
+        state_.Vk7Rate = start.Vk7Rate;
+        state_.PrinterDpiX = start.PrinterDpiX;
+        state_.PrinterDpiY = start.PrinterDpiY;
+        state_.TreatNeedsBackup = start.TreatNeedsBackup;
+        // Notices wait until the main window is on the screen, so that they are read with it.
+        pendingNotices_ = start.Notices;
+    });
+    UpDown1->setPosition(state_.Settings.Decimals);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!pendingNotices_.empty()) QTimer::singleShot(0, this, &TForm1::showPendingNotices);
+}
+
+void TForm1::showPendingNotices() {
+    std::vector<std::string> notices;
+    notices.swap(pendingNotices_);
+    for (const std::string& notice : notices) handler([&] { dialogs_.info(notice); });
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TForm1::FormClose() {
+    // The protocol-settings windows write their own files when they close.
+    if (w_.Form16) w_.Form16->close();
+    if (w_.Form19) w_.Form19->close();
+    // Unsaved edits of the calibration archive are asked about as on hiding its window.
+    if (w_.Form6) w_.Form6->askToSaveChanges();
+    handler([&] {
+        CloseDown(state_.Start, state_.Settings, state_.TreatNeedsBackup);
+        state_.TreatNeedsBackup = false;
+    });
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Client && event->type() == QEvent::Resize) FormResize();
+    if (watched == PaintBox1) {
+        if (event->type() == QEvent::MouseButtonDblClick) PaintBox1DblClick();
+        if (event->type() == QEvent::Resize) plotSummary_->setGeometry(PaintBox1->rect().adjusted(12, 8, -12, -8));
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::FormResize() { layoutPanels(); }
+
+void TForm1::setPanel2Height(int height) {
+    panel2Height_ = height;
+    layoutPanels();
+}
+
+// Panel2 on top, Panel1 8 pixels below it down to 8 pixels above the bottom (height = client
+// height - Panel2 height - 16), both as wide as the window less 23 pixels; on the strip the
+// readouts and the about panel at the right, the comment row below the buttons.
+void TForm1::layoutPanels() {
+    const int clientHeight = Client->height();
+    const int stripWidth = std::max(0, width() - 23);
+    Panel2->setGeometry(8, 4, stripWidth, panel2Height_);
+    Panel4->move(stripWidth - Panel4->width() - 8, 4);
+    Panel9->move(stripWidth - Panel9->width() - 8, 4);
+    if (!Panel10->isVisible()) Panel10->move(Panel4->pos());
+    SpeedButton3->setGeometry(stripWidth - 54, 59, kButton, kButton);
+    SpeedButton4->setGeometry(stripWidth - 31, 59, kButton, kButton);
+    Edit2->setGeometry(8, 59, std::max(0, stripWidth - 70), kButton);
+
+    const int plotTop = Panel2->y() + panel2Height_ + 8;
+    Panel1->setGeometry(8, plotTop, stripWidth, std::max(0, clientHeight - panel2Height_ - 16));
+    PaintBox1->setGeometry(Panel1->contentsRect());
+    Image1->move((Panel1->width() - Image1->width()) / 2, (Panel1->height() - Image1->height()) / 2);
+    Panel12->move(Panel1->x() + Panel1->width() - Panel12->width() - 16, Panel1->y() + 16);
+    Panel11->move(Panel1->x() + 16, Panel1->y() + 64);
+    Panel13->move(Panel1->x() + 16, Panel1->y() + 112);
+}
+
+// --- Opening --------------------------------------------------------------------------
+
+void TForm1::ResetMainWindow() {
+    resetForNewChromatogram(state_);
+    for (QWidget* w : {static_cast<QWidget*>(w_.Form4), static_cast<QWidget*>(w_.Form8),
+                       static_cast<QWidget*>(w_.Form9)})
+        if (w) w->hide();
+
+    Extra1->menuAction()->setEnabled(true);
+    N13->setEnabled(true);
+    for (QAction* a : {Average1, Normalise1, NormalConditions1, Formula1, N10, Y1}) a->setEnabled(false);
+    Excel2->setEnabled(true);
+
+    Image1->hide();
+    Panel9->hide();
+    Panel3->show();
+    Panel4->show();
+    setPanel2Height(kStripTall);
+
+    for (QToolButton* b : {SpeedButton13, SpeedButton14, SpeedButton15, SpeedButton16, SpeedButton19, SpeedButton3,
+                           SpeedButton4})
+        b->setEnabled(true);
+    SpeedButton27->hide();
+    Panel10->hide();
+    // An edit begun on the previous chromatogram is not carried over to the new one.
+    Edit2->setEnabled(false);
+}
+
+FileDialogRequest TForm1::chromatogramDialog() {
+    FileDialogRequest r;
+    r.title = RU("Хроматограммы");
+    r.filter = "hrm |*.hrm;";
+    r.initialDir = openDialogFolder(state_);
+    r.proposedName = state_.Settings.FileName;
+    TForm15* preview = w_.Form15;
+    r.onSelectionChanged = [preview](const fs::path& file) {
+        if (preview) preview->ShowComment(previewComment(file));
+    };
+    r.onClosed = [preview] {
+        if (preview) preview->hide();
+    };
+    return r;
+}
+
+FileDialogRequest TForm1::OpenDialog1() { return chromatogramDialog(); }
+FileDialogRequest TForm1::OpenDialog2() { return chromatogramDialog(); }
+
+void TForm1::showPreview() {
+    if (!w_.Form15) return;
+    w_.Form15->ShowComment({});
+    const QRect frame = frameGeometry();
+    w_.Form15->move(frame.right() - w_.Form15->width() - 24, frame.top() + 48);
+    w_.Form15->show();
+    w_.Form15->raise();
+}
+
+void TForm1::OpenChromatogramDialog() {
+    handler([&] {
+        showPreview();
+        std::optional<fs::path> chosen = dialogs_.openOne(OpenDialog1());
+        if (w_.Form15) w_.Form15->hide();
+        if (!chosen) return;
+        const ChosenFile file = splitChosenFile(*chosen);
+        if (!file.ok()) {
+            dialogs_.warning(file.Refusal);
+            return;
+        }
+        ReadResult read = readChromatogramFor(state_, chosenFilePath(file));
+        commitOpen(file, std::move(read));
+        state_.ListMode = false;
+        if (w_.Form7) w_.Form7->hide();
+    });
+}
+
+void TForm1::OpenSeveralChromatograms() {
+    handler([&] {
+        showPreview();
+        std::vector<fs::path> chosen = dialogs_.openSeveral(OpenDialog2());
+        if (w_.Form15) w_.Form15->hide();
+        if (chosen.empty()) return;
+        const ChosenFiles files = splitChosenFiles(chosen);
+        if (!files.ok()) {
+            dialogs_.warning(files.Refusal);
+            return;
+        }
+        ReadResult read = readChromatogramFor(state_, chosenFilePath(files.Files.front()));
+
+        state_.ListFiles = chosen;
+        state_.ListIndex = 0;
+        state_.SummaryRows = 0;
+        std::vector<std::string> names;
+        for (const ChosenFile& f : files.Files) names.push_back(f.FileName);
+        if (w_.Form7) {
+            w_.Form7->ShowList(names);
+            w_.Form7->show();
+        }
+        commitOpen(files.Files.front(), std::move(read));
+        state_.ListMode = true;
+        showInFront(this);
+    });
+}
+
+bool TForm1::OpenListFile(int index) {
+    bool opened = false;
+    handler([&] {
+        if (index < 0 || index >= state_.ListCount()) return;
+        const ChosenFile file = splitChosenFile(state_.ListFiles[static_cast<size_t>(index)]);
+        if (!file.ok()) {
+            dialogs_.warning(file.Refusal);
+            return;
+        }
+        ReadResult read = readChromatogramFor(state_, chosenFilePath(file));
+        state_.ListIndex = index;
+        if (w_.Form7) w_.Form7->SelectRow(index);
+        commitOpen(file, std::move(read));
+        showInFront(this);
+        opened = true;
+    });
+    return opened;
+}
+
+void TForm1::ReloadChromatogram() {
+    handler([&] {
+        if (state_.Settings.FileName.empty()) return;
+        const ChosenFile file{state_.Settings.DataDir, state_.Settings.FileName, {}};
+        ReadResult read = readChromatogramFor(state_, chosenFilePath(file));
+        commitOpen(file, std::move(read));
+    });
+}
+
+void TForm1::commitOpen(const ChosenFile& file, ReadResult&& read) {
+    ResetMainWindow();
+    commitChromatogram(state_, file, std::move(read));
+    Edit2->setText(toQString(state_.Chrom.CommentText));
+    setWindowTitle(toQString(state_.Settings.DataDir + state_.Settings.FileName));
+    runPipeline();
+}
+
+void TForm1::runPipeline() {
+    const PipelineResult result = ProcessChromatogram(state_);
+    for (const std::string& notice : result.Notices) dialogs_.info(notice);
+    RepaintPlot();
+}
+
+void TForm1::RepaintPlot() {
+    if (state_.ProgramMode == ModeNone) {
+        plotSummary_->clear();
+        return;
+    }
+    const std::string points = RU("Точек: ") + std::to_string(state_.Chrom.PointCount());
+    const std::string peaks = RU("Пиков: ") + std::to_string(state_.Markup.PeakCount());
+    Label1->setText(toQString(points));
+    Label2->setText(toQString(peaks));
+    plotSummary_->setText(toQString(state_.Settings.FileName + "\n" + state_.Chrom.CommentText + "\n\n" + points +
+                                    "\n" + peaks));
+}
+
+// --- Comment box ----------------------------------------------------------------------
+
+void TForm1::SpeedButton3Click() {
+    if (state_.ProgramMode == ModeNone) return;
+    Edit2->setEnabled(true);
+    Edit2->setFocus();
+}
+
+void TForm1::Edit2Enter() {
+    handler([&] { saveCommentText(fromQString(Edit2->text())); });
+}
+
+void TForm1::SpeedButton4Click() {
+    handler([&] {
+        if (state_.ProgramMode == ModeNone) return;
+        const std::string text = commentWithDate(clock_.now(), state_.Chrom.CommentText);
+        Edit2->setText(toQString(text));
+        saveCommentText(text);
+    });
+}
+
+void TForm1::saveCommentText(const std::string& text) {
+    if (state_.ProgramMode == ModeNone) return;
+    state_.Chrom.CommentText = SaveComment(state_.openFilePath(), text);
+    Edit2->setText(toQString(state_.Chrom.CommentText));
+    const bool hadFocus = Edit2->hasFocus() || focusWidget() == Edit2;
+    Edit2->setEnabled(false);
+    if (hadFocus) setFocus();
+    RepaintPlot();
+}
+
+// --- Decimal places -------------------------------------------------------------------
+
+void TForm1::Decimals1Click() {
+    UpDown1->setPosition(state_.Settings.Decimals);
+    Label7->setText(QString::number(UpDown1->position()));
+    Panel12->show();
+    Panel12->raise();
+}
+
+void TForm1::UpDown1Click(int position) {
+    state_.Settings.Decimals = std::clamp(position, 0, 5);
+    Label7->setText(QString::number(state_.Settings.Decimals));
+}
+
+void TForm1::SpeedButton28Click() { Panel12->hide(); }
+
+// --- Help and windows -----------------------------------------------------------------
+
+void TForm1::ShowHelpPage(HelpPage page) {
+    handler([&] {
+        state_.HelpPage = page;
+        if (w_.Form10) w_.Form10->ShowHelpPage(page);
+    });
+}
+
+void TForm1::SpeedButton20Click() {
+    MainWindowHelpView view;
+    view.programMode = static_cast<std::uint8_t>(state_.ProgramMode);
+    view.pictureWindowVisible = w_.Form5 && static_cast<QWidget*>(w_.Form5)->isVisible();
+    view.fileListVisible = w_.Form7 && static_cast<QWidget*>(w_.Form7)->isVisible();
+    view.exportPanelVisible = Panel11->isVisible();
+    view.recalculationPanelVisible = Panel13->isVisible();
+    ShowHelpPage(chooseMainWindowHelpPage(view));
+}
+
+void TForm1::N6Click() { ShowHelpPage(help_page::Contents); }
+
+void TForm1::showWindow(QWidget* window) { showInFront(window); }
+
+void TForm1::SpeedButton12Click() { showWindow(static_cast<QWidget*>(w_.Form2)); }
+void TForm1::Parameters1Click() { showWindow(static_cast<QWidget*>(w_.Form3)); }
+void TForm1::Archive1Click() { showWindow(w_.Form6); }
+void TForm1::N19Click() {
+    if (state_.ProgramMode != ModeNone) showWindow(static_cast<QWidget*>(w_.Form9));
+}
+void TForm1::Bases1Click() { showWindow(static_cast<QWidget*>(w_.Form13)); }
+void TForm1::HtmlSettings1Click() { showWindow(static_cast<QWidget*>(w_.Form16)); }
+void TForm1::ExcelSettings1Click() { showWindow(static_cast<QWidget*>(w_.Form19)); }
+void TForm1::N7Click() { showWindow(static_cast<QWidget*>(w_.Form14)); }
+void TForm1::N10Click() { showWindow(static_cast<QWidget*>(w_.Form11)); }
+void TForm1::Y1Click() { showWindow(static_cast<QWidget*>(w_.Form12)); }
+
+// --- The plot -------------------------------------------------------------------------
+
+void TForm1::PaintBox1DblClick() {
+    handler([&] {
+        if (std::optional<int> offset = zeroOffsetAtRuler(state_)) {
+            state_.View.ZeroOffset = *offset;
+            RepaintPlot();
+        }
+    });
+}
+
+void TForm1::SpeedButton11Click() {
+    if (state_.ProgramMode != ModeNone) state_.View.FragmentArmed = true;
+}
+
+void TForm1::SpeedButton16Click() {
+    if (state_.ProgramMode != ModeNone) state_.View.WModeArmed = true;
+}
+
+void TForm1::SpeedButton25Click() {
+    state_.Settings.ShowTemperature = !state_.Settings.ShowTemperature;
+    RepaintPlot();
+}
+
+// Commands whose windows and drawing are not built yet: they exist and do nothing.
+void TForm1::SpeedButton5Click() {}
+void TForm1::SpeedButton6Click() {}
+void TForm1::SpeedButton7Click() {}
+void TForm1::SpeedButton8Click() {}
+void TForm1::SpeedButton9Click() {}
+void TForm1::SpeedButton10Click() {}
+void TForm1::SpeedButton17Click() {}
+void TForm1::SpeedButton18Click() {}
+void TForm1::SpeedButton13Click() {}
+void TForm1::SpeedButton14Click() {}
+void TForm1::SpeedButton15Click() {}
+void TForm1::SpeedButton19Click() {}
+void TForm1::SpeedButton21Click() {}
+void TForm1::SpeedButton22Click() {}
+void TForm1::SpeedButton23Click() {}
+void TForm1::SpeedButton24Click() {}
+void TForm1::SpeedButton26Click() {}
+void TForm1::SpeedButton27Click() {}
+void TForm1::N13Click() {}
+void TForm1::N12Click() {}
+void TForm1::N14Click() {}
+void TForm1::Word1Click() {}
+void TForm1::Excel3Click() {}
+void TForm1::Html1Click() {}
+void TForm1::Excel2Click() {}
+void TForm1::Average1Click() {}
+void TForm1::Normalise1Click() {}
+void TForm1::Formula1Click() {}
+void TForm1::NormalConditions1Click() {}
+void TForm1::N21Click() {}
+
+// --- Keyboard -------------------------------------------------------------------------
+
+KeyFocus TForm1::focusKind() const {
+    return isEditBox(focusWidget()) ? KeyFocus::EditBox : KeyFocus::Elsewhere;
+}
+
+bool TForm1::previewKey(QKeyEvent* event) {
+    bool consumed = false;
+    handler([&] { consumed = FormKeyDown(event) || FormKeyPress(event); });
+    return consumed;
+}
+
+bool TForm1::FormKeyDown(QKeyEvent* event) {
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    NamedKey key;
+    switch (event->key()) {
+        case Qt::Key_F1: key = NamedKey::F1; break;
+        case Qt::Key_Left: key = NamedKey::Left; break;
+        case Qt::Key_Right: key = NamedKey::Right; break;
+        case Qt::Key_Up: key = NamedKey::Up; break;
+        case Qt::Key_Down: key = NamedKey::Down; break;
+        default: return false;
+    }
+    switch (keyDownCommandFor(key, state_.ProgramMode, focusKind())) {
+        case KeyDownCommand::None: return false;
+        case KeyDownCommand::HelpLastPage: ShowHelpPage(state_.HelpPage); return true;
+        case KeyDownCommand::WindowRight: SpeedButton9Click(); return true;
+        case KeyDownCommand::WindowLeft: SpeedButton8Click(); return true;
+        case KeyDownCommand::ZoomIn: SpeedButton5Click(); return true;
+        case KeyDownCommand::ZoomOut: SpeedButton6Click(); return true;
+    }
+    return false;
+}
+
+bool TForm1::FormKeyPress(QKeyEvent* event) {
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (event->key() == Qt::Key_Escape) {
+        FormEscape();
+        return true;
+    }
+    // Enter in the comment box saves the comment; the key goes no further.
+    if (enter && focusWidget() == Edit2) {
+        Edit2Enter();
+        return true;
+    }
+    char32_t typed = 0;
+    if (enter) typed = U'\r';
+    else if (!event->text().isEmpty()) typed = event->text().front().unicode();
+    if (typed == 0) return false;
+    const KeyCommand command = keyCommandFor(typed, state_.ProgramMode, focusKind());
+    if (command == KeyCommand::None) return false;
+    runKeyCommand(command);
+    return true;
+}
+
+void TForm1::FormEscape() {
+    for (QWidget* w : {static_cast<QWidget*>(w_.Form2), static_cast<QWidget*>(w_.Form3),
+                       static_cast<QWidget*>(w_.Form5)})
+        if (w) w->hide();
+    if (applyEscape(state_)) Panel10->hide();
+}
+
+void TForm1::runKeyCommand(KeyCommand command) {
+    switch (command) {
+        case KeyCommand::None: break;
+        case KeyCommand::ShowPassport: SpeedButton12Click(); break;
+        case KeyCommand::VerticalScaleReset: SpeedButton7Click(); break;
+        case KeyCommand::Overview: SpeedButton10Click(); break;
+        case KeyCommand::TemperatureToggle: SpeedButton25Click(); break;
+        case KeyCommand::SavePicture: SpeedButton17Click(); break;
+        case KeyCommand::Fragment: SpeedButton11Click(); break;
+        case KeyCommand::PeakTable: SpeedButton19Click(); break;
+        case KeyCommand::MarkupEditing: SpeedButton13Click(); break;
+        case KeyCommand::Overlay: SpeedButton14Click(); break;
+        case KeyCommand::AutoMarkupSetup: SpeedButton16Click(); break;
+        case KeyCommand::Invert: N13Click(); break;
+        case KeyCommand::Subtract: SpeedButton15Click(); break;
+        case KeyCommand::DeletePeaks:
+        case KeyCommand::GroupDelete: SpeedButton21Click(); break;
+        case KeyCommand::InsertPeak:
+        case KeyCommand::GroupInsert: SpeedButton23Click(); break;
+        case KeyCommand::ChangeBounds: SpeedButton22Click(); break;
+        case KeyCommand::GroupEditing: SpeedButton24Click(); break;
+    }
+}
+
+}  // namespace vk7

@@ -1,0 +1,20 @@
+// Verification by method Y window (TForm12) "Поверка по методу Y".
+#pragma once
+
+#include "platform/qt/tool_window.h"
+#include "processing/processing_state.h"
+
+namespace vk7 {
+
+class TForm12 : public ToolWindow {
+    Q_OBJECT
+
+public:
+    // Created once at program start with the main window as `owner`; shown and hidden.
+    TForm12(ProcessingState& state, QWidget* owner);
+
+private:
+    ProcessingState& state_;
+};
+
+}  // namespace vk7
