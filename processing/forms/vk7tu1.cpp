@@ -722,6 +722,17 @@ void TForm1::SpeedButton25Click() {
     RepaintPlot();
 }
 
+// --- The peak table -------------------------------------------------------------------
+
+void TForm1::SpeedButton19Click() {
+    handler([&] {
+        if (w_.Form4) w_.Form4->EnterPeakTable(*this);
+    });
+}
+
+void TForm1::SaveFigureGif() {}
+void TForm1::WritePassportText() {}
+
 // Commands whose windows and drawing are not built yet: they exist and do nothing.
 void TForm1::SpeedButton5Click() {}
 void TForm1::SpeedButton6Click() {}
@@ -734,7 +745,6 @@ void TForm1::SpeedButton18Click() {}
 void TForm1::SpeedButton13Click() {}
 void TForm1::SpeedButton14Click() {}
 void TForm1::SpeedButton15Click() {}
-void TForm1::SpeedButton19Click() {}
 void TForm1::SpeedButton21Click() {}
 void TForm1::SpeedButton22Click() {}
 void TForm1::SpeedButton23Click() {}

@@ -118,6 +118,12 @@ public:
     // Stores the page as the one chosen last and shows it in the help window.
     void ShowHelpPage(HelpPage page);
 
+    // Steps of the peak table's Enter: the plot as shown saved as \results\fig.gif, and the
+    // passport written as \results\pasp.txt. The picture and passport writers are called
+    // from here; until they are wired in, nothing is written.
+    void SaveFigureGif();
+    void WritePassportText();
+
     // --- Controls ----------------------------------------------------------------------
     QWidget* Client;        // the client area below the menu
     QFrame* Panel2;         // tool strip
