@@ -10,31 +10,20 @@ namespace vk7 {
 
 namespace {
 
-QString patternNoCase(const QString& pattern) {
-    QString out;
-    for (QChar c : pattern) {
-        if (c.isLetter() && c.toLower() != c.toUpper())
-            out += QString("[%1%2]").arg(c.toLower()).arg(c.toUpper());
-        else
-            out += c;
-    }
-    return out;
-}
-
 QString title(const std::string& caption) {
     return caption.empty() ? QApplication::applicationDisplayName() : toQString(caption);
 }
 
 }  // namespace
 
-QStringList caseInsensitiveNameFilters(const std::string& filterCp1251) {
+QStringList nameFilters(const std::string& filterCp1251) {
     QString filter = toQString(filterCp1251);
     QStringList result;
     // "description|patterns|description|patterns..."
     QStringList parts = filter.split('|');
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QStringList patterns;
-        for (const QString& p : parts[i + 1].split(';', Qt::SkipEmptyParts)) patterns << patternNoCase(p.trimmed());
+        for (const QString& p : parts[i + 1].split(';', Qt::SkipEmptyParts)) patterns << p.trimmed();
         result << QString("%1 (%2)").arg(parts[i].trimmed(), patterns.join(' '));
     }
     if (result.isEmpty()) result << QString("* (*)");
@@ -67,22 +56,30 @@ Answer QtDialogs::message(const MessageRequest& r) {
     }
 }
 
+void configureFileDialog(QFileDialog& dialog, const FileDialogRequest& r, QFileDialog::FileMode mode,
+                         QFileDialog::AcceptMode accept) {
+    dialog.setWindowTitle(toQString(r.title));
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setFileMode(mode);
+    dialog.setAcceptMode(accept);
+    // Patterns match without regard to case (modelled files are H<N>A.HRM).
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    dialog.setNameFilters(nameFilters(r.filter));
+    if (!r.initialDir.empty()) dialog.setDirectory(QString::fromStdString(r.initialDir.string()));
+    if (!r.proposedName.empty()) dialog.selectFile(toQString(r.proposedName));
+    if (r.onSelectionChanged) {
+        QObject::connect(&dialog, &QFileDialog::currentChanged, [hook = r.onSelectionChanged](const QString& file) {
+            hook(fs::path(file.toStdString()));
+        });
+    }
+}
+
 namespace {
 
 std::vector<fs::path> runFileDialog(QWidget* owner, const FileDialogRequest& r, QFileDialog::FileMode mode,
                                     QFileDialog::AcceptMode accept) {
-    QFileDialog dialog(owner, toQString(r.title));
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    dialog.setFileMode(mode);
-    dialog.setAcceptMode(accept);
-    dialog.setNameFilters(caseInsensitiveNameFilters(r.filter));
-    if (!r.initialDir.empty()) dialog.setDirectory(QString::fromStdString(r.initialDir.string()));
-    if (!r.proposedName.empty()) dialog.selectFile(toQString(r.proposedName));
-    if (r.onSelectionChanged) {
-        QObject::connect(&dialog, &QFileDialog::currentChanged, [&r](const QString& file) {
-            r.onSelectionChanged(fs::path(file.toStdString()));
-        });
-    }
+    QFileDialog dialog(owner);
+    configureFileDialog(dialog, r, mode, accept);
     std::vector<fs::path> chosen;
     if (dialog.exec() == QDialog::Accepted)
         for (const QString& f : dialog.selectedFiles()) chosen.emplace_back(f.toStdString());

@@ -2,6 +2,7 @@
 // (non-native) file dialog, so that the selection-changed hook works.
 #pragma once
 
+#include <QFileDialog>
 #include <QPointer>
 #include <QWidget>
 
@@ -24,8 +25,13 @@ private:
     QPointer<QWidget> owner_;
 };
 
-// The name filters of a filter text "hrm |*.hrm;" with every letter matched in either case
-// ("*.[hH][rR][mM]"), since Qt's own dialog matches case-sensitively on Linux.
-QStringList caseInsensitiveNameFilters(const std::string& filterCp1251);
+// The name filters of a filter text "hrm |*.hrm;" ("hrm (*.hrm)"); the dialog matches them
+// without regard to case.
+QStringList nameFilters(const std::string& filterCp1251);
+
+// Sets up Qt's own file dialog for a request: title, filter, folder, proposed name and the
+// selection hook.
+void configureFileDialog(QFileDialog& dialog, const FileDialogRequest& request, QFileDialog::FileMode mode,
+                         QFileDialog::AcceptMode accept);
 
 }  // namespace vk7

@@ -40,6 +40,7 @@
 #include "processing/main_window_actions.h"
 #include "processing/open_chromatogram.h"
 #include "processing/pipeline.h"
+#include "processing/plot_drawing.h"
 #include "results/forms/base7.h"
 #include "results/forms/poverx.h"
 #include "results/forms/povery7.h"
@@ -220,20 +221,9 @@ void TForm1::createControls() {
     // The plot area.
     Panel1 = panel(Client, "Panel1");
     Panel1->setFrameShadow(QFrame::Sunken);
-    PaintBox1 = new QWidget(Panel1);
+    PaintBox1 = new PaintBox(Panel1);
     PaintBox1->setObjectName(QStringLiteral("PaintBox1"));
-    PaintBox1->setAutoFillBackground(true);
-    QPalette white = PaintBox1->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    white.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0x80));
-    PaintBox1->setPalette(white);
-    PaintBox1->installEventFilter(this);
-    plotSummary_ = new QLabel(PaintBox1);
-    plotSummary_->setObjectName(QStringLiteral("PlotSummary"));
-    plotSummary_->setTextFormat(Qt::PlainText);
-    plotSummary_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    plotSummary_->setWordWrap(true);
-    plotSummary_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    PaintBox1->setBackground(fromQColor(PaintBox1->palette().color(QPalette::Window)));
     Image1 = new QLabel(Panel1);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setAlignment(Qt::AlignCenter);
@@ -269,6 +259,12 @@ void TForm1::createControls() {
     connect(SpeedButton4, &QToolButton::clicked, this, &TForm1::SpeedButton4Click);
     connect(SpeedButton28, &QToolButton::clicked, this, &TForm1::SpeedButton28Click);
     connect(UpDown1, &UpDown::clicked, this, &TForm1::UpDown1Click);
+    // The plot: the paint box shows its image; its owner draws and handles the mouse.
+    connect(PaintBox1, &PaintBox::resized, this, [this] { RepaintPlot(); });
+    connect(PaintBox1, &PaintBox::mouseDown, this, [this](int x, int y, Qt::MouseButton) { PaintBox1MouseDown(x, y); });
+    connect(PaintBox1, &PaintBox::mouseMove, this, [this](int x, int y, Qt::MouseButtons) { PaintBox1MouseMove(x, y); });
+    connect(PaintBox1, &PaintBox::mouseUp, this, [this](int x, int y, Qt::MouseButton) { PaintBox1MouseUp(x, y); });
+    connect(PaintBox1, &PaintBox::doubleClicked, this, [this](int, int) { PaintBox1DblClick(); });
     const std::pair<QToolButton*, void (TForm1::*)()> buttonHandlers[] = {
         {SpeedButton5, &TForm1::SpeedButton5Click},   {SpeedButton6, &TForm1::SpeedButton6Click},
         {SpeedButton7, &TForm1::SpeedButton7Click},   {SpeedButton8, &TForm1::SpeedButton8Click},
@@ -421,10 +417,6 @@ void TForm1::FormClose() {
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Client && event->type() == QEvent::Resize) FormResize();
-    if (watched == PaintBox1) {
-        if (event->type() == QEvent::MouseButtonDblClick) PaintBox1DblClick();
-        if (event->type() == QEvent::Resize) plotSummary_->setGeometry(PaintBox1->rect().adjusted(12, 8, -12, -8));
-    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -603,16 +595,31 @@ void TForm1::runPipeline() {
 }
 
 void TForm1::RepaintPlot() {
-    if (state_.ProgramMode == ModeNone) {
-        plotSummary_->clear();
-        return;
+    const RulerReadouts readouts = PaintPlotBox(PaintBox1->canvas(), state_);
+    if (state_.ProgramMode != ModeNone) showReadouts(readouts);
+}
+
+void TForm1::showReadouts(const RulerReadouts& readouts) {
+    Label1->setText(toQString(readouts.Time));
+    Label2->setText(toQString(readouts.Signal));
+    Label3->setText(toQString(readouts.Temperature));
+}
+
+void TForm1::applyViewFollowUp(PlotFollowUp followUp) {
+    switch (followUp) {
+        case PlotFollowUp::None: break;
+        case PlotFollowUp::Repaint: RepaintPlot(); break;
+        case PlotFollowUp::Process:
+            if (state_.ProgramMode == ModeShown)
+                runPipeline();
+            else
+                RepaintPlot();
+            break;
+        case PlotFollowUp::Reload:
+            // The parameters window shows the new values from the state when it is shown.
+            ReloadChromatogram();
+            break;
     }
-    const std::string points = RU("Точек: ") + std::to_string(state_.Chrom.PointCount());
-    const std::string peaks = RU("Пиков: ") + std::to_string(state_.Markup.PeakCount());
-    Label1->setText(toQString(points));
-    Label2->setText(toQString(peaks));
-    plotSummary_->setText(toQString(state_.Settings.FileName + "\n" + state_.Chrom.CommentText + "\n\n" + points +
-                                    "\n" + peaks));
 }
 
 // --- Comment box ----------------------------------------------------------------------
@@ -709,17 +716,81 @@ void TForm1::PaintBox1DblClick() {
     });
 }
 
+void TForm1::PaintBox1MouseDown(int x, int y) {
+    handler([&] {
+        const PlotMouseResult r = PlotMouseDown(PaintBox1->canvas(), state_, x, y);
+        if (r.Readouts) showReadouts(*r.Readouts);
+    });
+}
+
+void TForm1::PaintBox1MouseMove(int x, int y) {
+    handler([&] { PlotMouseMove(PaintBox1->canvas(), state_, x, y); });
+}
+
+void TForm1::PaintBox1MouseUp(int, int) {
+    handler([&] {
+        const PlotMouseResult r = PlotMouseUp(PaintBox1->canvas(), state_);
+        // A drag is not a click: the markup editor never acts at the ruler of a drag.
+        if (r.Consumed) {
+            applyViewFollowUp(r.FollowUp);
+            return;
+        }
+        PaintBox1Click();
+    });
+}
+
+// The click actions of markup editing and peak modelling (built with those windows).
+void TForm1::PaintBox1Click() {}
+
+// View commands: with a chromatogram open (their buttons and keys exist only then).
+void TForm1::SpeedButton5Click() {
+    handler([&] {
+        if (state_.ProgramMode != ModeNone) applyViewFollowUp(ZoomIn(state_.View));
+    });
+}
+
+void TForm1::SpeedButton6Click() {
+    handler([&] {
+        if (state_.ProgramMode != ModeNone) applyViewFollowUp(ZoomOut(state_.View));
+    });
+}
+
+void TForm1::SpeedButton7Click() {
+    handler([&] {
+        if (state_.ProgramMode != ModeNone) applyViewFollowUp(ResetVerticalScale(state_.View));
+    });
+}
+
+void TForm1::SpeedButton8Click() {
+    handler([&] {
+        if (state_.ProgramMode != ModeNone) applyViewFollowUp(WindowLeft(state_.View));
+    });
+}
+
+void TForm1::SpeedButton9Click() {
+    handler([&] {
+        if (state_.ProgramMode == ModeNone) return;
+        applyViewFollowUp(WindowRight(state_.View, dataEndSec(state_.Settings.AveragingMs, state_.Chrom.PointCount())));
+    });
+}
+
+void TForm1::SpeedButton10Click() {
+    handler([&] {
+        if (state_.ProgramMode == ModeNone) return;
+        applyViewFollowUp(Overview(state_.View, state_.Settings.AveragingMs, state_.Chrom.PointCount()));
+    });
+}
+
 void TForm1::SpeedButton11Click() {
-    if (state_.ProgramMode != ModeNone) state_.View.FragmentArmed = true;
+    if (state_.ProgramMode != ModeNone) ArmFragment(state_.View);
 }
 
 void TForm1::SpeedButton16Click() {
-    if (state_.ProgramMode != ModeNone) state_.View.WModeArmed = true;
+    if (state_.ProgramMode != ModeNone) ArmWMode(state_.View);
 }
 
 void TForm1::SpeedButton25Click() {
-    state_.Settings.ShowTemperature = !state_.Settings.ShowTemperature;
-    RepaintPlot();
+    handler([&] { applyViewFollowUp(ToggleTemperatureLine(state_.Settings)); });
 }
 
 // --- The peak table -------------------------------------------------------------------
@@ -734,12 +805,6 @@ void TForm1::SaveFigureGif() {}
 void TForm1::WritePassportText() {}
 
 // Commands whose windows and drawing are not built yet: they exist and do nothing.
-void TForm1::SpeedButton5Click() {}
-void TForm1::SpeedButton6Click() {}
-void TForm1::SpeedButton7Click() {}
-void TForm1::SpeedButton8Click() {}
-void TForm1::SpeedButton9Click() {}
-void TForm1::SpeedButton10Click() {}
 void TForm1::SpeedButton17Click() {}
 void TForm1::SpeedButton18Click() {}
 void TForm1::SpeedButton13Click() {}

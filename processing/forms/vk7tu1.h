@@ -11,9 +11,11 @@
 #include "common/clock.h"
 #include "platform/dialogs.h"
 #include "platform/printer_info.h"
+#include "platform/qt/paint_box.h"
 #include "processing/chosen_file.h"
 #include "processing/help_pages.h"
 #include "processing/key_commands.h"
+#include "processing/plot_navigation.h"
 #include "processing/processing_state.h"
 
 class QAction;
@@ -111,8 +113,8 @@ public:
     FileDialogRequest OpenDialog1();
     FileDialogRequest OpenDialog2();
 
-    // Draws the open chromatogram. For now it shows the file name, the comment, the point
-    // count and the peak count.
+    // Draws the plot of the open chromatogram on PaintBox1 (the idle frame before the first
+    // open) and shows the ruler readouts in Label1..Label3.
     void RepaintPlot();
 
     // Stores the page as the one chosen last and shows it in the help window.
@@ -165,7 +167,7 @@ public:
     QToolButton* SpeedButton3;   // "Редактировать комментарий"
     QToolButton* SpeedButton4;   // "Вставить текущую дату"
     QFrame* Panel1;         // plot area
-    QWidget* PaintBox1;
+    PaintBox* PaintBox1;
     QLabel* Image1;         // start picture
     QFrame* Panel12;        // decimal places
     QLabel* Label7;
@@ -230,6 +232,10 @@ public slots:
     void N10Click();
     void Y1Click();
     // The plot.
+    void PaintBox1MouseDown(int x, int y);  // the ruler, or the start of a drag
+    void PaintBox1MouseMove(int x, int y);  // the rubber band
+    void PaintBox1MouseUp(int x, int y);    // the fragment or the W selection; else a click
+    void PaintBox1Click();      // a click on the plot that was not a drag (markup editing)
     void PaintBox1DblClick();   // the point under the ruler onto the zero line
     void SpeedButton5Click();   // zoom in
     void SpeedButton6Click();   // zoom out
@@ -299,6 +305,11 @@ private:
     // Commits a successful read and processes it; the caption names the file.
     void commitOpen(const ChosenFile& file, ReadResult&& read);
     void runPipeline();
+    // What a view command or a drag asks for: the pipeline reruns only while a chromatogram
+    // is merely shown (ProgramMode 1); in markup editing, group editing and with the peak
+    // table the plot is only repainted, so that hand edits and the table are kept.
+    void applyViewFollowUp(PlotFollowUp followUp);
+    void showReadouts(const RulerReadouts& readouts);
     void saveCommentText(const std::string& text);
     void showWindow(QWidget* window);
 
@@ -308,7 +319,6 @@ private:
     PrinterInfo& printer_;
     Windows w_;
     KeyPreview* keyPreview_ = nullptr;
-    QLabel* plotSummary_ = nullptr;
     int panel2Height_ = 57;
     std::vector<std::string> pendingNotices_;  // start-up notices, shown once the window is up
 };

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTreeView>
+
 #include "common/cp1251.h"
 #include "common/errors.h"
 #include "platform/qt/event_guard.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_text.h"
 #include "platform/scripted_dialogs.h"
+#include "tests/support/temp_dir.h"
 
 namespace vk7 {
 namespace {
@@ -18,9 +23,36 @@ TEST(QtText, EveryByteSurvivesTheWidget) {
     EXPECT_EQ(fromQString(QString::fromUtf8("日本")), "??");
 }
 
-TEST(QtDialogs, FilterMatchesAnyCase) {
-    EXPECT_EQ(caseInsensitiveNameFilters("hrm |*.hrm;"), QStringList{"hrm (*.[hH][rR][mM])"});
-    EXPECT_EQ(caseInsensitiveNameFilters("grd|*.grd;*.bak"), QStringList{"grd (*.[gG][rR][dD] *.[bB][aA][kK])"});
+TEST(QtDialogs, FilterTexts) {
+    EXPECT_EQ(nameFilters("hrm |*.hrm;"), QStringList{"hrm (*.hrm)"});
+    EXPECT_EQ(nameFilters("grd|*.grd;*.bak"), QStringList{"grd (*.grd *.bak)"});
+}
+
+TEST(QtDialogs, FileDialogListsChromatogramsInAnyCaseAndReportsTheSelection) {
+    test::TempDir dir;
+    dir.write("H4A.HRM", "x");
+    dir.write("h5a.hrm", "x");
+    dir.write("notes.txt", "x");
+    std::vector<fs::path> selected;
+    FileDialogRequest r{RU("Хроматограммы"), "hrm |*.hrm;", dir.path(), "", [&](const fs::path& f) { selected.push_back(f); }, {}};
+    QFileDialog dialog;
+    configureFileDialog(dialog, r, QFileDialog::ExistingFile, QFileDialog::AcceptOpen);
+    dialog.show();
+    auto* view = dialog.findChild<QTreeView*>("treeView");
+    ASSERT_NE(view, nullptr);
+    QElapsedTimer timer;
+    timer.start();
+    while (view->model()->rowCount(view->rootIndex()) < 2 && timer.elapsed() < 5000) QApplication::processEvents();
+    QStringList names;
+    for (int i = 0; i < view->model()->rowCount(view->rootIndex()); ++i)
+        names << view->model()->index(i, 0, view->rootIndex()).data().toString();
+    names.sort();
+    EXPECT_EQ(names, (QStringList{"H4A.HRM", "h5a.hrm"}));
+    EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("Хроматограммы"));
+    dialog.selectFile("h5a.hrm");
+    view->setCurrentIndex(view->model()->index(1, 0, view->rootIndex()));
+    ASSERT_FALSE(selected.empty());
+    EXPECT_EQ(selected.back().parent_path(), dir.path());
 }
 
 TEST(EventGuard, ShowsOneErrorNamingTheFile) {

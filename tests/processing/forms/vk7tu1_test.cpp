@@ -25,6 +25,7 @@
 #include "common/clock.h"
 #include "common/cp1251.h"
 #include "common/files.h"
+#include "common/number_text.h"
 #include "common/paths.h"
 #include "platform/printer_info.h"
 #include "platform/qt/qt_text.h"
@@ -71,7 +72,7 @@ protected:
         writeLines(dir.path() / "space" / "treat.dat", formatTreatDat(s));
         dir.write("space/grad.grd", "#\r\n");  // the empty archive of an installation
         fs::create_directories(dir.path() / "help");
-        for (const char* page : {"t0.htm", "t1.htm", "t2.htm", "t3.htm"})
+        for (const char* page : {"t0.htm", "t1.htm", "t2.htm", "t3.htm", "t9.htm"})
             fs::copy_file(fs::path(VK7_SOURCE_DIR) / "install" / "help" / page, dir.path() / "help" / page);
         form = CreateProgramWindows(StartFolder(dir.path()), {dialogs, clock, printer});
         form->show();
@@ -264,8 +265,9 @@ TEST_F(MainWindow, OpensOneChromatogramAndShowsItsComment) {
     EXPECT_EQ(form->windowTitle(), q(st().Settings.DataDir + "h1a.hrm"));
     EXPECT_EQ(form->Edit2->text(), QString::fromUtf8("Бензол, проба 3"));
     EXPECT_FALSE(form->Edit2->isEnabled());
-    EXPECT_EQ(form->Label1->text(), q(RU("Точек: ") + std::to_string(st().Chrom.PointCount())));
-    EXPECT_EQ(form->Label2->text(), q(RU("Пиков: 0")));
+    // The ruler readouts of the plot.
+    EXPECT_TRUE(form->Label1->text().endsWith(QString::fromUtf8(" м")));
+    EXPECT_FALSE(form->Label2->text().isEmpty());
     EXPECT_GT(st().Chrom.PointCount(), 200);
 
     // The main window as it is with a chromatogram.
@@ -490,6 +492,21 @@ TEST_F(MainWindow, HelpButtonMenuAndF1) {
     EXPECT_EQ(st().HelpPage, 0);
 }
 
+TEST_F(MainWindow, ArchiveHelpIsTheLastPageForF1) {
+    form->Archive1->trigger();  // "Архив": the calibration archive window
+    ASSERT_TRUE(w().Form6->isVisible());
+    w().Form6->SpeedButton20->click();
+    EXPECT_EQ(st().HelpPage, 9);
+    EXPECT_EQ(w().Form10->windowTitle(), QString::fromUtf8("Архив градуировок"));
+    w().Form10->hide();
+    w().Form6->hide();
+    form->activateWindow();
+    form->setFocus();
+    type(Qt::Key_F1, QString());
+    EXPECT_EQ(st().HelpPage, 9);
+    EXPECT_TRUE(w().Form10->isVisible());
+}
+
 TEST_F(MainWindow, CommentEditAndDateInsert) {
     const fs::path file = chromatogram("h1a.hrm", "old");
     openOne(file);
@@ -570,8 +587,8 @@ TEST_F(MainWindow, DecimalPlacesPanelStaysWithinZeroToFiveAndIsSaved) {
 TEST_F(MainWindow, DoubleClickPutsThePointUnderTheRulerOnTheZeroLine) {
     openOne(chromatogram("h1a.hrm", "x", 3000));
     ASSERT_GT(st().Chrom.PointCount(), 120);
-    const long i = 1 + static_cast<long>(st().View.RulerX * st().Chrom.SamplesPerPoint / st().Chrom.SamplingRate *
-                                         st().Chrom.SamplingRate / st().Chrom.SamplesPerPoint);
+    // The window starts at 0 s: the ruler's pixels from the plot's left edge, in points.
+    const long i = 1 + roundHalfEven((st().View.RulerX - st().View.PlotLeft) * st().View.PointsPerPixel);
     const QPointF at(st().View.RulerX, 20);
     QMouseEvent dbl(QEvent::MouseButtonDblClick, at, form->PaintBox1->mapToGlobal(at), Qt::LeftButton,
                     Qt::LeftButton, Qt::NoModifier);
