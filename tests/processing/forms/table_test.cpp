@@ -187,6 +187,17 @@ TEST_F(PeakTableWindow, NoPeaksGivesTheMessageOnly) {
     EXPECT_EQ(st().ProgramMode, ModeShown);
 }
 
+TEST_F(PeakTableWindow, ClippedPeaksAreCompletedWhenTheUserSaysOk) {
+    openOne(chromatogram("h6a.hrm", PointGenerator(1000, 300).gaussian(300, 60000, 12), ""));
+    dialogs.expectMessage(Answer::Ok);
+    pressEnter();
+    const auto& shown = dialogs.shown().back();
+    EXPECT_EQ(shown.message.text, RU("Достраивать зашкаленные пики ?"));
+    EXPECT_EQ(shown.message.buttons, MessageButtons::OkCancel);
+    EXPECT_EQ(st().Chrom.UnitCode, 1);
+    EXPECT_TRUE(table->isVisible());
+}
+
 TEST_F(PeakTableWindow, TheSubstancePickerNamesThePeakOfTheCurrentRow) {
     openOne(dir.path() / "DATA" / "h1a.hrm");
     pressEnter();
