@@ -94,6 +94,13 @@ std::string fixedOrExpText(double v, int width, int decimals) {
     return fixedText(v, width, decimals);
 }
 
+std::string expTextWithin(double v, int width) {
+    if (width >= 9) return expText(v, width);
+    std::string text = expText(v, 9);
+    if (width == 8 && text[0] == ' ') text.erase(0, 1);
+    return text;
+}
+
 std::string_view trimBlanks(std::string_view t) {
     size_t b = 0;
     while (b < t.size() && (t[b] == ' ' || t[b] == '\t')) ++b;

@@ -40,6 +40,11 @@ std::string expText(double v, int width);
 // Fixed-point text, or the exponent form at the same width when |v| >= 100000.
 std::string fixedOrExpText(double v, int width, int decimals);
 
+// The exponent form in at most `width` characters where one exists: expText for widths of
+// 9 and more; at width 8 a positive value drops its leading blank ("1.E+0005"). Narrower
+// widths, and a negative value at 8, get the 9-character form, which is then wider.
+std::string expTextWithin(double v, int width);
+
 // Lenient reading: blanks trimmed, ',' accepted for '.', the longest valid leading number
 // is taken ("12.5abc" -> 12.5); anything else, inf, nan and hex read as 0.
 double parseLenient(std::string_view text);

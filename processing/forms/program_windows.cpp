@@ -45,9 +45,10 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
     };
     w.Form2 = new TForm2(state, services.dialogs, {showHelp, passportChanged}, main);
     w.Form3 = new TForm3(state, main);
-    w.Form4 = new TForm4(state, main);
+    w.Form4 = new TForm4(state, services.dialogs, showHelp, main);
     w.Form5 = new TForm5(state.Start, services.dialogs, main);
-    w.Form6 = new TForm6(state.Start, state.Settings.CalibrationArchiveName, services.dialogs, showHelp, main);
+    auto* form6 = new TForm6(state.Start, state.Settings.CalibrationArchiveName, services.dialogs, showHelp, main);
+    w.Form6 = form6;
     w.Form7 = new TForm7(showHelp, main);
     w.Form8 = new TForm8(state, main);
     w.Form9 = new TForm9(state, main);
@@ -61,6 +62,15 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
     w.Form17 = new TForm17(state, main);
     w.Form18 = new TForm18(state, main);
     w.Form19 = new TForm19(state, main);
+    TForm4::Hooks tableHooks;
+    tableHooks.plotChanged = [main] {
+        main->RepaintPlot();
+        main->SaveFigureGif();
+    };
+    tableHooks.appendCalibrationTable = [form6](const std::string& key, const std::vector<PeakRowForCalibration>& rows) {
+        form6->AppendCalibrationTable(key, rows);
+    };
+    w.Form4->setHooks(std::move(tableHooks));
     main->attachWindows(w);
     return form1;
 }

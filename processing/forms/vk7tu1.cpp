@@ -807,12 +807,23 @@ void TForm1::SaveFigureGif() {
     if (state_.ProgramMode != ModeNone) vk7::SaveFigureGif(PaintBox1->canvas().image(), state_.Start);
 }
 
+// --- The peak table -------------------------------------------------------------------
+
+void TForm1::SpeedButton19Click() {
+    handler([&] {
+        if (w_.Form4) w_.Form4->EnterPeakTable(*this);
+    });
+}
+
+void TForm1::WritePassportText() {
+    if (w_.Form2 && state_.ProgramMode != ModeNone) w_.Form2->WritePassportText();
+}
+
 // Commands whose windows and drawing are not built yet: they exist and do nothing.
 void TForm1::SpeedButton18Click() {}
 void TForm1::SpeedButton13Click() {}
 void TForm1::SpeedButton14Click() {}
 void TForm1::SpeedButton15Click() {}
-void TForm1::SpeedButton19Click() {}
 void TForm1::SpeedButton21Click() {}
 void TForm1::SpeedButton22Click() {}
 void TForm1::SpeedButton23Click() {}

@@ -120,12 +120,13 @@ public:
     // open) and shows the ruler readouts in Label1..Label3.
     void RepaintPlot();
 
-    // The plot as shown saved as \results\fig.gif (for the peak table and the Word protocol).
-    // Throws IoError.
-    void SaveFigureGif();
-
     // Stores the page as the one chosen last and shows it in the help window.
     void ShowHelpPage(HelpPage page);
+
+    // Steps of the peak table's Enter: the plot as shown saved as \results\fig.gif, and the
+    // passport written as \results\pasp.txt. Both throw IoError.
+    void SaveFigureGif();
+    void WritePassportText();
 
     // --- Controls ----------------------------------------------------------------------
     QWidget* Client;        // the client area below the menu

@@ -36,6 +36,15 @@ TEST(ExpText, HasTheWidthOfItsField) {
     EXPECT_EQ(fixedOrExpText(100000, 10, 1), " 1.0E+0005");
 }
 
+TEST(ExpTextWithin, FitsEightColumnsForPositiveValues) {
+    EXPECT_EQ(expTextWithin(123456, 10), " 1.2E+0005");
+    EXPECT_EQ(expTextWithin(123456, 9), " 1.E+0005");
+    EXPECT_EQ(expTextWithin(123456, 8), "1.E+0005");
+    EXPECT_EQ(expTextWithin(-123456, 8), "-1.E+0005");  // no 8-character form: wider
+    EXPECT_EQ(expTextWithin(123456, 6), " 1.E+0005");
+    EXPECT_DOUBLE_EQ(parseLenient(expTextWithin(2.5e11, 8)), 2e11);
+}
+
 TEST(ParseLenient, TakesTheLongestLeadingNumber) {
     struct Case { const char* text; double want; };
     for (auto c : {Case{"  12.5 ", 12.5}, {"12,5", 12.5}, {"-3", -3}, {"+4.", 4}, {".5", 0.5}, {"12.5abc", 12.5},

@@ -13,6 +13,7 @@
 #include "chromfile/forms/pasp.h"
 #include "common/cp1251.h"
 #include "common/files.h"
+#include "common/number_text.h"
 #include "platform/gif_palette.h"
 #include "platform/printer_info.h"
 #include "platform/qt/gif_image.h"
@@ -45,10 +46,12 @@ protected:
         EXPECT_TRUE(dialogs.unexpected().empty()) << dialogs.unexpected().front();
     }
 
-    fs::path chromatogram(const std::string& name, int detector, const std::string& comment) {
+    // Two minutes at 25 points per second, with a peak at one minute when asked for.
+    fs::path chromatogram(const std::string& name, int detector, const std::string& comment, bool peak = false) {
         test::ChromatogramFixture f;
         f.header[hw::Detector] = static_cast<int16_t>(detector);
-        f.samples = std::vector<int16_t>(3000, 50);
+        for (int i = 0; i < 3000; ++i)
+            f.samples.push_back(static_cast<int16_t>(peak ? 200 + 9000 * std::exp(-std::pow((i - 1500) / 60.0, 2)) : 50));
         f.comment = comment;
         return f.write(dir / "data" / name);
     }
@@ -140,10 +143,7 @@ TEST_F(MainWindowPassport, KeyZSavesThePlotAsShownUnderTheNextNumber) {
     dir.write("results/fig.gif", "x");
     key(Qt::Key_Z, "z");  // no chromatogram: nothing
     EXPECT_FALSE(fs::exists(dir / "results" / "8.gif"));
-    test::ChromatogramFixture f;  // two minutes with a peak at one minute
-    for (int i = 0; i < 3000; ++i)
-        f.samples.push_back(static_cast<int16_t>(200 + 9000 * std::exp(-std::pow((i - 1500) / 60.0, 2))));
-    open(f.write(dir / "data" / "h1a.hrm"));
+    open(chromatogram("h1a.hrm", 2, "one", true));
     key(Qt::Key_Z, "z");
     key(Qt::Key_Z, QString::fromUtf8("Я"));  // the Russian layout
     ASSERT_TRUE(fs::exists(dir / "results" / "8.gif"));
@@ -163,6 +163,16 @@ TEST_F(MainWindowPassport, KeyZSavesThePlotAsShownUnderTheNextNumber) {
     form->SaveFigureGif();
     EXPECT_EQ(loadGif(dir / "results" / "fig.gif").size(), shown.size());
     EXPECT_TRUE(dialogs.messageTexts().empty());
+}
+
+TEST_F(MainWindowPassport, PeakTableWritesTheFigureAndThePassportText) {
+    open(chromatogram("h1a.hrm", 2, "one", true));
+    form->SpeedButton19Click();
+    EXPECT_EQ(loadGif(dir / "results" / "fig.gif").size(), form->PaintBox1->canvas().image().size());
+    const std::vector<std::string> lines = splitLines(readFileBytes(dir / "results" / "pasp.txt"));
+    ASSERT_EQ(lines.size(), 17u);
+    EXPECT_EQ(lines[0], padRight(RU("Детектор"), 28) + RU("ПИД"));
+    EXPECT_EQ(lines[14], padRight(RU("Комментарий"), 28) + "one");
 }
 
 }  // namespace

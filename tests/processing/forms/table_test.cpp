@@ -1,0 +1,274 @@
+// The peak table window in the running program: Enter in the main window, the grid, the
+// substance picker, the calibration button and the several-files summary.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QTableWidget>
+#include <QToolButton>
+
+#include "chromfile/chromatogram_file.h"
+#include "chromfile/chromatogram_key.h"
+#include "chromfile/processing_settings.h"
+#include "common/clock.h"
+#include "common/cp1251.h"
+#include "common/files.h"
+#include "common/number_text.h"
+#include "common/paths.h"
+#include "platform/printer_info.h"
+#include "platform/qt/qt_text.h"
+#include "platform/scripted_dialogs.h"
+#include "processing/calibration_archive.h"
+#include "processing/forms/helpert.h"
+#include "processing/forms/program_windows.h"
+#include "processing/forms/spisok.h"
+#include "processing/forms/table.h"
+#include "processing/peak_table.h"
+#include "processing/table_rows.h"
+#include "tests/support/chromatogram_fixture.h"
+#include "tests/support/point_generator.h"
+#include "tests/support/temp_dir.h"
+
+namespace vk7 {
+namespace {
+
+namespace fs = std::filesystem;
+using test::PointGenerator;
+
+QString q(const std::string& cp1251) { return toQString(cp1251); }
+
+// A start folder whose settings give 4 samples per point at the fixture's 25 samples per
+// second, an archive naming the peaks at 32 s and 80 s, and the help pages.
+class PeakTableWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ProcessingSettings s;
+        s.DataDir = textFromPath(dir.path() / "DATA") + "/";
+        s.FileName = "h1a.hrm";
+        s.AveragingMs = 160;
+        s.DetectThreshold = 5.0;
+        s.Decimals = 3;
+        fs::create_directories(dir.path() / "space");
+        fs::create_directories(dir.path() / "results");
+        writeLines(dir.path() / "space" / "treat.dat", formatTreatDat(s));
+        fs::create_directories(dir.path() / "help");
+        fs::copy_file(fs::path(VK7_SOURCE_DIR) / "install" / "help" / "t51.htm", dir.path() / "help" / "t51.htm");
+
+        const fs::path first = chromatogram("h1a.hrm", threePeaks(), "first");
+        ReadRequest req;
+        req.AveragingMs = 160;
+        key = BuildChromatogramKey(ReadChromatogram(first, req).Chrom);
+        dir.write("space/grad.grd", key + "\r\n" + formatCalibrationLine({32, 100, 1, "benzene", false}) + "\r\n" +
+                                        formatCalibrationLine({80, 100, 2, "toluene", false}) + "\r\n#\r\n");
+
+        form = CreateProgramWindows(StartFolder(dir.path()), {dialogs, clock, printer});
+        form->show();
+        QApplication::processEvents();
+        table = form->windows().Form4;
+    }
+    void TearDown() override {
+        form.reset();
+        EXPECT_TRUE(dialogs.unexpected().empty()) << dialogs.unexpected().front();
+    }
+
+    static PointGenerator threePeaks() {
+        return PointGenerator(1000, 300).gaussian(200, 4000, 8).gaussian(500, 6000, 8).gaussian(800, 3000, 8);
+    }
+
+    fs::path chromatogram(const std::string& name, const PointGenerator& points, const std::string& comment) {
+        test::ChromatogramFixture f;
+        f.samples = points.samples(4);
+        f.comment = comment;
+        f.lastWord = 160;
+        return f.write(dir.path() / "DATA" / name);
+    }
+
+    void openOne(const fs::path& file) {
+        dialogs.expectOpenOne(file);
+        form->OpenChromatogramDialog();
+    }
+
+    void pressEnter() {
+        QWidget* target = form->focusWidget() ? form->focusWidget() : form.get();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QApplication::sendEvent(target, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QApplication::sendEvent(target, &release);
+        QApplication::processEvents();
+    }
+
+    std::vector<std::string> column(int c) const {
+        std::vector<std::string> out;
+        for (int r = 1; r <= table->rowCount(); ++r) out.push_back(table->cellText(r, c));
+        return out;
+    }
+
+    ProcessingState& st() { return form->state(); }
+
+    test::TempDir dir;
+    ScriptedDialogs dialogs;
+    FixedClock clock{LocalDateTime{2024, 3, 5, 9, 7, 41}};
+    NoPrinter printer;
+    std::unique_ptr<TForm1> form;
+    TForm4* table = nullptr;
+    std::string key;
+};
+
+TEST_F(PeakTableWindow, EnterShowsTheTableOfTheOpenChromatogram) {
+    openOne(dir.path() / "DATA" / "h1a.hrm");
+    ASSERT_EQ(st().Markup.PeakCount(), 3);
+    EXPECT_FALSE(table->isVisible());
+
+    pressEnter();
+    EXPECT_EQ(st().ProgramMode, ModePeakTable);
+    ASSERT_TRUE(table->isVisible());
+    EXPECT_EQ(table->windowTitle(), q(RU("Таблица пиков")));
+    EXPECT_EQ(table->width(), 720);
+
+    // The captions and the rows, the same texts as tabl.txt.
+    EXPECT_EQ(table->cellText(0, CellNumber), "N");
+    EXPECT_EQ(table->cellText(0, CellConc), RU("C, 1/см3"));
+    EXPECT_EQ(table->cellText(0, CellStatus), RU("Статус"));
+    ASSERT_EQ(table->rowCount(), 3);
+    EXPECT_EQ(column(CellNumber), (std::vector<std::string>{"1", "2", "3"}));
+    EXPECT_EQ(column(CellName), (std::vector<std::string>{"benzene", "toluene", "?"}));
+    EXPECT_EQ(column(CellStatus), (std::vector<std::string>(3, RU("Расчет"))));
+    EXPECT_EQ(table->cellText(3, CellConc), "-");
+    const auto tabl = readLines(dir.path() / "results" / "tabl.txt");
+    ASSERT_EQ(tabl.size(), 7u);
+    EXPECT_EQ(tabl[0], RU("Хроматограмма h1a.hrm first"));
+    for (int r = 1; r <= 3; ++r) {
+        const TableRow row = readTableRow(tabl[static_cast<size_t>(r) + 3]);
+        EXPECT_EQ(trimBlanks(tabl[static_cast<size_t>(r) + 3].substr(3, 8)), table->cellText(r, CellTime));
+        EXPECT_EQ(row.Name, table->cellText(r, CellName));
+    }
+    EXPECT_EQ(table->Grid->currentRow(), 0);
+    EXPECT_EQ(table->Grid->currentColumn(), CellName);
+    // Columns 0-6 are fixed, 7-10 editable.
+    EXPECT_FALSE(table->Grid->item(0, CellShare)->flags() & Qt::ItemIsEditable);
+    EXPECT_TRUE(table->Grid->item(0, CellConc)->flags() & Qt::ItemIsEditable);
+
+    // The main window: the table's menus and buttons.
+    EXPECT_TRUE(form->Normalise1->isEnabled());
+    EXPECT_TRUE(form->N10->isEnabled());
+    EXPECT_FALSE(form->Y1->isEnabled());
+    EXPECT_FALSE(form->Average1->isEnabled());
+    EXPECT_FALSE(form->N13->isEnabled());
+    EXPECT_FALSE(form->SpeedButton13->isEnabled());
+    EXPECT_FALSE(form->SpeedButton3->isEnabled());
+    EXPECT_FALSE(table->SpeedButton10->isEnabled());
+
+    // Enter again only shows the window; "?" shows page 51.
+    table->hide();
+    pressEnter();
+    EXPECT_TRUE(table->isVisible());
+    table->SpeedButton20->click();
+    EXPECT_EQ(st().HelpPage, 51);
+    EXPECT_TRUE(form->windows().Form10->isVisible());
+
+    // Opening the file again leaves the table mode.
+    openOne(dir.path() / "DATA" / "h1a.hrm");
+    EXPECT_EQ(st().ProgramMode, ModeShown);
+    EXPECT_FALSE(table->isVisible());
+}
+
+TEST_F(PeakTableWindow, NoPeaksGivesTheMessageOnly) {
+    openOne(chromatogram("h5a.hrm", PointGenerator(1000, 300), ""));
+    pressEnter();
+    EXPECT_EQ(dialogs.messageTexts().back(), RU("Нет отмеченных пиков."));
+    EXPECT_FALSE(table->isVisible());
+    EXPECT_EQ(st().ProgramMode, ModeShown);
+}
+
+TEST_F(PeakTableWindow, ClippedPeaksAreCompletedWhenTheUserSaysOk) {
+    openOne(chromatogram("h6a.hrm", PointGenerator(1000, 300).gaussian(300, 60000, 12), ""));
+    dialogs.expectMessage(Answer::Ok);
+    pressEnter();
+    const auto& shown = dialogs.shown().back();
+    EXPECT_EQ(shown.message.text, RU("Достраивать зашкаленные пики ?"));
+    EXPECT_EQ(shown.message.buttons, MessageButtons::OkCancel);
+    EXPECT_EQ(st().Chrom.UnitCode, 1);
+    EXPECT_TRUE(table->isVisible());
+}
+
+TEST_F(PeakTableWindow, TheSubstancePickerNamesThePeakOfTheCurrentRow) {
+    openOne(dir.path() / "DATA" / "h1a.hrm");
+    pressEnter();
+    EXPECT_FALSE(table->ComboBox1->isVisible());
+    table->SpeedButton3->click();
+    ASSERT_TRUE(table->ComboBox1->isVisible());
+    ASSERT_EQ(table->ComboBox1->count(), 3);
+    EXPECT_EQ(table->ComboBox1->itemText(2), "?");
+
+    table->Grid->setCurrentCell(2, CellName);
+    table->ComboBox1->setCurrentIndex(1);
+    table->ComboBox1Change(1);  // "toluene" chosen for peak 3
+    EXPECT_EQ(st().Markup.Peaks[3].Name, "toluene");
+    EXPECT_EQ(table->cellText(3, CellName), "toluene");
+    EXPECT_NE(table->cellText(3, CellConc), "-");
+    EXPECT_EQ(readTableRow(readLines(dir.path() / "results" / "tabl.txt")[6]).Name, "toluene");
+}
+
+TEST_F(PeakTableWindow, TheStandardButtonAppendsTheRowsWithAnEmptyStatus) {
+    openOne(dir.path() / "DATA" / "h1a.hrm");
+    pressEnter();
+    table->Grid->item(0, CellStatus)->setText(QString());
+    table->Grid->item(0, CellConc)->setText(QStringLiteral("2.5"));
+    table->SpeedButton2->click();
+    const auto archive = readLines(dir.path() / "space" / "grad.grd");
+    ASSERT_EQ(archive.size(), 6u);
+    EXPECT_EQ(archive[3], key);
+    EXPECT_EQ(archive[4].substr(0, 5), "   32");
+    EXPECT_EQ(parseCalibrationLine(archive[4]).name, "benzene");
+    EXPECT_DOUBLE_EQ(parseCalibrationLine(archive[4]).conc, 2.5);
+    EXPECT_EQ(archive[5], "#");
+}
+
+TEST_F(PeakTableWindow, ThreeFilesEndInTheSummary) {
+    const fs::path a = dir.path() / "DATA" / "h1a.hrm";
+    const fs::path b = chromatogram("h2a.hrm", PointGenerator(1000, 300).gaussian(200, 4000, 8), "second");
+    const fs::path c = chromatogram("h3a.hrm", PointGenerator(1000, 300).gaussian(500, 6000, 8).gaussian(800, 3000, 8),
+                                    "third");
+    dialogs.expectOpenSeveral({a, b, c});
+    form->OpenSeveralChromatograms();
+    ASSERT_TRUE(st().ListMode);
+
+    pressEnter();
+    EXPECT_FALSE(table->isVisible());
+    EXPECT_EQ(st().ListIndex, 1);
+    EXPECT_EQ(st().Settings.FileName, "h2a.hrm");
+    EXPECT_EQ(st().ProgramMode, ModeShown);
+    pressEnter();
+    EXPECT_FALSE(table->isVisible());
+    EXPECT_EQ(st().Settings.FileName, "h3a.hrm");
+    pressEnter();
+
+    ASSERT_TRUE(table->isVisible());
+    EXPECT_EQ(table->windowTitle(), q(RU("Суммарная таблица h1a.hrm h2a.hrm h3a.hrm ")));
+    EXPECT_FALSE(form->windows().Form7->isVisible());
+    EXPECT_EQ(column(CellNumber), (std::vector<std::string>{"1", "2", "3", "1", "1", "2"}));
+    EXPECT_EQ(column(CellName), (std::vector<std::string>{"benzene", "toluene", "?", "benzene", "toluene", "?"}));
+    const auto sum = readLines(dir.path() / "results" / "tabsum.txt");
+    ASSERT_EQ(sum.size(), 10u);
+    EXPECT_EQ(sum[0], RU("Суммарная таблица h1a.hrm h2a.hrm h3a.hrm "));
+    EXPECT_EQ(readLines(dir.path() / "results" / "tabl.txt")[0], RU("Хроматограмма h3a.hrm third"));
+
+    // Averaging and "Поверка Y" belong to the summary; the picker and the standard are off.
+    EXPECT_TRUE(form->Average1->isEnabled());
+    EXPECT_TRUE(form->Y1->isEnabled());
+    EXPECT_FALSE(form->N10->isEnabled());
+    EXPECT_TRUE(table->SpeedButton10->isEnabled());
+    EXPECT_FALSE(table->SpeedButton3->isEnabled());
+    EXPECT_FALSE(table->SpeedButton2->isEnabled());
+    EXPECT_FALSE(table->ComboBox1->isVisible());
+}
+
+}  // namespace
+}  // namespace vk7
