@@ -6,21 +6,14 @@
 #include "common/files.h"
 #include "common/number_text.h"
 #include "processing/calibration_files.h"
+#include "tests/support/calibration_fixture.h"
 #include "tests/support/temp_dir.h"
 
 namespace vk7 {
 namespace {
 
-std::string key(int detect, int sm, double r = 1.0) {
-    std::string k = "#" + intText(detect, 2) + intText(1, 2) + intText(1, 3) + intText(1, 4);
-    for (int i = 0; i < 6; ++i) k += intText(10 * i, 4);
-    k += "   0   0" + intText(sm, 4) + expText(r, 10) + " 4" + intText(0, 2) + intText(1, 5);
-    return k;
-}
-
-std::string line(double t, double s, double c, const std::string& name, bool off = false) {
-    return formatCalibrationLine({t, s, c, name, off});
-}
+using test::calibrationKey;
+using test::calibrationLine;
 
 std::string crlf(const std::vector<std::string>& lines) { return joinLinesCrLf(lines); }
 
@@ -43,14 +36,14 @@ protected:
         dir.write("space/temp", crlf({RU("Изотерма 100")}));
         dir.write("space/sm", crlf({"Mix A", "Mix B", RU("Смесь природного газа")}));
         dir.write("space/grad.grd", original);
-        dir.write("space/stt.dat", key(2, 2, 9.0) + "\r\n");
+        dir.write("space/stt.dat", calibrationKey(2, 2, 9.0) + "\r\n");
     }
 
     test::TempDir dir;
     StartFolder start{dir.path()};
-    const std::string table1 = crlf({key(1, 1), line(60, 2, 0.0004, "Std", true), line(95, 1.23456789, 1, "X1")});
-    const std::string table2 = crlf({key(2, 2), line(30, 5, 1, "Y")});
-    const std::string table3 = crlf({key(1, 3), line(40, 7.5, 2, RU("Метан")), line(50, 8.25, 3, RU("Этан"), true)});
+    const std::string table1 = crlf({calibrationKey(1, 1), calibrationLine(60, 2, 0.0004, "Std", true), calibrationLine(95, 1.23456789, 1, "X1")});
+    const std::string table2 = crlf({calibrationKey(2, 2), calibrationLine(30, 5, 1, "Y")});
+    const std::string table3 = crlf({calibrationKey(1, 3), calibrationLine(40, 7.5, 2, RU("Метан")), calibrationLine(50, 8.25, 3, RU("Этан"), true)});
     const std::string original = table1 + table2 + table3 + "#\r\n";
 };
 
@@ -85,7 +78,7 @@ TEST_F(ArchiveFiles, EditDeleteAndSaveKeepsTheRestByteForByte) {
 
     EXPECT_EQ(readFileBytes(dir / "space/grad.bak"), original);
     const std::string saved = readFileBytes(dir / "space/grad.grd");
-    EXPECT_EQ(saved, crlf({key(1, 1), line(60, 2, 0.0004, "Std", true), line(90, 1.23456789, 1, "X2")}) + table3 + "#\r\n");
+    EXPECT_EQ(saved, crlf({calibrationKey(1, 1), calibrationLine(60, 2, 0.0004, "Std", true), calibrationLine(90, 1.23456789, 1, "X2")}) + table3 + "#\r\n");
     EXPECT_NE(saved.find(table3), std::string::npos);
     EXPECT_EQ(saved.substr(saved.size() - 3), "#\r\n");
     EXPECT_EQ(filesIn(dir / "space"),
@@ -114,19 +107,19 @@ TEST_F(ArchiveFiles, AppendKeepsTheArchiveAndItsBackup) {
         {120.4, "  10.000", "  1.5", RU("Пропан"), ""},
         {130.0, "  20.000", "    - ", "?", RU("Расчет")},
     };
-    ASSERT_EQ(AppendCalibrationTable(start, "grad", key(2, 1), rows), AppendOutcome::Appended);
+    ASSERT_EQ(AppendCalibrationTable(start, "grad", calibrationKey(2, 1), rows), AppendOutcome::Appended);
     EXPECT_EQ(readFileBytes(dir / "space/grad.grd"),
-              table1 + table2 + table3 + crlf({key(2, 1), line(120, 10, 1.5, RU("Пропан")), "#"}));
+              table1 + table2 + table3 + crlf({calibrationKey(2, 1), calibrationLine(120, 10, 1.5, RU("Пропан")), "#"}));
     EXPECT_EQ(readFileBytes(dir / "space/grad.bak"), original);
 
     const std::string before = readFileBytes(dir / "space/grad.grd");
     rows[0].status = RU("Расчет");
-    EXPECT_EQ(AppendCalibrationTable(start, "grad", key(2, 1), rows), AppendOutcome::NoRows);
+    EXPECT_EQ(AppendCalibrationTable(start, "grad", calibrationKey(2, 1), rows), AppendOutcome::NoRows);
     rows[0].status.clear();
     rows[0].retentionSec = 100000;
-    EXPECT_EQ(AppendCalibrationTable(start, "grad", key(2, 1), rows), AppendOutcome::TimeDoesNotFit);
+    EXPECT_EQ(AppendCalibrationTable(start, "grad", calibrationKey(2, 1), rows), AppendOutcome::TimeDoesNotFit);
     EXPECT_EQ(readFileBytes(dir / "space/grad.grd"), before);
-    EXPECT_THROW(AppendCalibrationTable(start, "none", key(2, 1), {{1, "1", "1", "A", ""}}), IoError);
+    EXPECT_THROW(AppendCalibrationTable(start, "none", calibrationKey(2, 1), {{1, "1", "1", "A", ""}}), IoError);
 }
 
 TEST_F(ArchiveFiles, ChosenFileNames) {

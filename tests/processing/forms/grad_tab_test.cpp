@@ -17,6 +17,7 @@
 #include "platform/scripted_dialogs.h"
 #include "processing/calibration_files.h"
 #include "processing/forms/grad_tab.h"
+#include "tests/support/calibration_fixture.h"
 #include "tests/support/temp_dir.h"
 
 namespace vk7 {
@@ -24,16 +25,8 @@ namespace {
 
 const fs::path kInstall = fs::path(VK7_SOURCE_DIR) / "install";
 
-std::string key(int detect, int sm, double r = 1.0) {
-    std::string k = "#" + intText(detect, 2) + intText(1, 2) + intText(1, 3) + intText(1, 4);
-    for (int i = 0; i < 6; ++i) k += intText(10 * i, 4);
-    k += "   0   0" + intText(sm, 4) + expText(r, 10) + " 4" + intText(0, 2) + intText(1, 5);
-    return k;
-}
-
-std::string line(double t, double s, double c, const std::string& name, bool off = false) {
-    return formatCalibrationLine({t, s, c, name, off});
-}
+using test::calibrationKey;
+using test::calibrationLine;
 
 std::string text(const QTableWidget* g, int r, int c) {
     const QTableWidgetItem* item = g->item(r, c);
@@ -53,7 +46,7 @@ protected:
         dir.write("space/temp", joinLinesCrLf({RU("Изотерма 100")}));
         dir.write("space/sm", joinLinesCrLf({"Mix A", "Mix B", RU("Смесь природного газа")}));
         dir.write("space/grad.grd", original);
-        dir.write("space/stt.dat", key(2, 2, 9.0) + "\r\n");
+        dir.write("space/stt.dat", calibrationKey(2, 2, 9.0) + "\r\n");
     }
     void TearDown() override { EXPECT_TRUE(dialogs.unexpected().empty()) << dialogs.unexpected().front(); }
 
@@ -65,10 +58,10 @@ protected:
     std::vector<HelpPage> helpPages;
     ScriptedDialogs dialogs;
     const std::string table1 =
-        joinLinesCrLf({key(1, 1), line(60, 2, 0.0004, "Std", true), line(95, 1.23456789, 1, "X1")});
-    const std::string table2 = joinLinesCrLf({key(2, 2), line(30, 5, 1, "Y")});
+        joinLinesCrLf({calibrationKey(1, 1), calibrationLine(60, 2, 0.0004, "Std", true), calibrationLine(95, 1.23456789, 1, "X1")});
+    const std::string table2 = joinLinesCrLf({calibrationKey(2, 2), calibrationLine(30, 5, 1, "Y")});
     const std::string table3 =
-        joinLinesCrLf({key(1, 3), line(40, 7.5, 2, RU("Метан")), line(50, 8.25, 3, RU("Этан"), true)});
+        joinLinesCrLf({calibrationKey(1, 3), calibrationLine(40, 7.5, 2, RU("Метан")), calibrationLine(50, 8.25, 3, RU("Этан"), true)});
     const std::string original = table1 + table2 + table3 + "#\r\n";
 };
 
@@ -113,7 +106,7 @@ TEST_F(GradTab, LoadEditSaveAndReload) {
     form.SpeedButton12->click();
     EXPECT_EQ(file("grad.bak"), original);
     const std::string saved = file("grad.grd");
-    EXPECT_EQ(saved, joinLinesCrLf({key(1, 1), line(60, 2, 0.0004, "Std", true), line(90, 1.23456789, 1, "X2")}) +
+    EXPECT_EQ(saved, joinLinesCrLf({calibrationKey(1, 1), calibrationLine(60, 2, 0.0004, "Std", true), calibrationLine(90, 1.23456789, 1, "X2")}) +
                          table3 + "#\r\n");
     // Reloaded: the table selected by the load (no table is active any more).
     EXPECT_FALSE(form.hasUnsavedChanges());
@@ -146,7 +139,7 @@ TEST_F(GradTab, HidingAsksAndSavesOnlyOnOk) {
     type(form.Grid1, 0, 3, "Y3");
     dialogs.expectMessage(Answer::Ok);
     form.hide();  // hidden by the program: the same question
-    EXPECT_EQ(file("grad.grd"), table1 + joinLinesCrLf({key(2, 2), line(30, 5, 1, "Y3")}) + table3 + "#\r\n");
+    EXPECT_EQ(file("grad.grd"), table1 + joinLinesCrLf({calibrationKey(2, 2), calibrationLine(30, 5, 1, "Y3")}) + table3 + "#\r\n");
     EXPECT_EQ(file("grad.bak"), original);
     EXPECT_EQ(dialogs.messageTexts(), (std::vector<std::string>{RU("Файл градуировок изменен. Сохранить его?"),
                                                                 RU("Файл градуировок изменен. Сохранить его?")}));
@@ -164,7 +157,7 @@ TEST_F(GradTab, HiddenWithItsMainWindowItAsksNothing) {
     EXPECT_TRUE(form.hasUnsavedChanges());
     dialogs.expectMessage(Answer::Ok);
     EXPECT_TRUE(form.askToSaveChanges());
-    EXPECT_NE(file("grad.grd").find(line(30, 5, 1, "Y2")), std::string::npos);
+    EXPECT_NE(file("grad.grd").find(calibrationLine(30, 5, 1, "Y2")), std::string::npos);
 }
 
 TEST_F(GradTab, AFailedSaveOnCloseKeepsTheWindowAndTheEdits) {
@@ -189,8 +182,8 @@ TEST_F(GradTab, AFailedSaveOnCloseKeepsTheWindowAndTheEdits) {
 
 TEST_F(GradTab, FactorsRecountAndResponseView) {
     dir.write("space/grad.grd",
-              joinLinesCrLf({key(2, 2), line(60, 2, 4, "St"), line(70, 1, 1, "A"), line(80, 0, 1, "B"), key(1, 1),
-                             line(60, 0, 1, "Z"), "#"}));
+              joinLinesCrLf({calibrationKey(2, 2), calibrationLine(60, 2, 4, "St"), calibrationLine(70, 1, 1, "A"), calibrationLine(80, 0, 1, "B"), calibrationKey(1, 1),
+                             calibrationLine(60, 0, 1, "Z"), "#"}));
     TForm6 form(start, archiveName, dialogs, {});
     form.show();
     ASSERT_EQ(form.currentTable(), 0);
@@ -337,7 +330,7 @@ TEST_F(GradTab, AnotherFile) {
     dialogs.expectMessage(Answer::Ok);
     dialogs.expectOpenOne(dir / "space/other.grd");
     form.SpeedButton1->click();
-    EXPECT_EQ(file("grad.grd"), table1 + joinLinesCrLf({key(2, 2), line(30, 5, 1, "Y2")}) + table3 + "#\r\n");
+    EXPECT_EQ(file("grad.grd"), table1 + joinLinesCrLf({calibrationKey(2, 2), calibrationLine(30, 5, 1, "Y2")}) + table3 + "#\r\n");
     EXPECT_EQ(archiveName, "other");
     EXPECT_EQ(fromQString(form.windowTitle()), RU("Архив градуировок. Файл other"));
     ASSERT_EQ(form.Grid3->rowCount(), 1);
@@ -370,22 +363,22 @@ TEST_F(GradTab, AppendFromThePeakTable) {
     std::vector<PeakRowForCalibration> rows = {{120.4, "10.000", "1.5", RU("Пропан"), ""}};
 
     // Hidden window: appended without a question.
-    form.AppendCalibrationTable(key(2, 1), rows);
+    form.AppendCalibrationTable(calibrationKey(2, 1), rows);
     EXPECT_EQ(file("grad.grd"), original.substr(0, original.size() - 3) +
-                                    joinLinesCrLf({key(2, 1), line(120, 10, 1.5, RU("Пропан")), "#"}));
+                                    joinLinesCrLf({calibrationKey(2, 1), calibrationLine(120, 10, 1.5, RU("Пропан")), "#"}));
     EXPECT_TRUE(dialogs.shown().empty());
 
     // Open with changes: asked first, then shown again with the new table.
     form.show();
     type(form.Grid1, 0, 3, "Y2");
     dialogs.expectMessage(Answer::Ok);
-    form.AppendCalibrationTable(key(1, 2), rows);
+    form.AppendCalibrationTable(calibrationKey(1, 2), rows);
     EXPECT_EQ(form.Grid3->rowCount(), 5);
     EXPECT_FALSE(form.hasUnsavedChanges());
-    EXPECT_NE(file("grad.grd").find(line(30, 5, 1, "Y2")), std::string::npos);
+    EXPECT_NE(file("grad.grd").find(calibrationLine(30, 5, 1, "Y2")), std::string::npos);
 
     rows[0].status = RU("Расчет");
-    form.AppendCalibrationTable(key(1, 2), rows);
+    form.AppendCalibrationTable(calibrationKey(1, 2), rows);
     EXPECT_EQ(dialogs.messageTexts().back(),
               RU("Нет строк с пустым статусом: очистите статус у пиков стандарта и введите их концентрации"));
     EXPECT_EQ(form.Grid3->rowCount(), 5);
