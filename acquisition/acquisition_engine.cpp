@@ -40,6 +40,8 @@ void AcquisitionEngine::message(MessageKind kind, const std::string& caption, co
     r.text = text;
     if (deferMessages_)
         startMessages_.push_back(std::move(r));
+    else if (inBlock_)
+        blockMessages_.push_back(std::move(r));
     else
         env_.dialogs.message(r);
 }
@@ -97,12 +99,19 @@ void AcquisitionEngine::writeSettingsFiles() {
 void AcquisitionEngine::startSoundInput() {
     inputError_ = env_.input.open(state_.settings.inputSampleRate, *this);
     inputOpen_ = inputError_ == SoundOpenError::None;
+    lostSeen_ = env_.input.lostBlocks();
+    state_.inputHow = env_.input.openedHow();
+    // A window manager shortens the caption: the text says what failed and why.
+    auto fail = [this](const std::string& caption, const std::string& meaning) {
+        const std::string reason = env_.input.failureReason();
+        message(MessageKind::Error, caption, reason.empty() ? meaning : meaning + "\n" + reason);
+    };
     switch (inputError_) {
         case SoundOpenError::None: break;
-        case SoundOpenError::NoDevice: message(MessageKind::Error, RU("нет звуковой платы"), "Error"); break;
-        case SoundOpenError::OpenFailed: message(MessageKind::Error, RU("Не открывается зв. карта"), "Error"); break;
-        case SoundOpenError::PrepareFailed: message(MessageKind::Error, "error", RU("Ошибка подготовки буфера")); break;
-        case SoundOpenError::StartFailed: message(MessageKind::Error, "error", RU("Ошибка включения")); break;
+        case SoundOpenError::NoDevice: fail(RU("нет звуковой платы"), RU("Нет звуковой платы")); break;
+        case SoundOpenError::OpenFailed: fail(RU("Не открывается зв. карта"), RU("Не открывается зв. карта")); break;
+        case SoundOpenError::PrepareFailed: fail("error", RU("Ошибка подготовки буфера")); break;
+        case SoundOpenError::StartFailed: fail("error", RU("Ошибка включения")); break;
     }
 }
 
@@ -133,16 +142,17 @@ bool AcquisitionEngine::close() {
         if (!env_.dialogs.confirm(RU("Запись сигналов не окончена. Остановить ее?"))) return false;
         stopAllRecordings();
     }
-    if (inputOpen_) {
-        env_.input.reset();
-        env_.input.close();
-        inputOpen_ = false;
-    }
+    // The files first: a device that stopped answering must not cost the settings.
     writeSettingsFiles();
     try {
         hooks_->saveRegime();
     } catch (const std::exception& e) {
         reportFailure(e);
+    }
+    if (inputOpen_) {
+        env_.input.reset();
+        env_.input.close();
+        inputOpen_ = false;
     }
     return true;
 }
@@ -154,8 +164,51 @@ void AcquisitionEngine::destroy() {
 
 // ---- recording hooks -------------------------------------------------------------------
 
-void AcquisitionEngine::startRecording(int channel) { hooks_->startRecording(channel); }
-void AcquisitionEngine::stopRecording(int channel) { hooks_->stopRecording(channel); }
+void AcquisitionEngine::startRecording(int channel) {
+    hooks_->startRecording(channel);
+    if (isRecording(channel)) recordingStarted(channel);
+}
+
+void AcquisitionEngine::stopRecording(int channel) {
+    hooks_->stopRecording(channel);
+    if (!isRecording(channel)) recordingFinished(channel);
+}
+
+void AcquisitionEngine::takeLostBlocks() {
+    const uint64_t lost = env_.input.lostBlocks();
+    if (lost <= lostSeen_) return;
+    const uint64_t n = lost - lostSeen_;
+    lostSeen_ = lost;
+    state_.lostBlocks += n;
+    for (size_t i = 0; i < 2; ++i)
+        if (state_.countingLoss[i]) state_.recordingLost[i] += n;
+}
+
+void AcquisitionEngine::recordingStarted(int channel) {
+    const size_t i = size_t(channel - 1);
+    if (state_.countingLoss[i]) return;
+    takeLostBlocks();  // what was lost before the start is not this recording's
+    state_.countingLoss[i] = true;
+    state_.recordingLost[i] = 0;
+}
+
+void AcquisitionEngine::recordingFinished(int channel) {
+    const size_t i = size_t(channel - 1);
+    if (!state_.countingLoss[i]) return;
+    takeLostBlocks();
+    state_.countingLoss[i] = false;
+    if (state_.recordingLost[i] > 0)
+        message(MessageKind::Warning, "",
+                RU("При записи потеряно ") + intText(int64_t(state_.recordingLost[i])) + RU(" точек"));
+}
+
+std::string AcquisitionEngine::inputDiagnosticsText() const {
+    std::string t = state_.inputHow.empty() ? RU("Вход не открыт") : state_.inputHow;
+    t += RU(". Потеряно блоков: ") + intText(int64_t(state_.lostBlocks));
+    t += RU("; при записи: ") + intText(int64_t(state_.recordingLost[0])) + " / " +
+         intText(int64_t(state_.recordingLost[1]));
+    return t;
+}
 bool AcquisitionEngine::isRecording(int channel) const { return hooks_->isRecording(channel); }
 
 void AcquisitionEngine::stopAllRecordings() {
@@ -185,27 +238,45 @@ void AcquisitionEngine::timerTick() {
 // ---- input blocks ----------------------------------------------------------------------
 
 void AcquisitionEngine::blockFilled(const int16_t* frames, int frameCount) {
-    // The block goes back to the input whatever happens while it is processed; a failure
-    // is reported once and the acquisition goes on with the next block.
-    struct HandBack {
-        SoundInput& input;
-        ~HandBack() { input.requeue(); }
-    } handBack{env_.input};
+    // The block goes back to the input whatever happens while it is processed, and before
+    // any message box of its own is shown: the input goes on under a modal box (the blocks
+    // arriving meanwhile are processed by the box's event loop), so a recording loses no
+    // point to a box. A failure is reported once and the acquisition goes on.
+    const bool outer = !inBlock_;
+    inBlock_ = true;
     try {
+        takeLostBlocks();
         if (frameCount >= SoundInput::kFramesPerBlock) processInputBuffer(frames);
+        // A recording that ended by itself (its planned length) is finished here too.
+        for (int ch = 1; ch <= 2; ++ch)
+            if (state_.countingLoss[size_t(ch - 1)] && !isRecording(ch)) recordingFinished(ch);
     } catch (const std::exception& e) {
         if (!blockErrorReported_) {
             blockErrorReported_ = true;
             reportFailure(e);
         }
     }
+    if (outer) inBlock_ = false;
+    env_.input.requeue();
     if (observer_) observer_();
+    if (!outer) return;
+    while (!blockMessages_.empty()) {
+        MessageRequest r = std::move(blockMessages_.front());
+        blockMessages_.erase(blockMessages_.begin());
+        env_.dialogs.message(r);
+    }
 }
 
 void AcquisitionEngine::inputFailed(const std::string& what) {
     if (inputFailureReported_) return;
     inputFailureReported_ = true;
-    message(MessageKind::Error, RU("Не открывается зв. карта"), RU("Прием сигналов прекращен: ") + what);
+    message(MessageKind::Error, RU("Не открывается зв. карта"), RU("Прием сигналов прекращен\n") + what);
+}
+
+void AcquisitionEngine::inputStalled(const std::string& what) {
+    if (stallReported_) return;
+    stallReported_ = true;
+    message(MessageKind::Warning, "", RU("Звуковая карта не дает сигнала\n") + what);
 }
 
 void AcquisitionEngine::processInputBuffer(const int16_t* frames) {

@@ -81,6 +81,14 @@ struct AcquisitionState {
 
     std::array<ChannelDisplay, 2> display;
 
+    // The sound input's health, shown with the diagnostics: how it was opened, blocks lost
+    // since the start, and per channel the blocks lost in its running or last recording
+    // (each lost block is a point missing from that recording).
+    std::string inputHow;
+    uint64_t lostBlocks = 0;
+    std::array<uint64_t, 2> recordingLost{0, 0};
+    std::array<bool, 2> countingLoss{false, false};
+
     // The zero correction in force for channel 1 or 2 (A/B in pair AB, C/D in pair CD).
     double zeroCorrection(int channel) const;
 };
@@ -120,8 +128,23 @@ public:
     void blockFilled(const int16_t* frames, int frameCount) override;
     void inputFailed(const std::string& what) override;
 
+    void inputStalled(const std::string& what) override;
+
     // One block of 2048 interleaved stereo frames.
     void processInputBuffer(const int16_t* frames);
+
+    // The recording calls these when a channel's recording starts and when it is finished,
+    // whoever started or stopped it: the blocks lost in between are counted for it, and at
+    // the end a loss is reported once ("При записи потеряно N точек"). Calling either twice
+    // does no harm.
+    void recordingStarted(int channel);
+    void recordingFinished(int channel);
+    // The line of the diagnostics on the input: how it was opened and what was lost.
+    std::string inputDiagnosticsText() const;
+
+    // A message box for the engine and its hooks. Raised while a block is processed, it is
+    // shown once the block has been handed back, so that the input goes on under it.
+    void message(MessageKind kind, const std::string& caption, const std::string& text);
 
     // F10 / F11, the stop buttons.
     void startRecording(int channel);
@@ -147,7 +170,7 @@ public:
     SoundOpenError inputError() const { return inputError_; }
 
 private:
-    void message(MessageKind kind, const std::string& caption, const std::string& text);
+    void takeLostBlocks();
     void reportFailure(const std::exception& e);
     void loadSettingsFiles();
     void writeSettingsFiles();
@@ -166,6 +189,10 @@ private:
     bool inputOpen_ = false;
     bool deferMessages_ = false;
     std::vector<MessageRequest> startMessages_;
+    bool inBlock_ = false;
+    std::vector<MessageRequest> blockMessages_;
+    uint64_t lostSeen_ = 0;
+    bool stallReported_ = false;
     bool powerWarned_ = false;
     bool blockErrorReported_ = false;
     bool inputFailureReported_ = false;

@@ -98,13 +98,20 @@ SoundOpenError SimulatedBox::open(int rate, SoundInputReceiver& receiver) {
     if (rate <= 0) return SoundOpenError::PrepareFailed;
     rate_ = rate;
     receiver_ = &receiver;
-    queue_ = std::make_unique<SoundBlockQueue>(SoundBlockQueue::blocksPerSecond(rate), nullptr);
+    overruns_ = 0;
+    overrunPending_ = false;
+    queue_ = std::make_unique<SoundBlockQueue>(SoundBlockQueue::holdBlocks(rate), nullptr);
     return SoundOpenError::None;
 }
 
 void SimulatedBox::step() {
     generateBlock(scratch_.data());
-    if (queue_ && receiver_) queue_->push(scratch_.data());
+    if (overrunPending_) {
+        overrunPending_ = false;
+        ++overruns_;
+    } else if (queue_ && receiver_) {
+        queue_->push(scratch_.data());
+    }
     deliverWaiting();
 }
 
@@ -119,17 +126,15 @@ int SimulatedBox::run(double seconds) {
 }
 
 void SimulatedBox::deliverWaiting() {
-    // A receiver that hands a block back from inside blockFilled() must not be called
-    // again from within that call: the loop below delivers the next one afterwards.
-    if (delivering_) return;
-    delivering_ = true;
+    // A receiver that runs the box from inside blockFilled() (a modal dialog whose event
+    // loop goes on) gets the next blocks there once it has handed its block back, as the
+    // program's event loop would deliver them; before that the queue holds them.
     while (queue_ && receiver_) {
         const int16_t* block = queue_->take();
         if (!block) break;
         ++delivered_;
         receiver_->blockFilled(block, kFramesPerBlock);
     }
-    delivering_ = false;
 }
 
 void SimulatedBox::requeue() {

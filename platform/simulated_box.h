@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/sound_input.h"
@@ -55,8 +56,13 @@ public:
     void setPower(bool on) { power_ = on; }
     void setConnection(BoxConnection c) { connection_ = c; }
     BoxConnection connection() const { return connection_; }
-    // The next open() fails with this error.
-    void failNextOpen(SoundOpenError e) { failNextOpen_ = e; }
+    // The next open() fails with this error; `reason` is what failureReason() then says.
+    void failNextOpen(SoundOpenError e, std::string reason = {}) {
+        failNextOpen_ = e;
+        failureReason_ = std::move(reason);
+    }
+    // An overrun of the device: the next block produced is lost before it reaches the queue.
+    void injectOverrun() { overrunPending_ = true; }
 
     // Virtual clock: the time of the sound produced so far, in seconds.
     double time() const;
@@ -80,6 +86,8 @@ public:
     void reset() override;
     void close() override;
     uint64_t droppedBlocks() const override;
+    uint64_t overruns() const override { return overruns_; }
+    std::string failureReason() const override { return failureReason_; }
 
     bool isOpen() const { return receiver_ != nullptr; }
     int rate() const { return rate_; }
@@ -102,6 +110,7 @@ private:
     bool power_ = true;
     BoxConnection connection_ = BoxConnection::PairAB;
     SoundOpenError failNextOpen_ = SoundOpenError::None;
+    std::string failureReason_;
     int rate_ = 44100;
     uint64_t blockIndex_ = 0;
     uint64_t delivered_ = 0;
@@ -111,7 +120,8 @@ private:
     SoundInputReceiver* receiver_ = nullptr;
     std::unique_ptr<SoundBlockQueue> queue_;
     std::vector<int16_t> scratch_;
-    bool delivering_ = false;
+    bool overrunPending_ = false;
+    uint64_t overruns_ = 0;
 };
 
 }  // namespace vk7

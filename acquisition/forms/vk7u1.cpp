@@ -160,6 +160,8 @@ TForm1::TForm1(StartFolder start, SoundInput& input, Dialogs& dialogs, const Clo
         *p.progress = label(p.box, {}, {34, 178, 270, 18});
         (*p.progress)->setVisible(false);
     }
+    InputLabel = label(this, {}, {8, 472, 644, 16});
+    InputLabel->setVisible(false);
     SpeedButton22 = speedButton(GroupBox2, ru(RU("Вкл.")), ru(RU("Выключить/включить")), {244, 146, 60, 26});
     SpeedButton22->setCheckable(true);
 
@@ -395,7 +397,8 @@ void TForm1::Timer2Timer() {
 void TForm1::ToggleDiagnostics() {
     engine_->toggleDiagnostics();
     const bool shown = engine_->state().diagnosticsShown;
-    for (QLabel* l : {Label9, Label14, Label10, Label15, Label6, Label8}) l->setVisible(shown);
+    for (QLabel* l : {Label9, Label14, Label10, Label15, Label6, Label8, InputLabel}) l->setVisible(shown);
+    InputLabel->setText(ru(engine_->inputDiagnosticsText()));
 }
 
 void TForm1::OpenRecordTimeEditor(int channel) {
@@ -475,6 +478,7 @@ void TForm1::MMInOpen() {
         frequency[i]->setText(ru(d.frequencyText));
         DrawLevelBar(ch);
     }
+    if (InputLabel->isVisible()) InputLabel->setText(ru(engine_->inputDiagnosticsText()));
 }
 
 }  // namespace vk7

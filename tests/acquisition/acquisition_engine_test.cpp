@@ -146,15 +146,16 @@ TEST_F(EngineTest, AFileThatCannotBeReadIsReportedAndLeftAlone) {
 }
 
 TEST_F(EngineTest, EachSoundOpenFailureHasItsOwnBoxAndTheProgramGoesOn) {
+    // The caption stays; the text says what failed and the device's own reason.
     struct Case {
         SoundOpenError error;
         const char* caption;
         const char* text;
     } cases[] = {
-        {SoundOpenError::NoDevice, "нет звуковой платы", "Error"},
-        {SoundOpenError::OpenFailed, "Не открывается зв. карта", "Error"},
-        {SoundOpenError::PrepareFailed, "error", "Ошибка подготовки буфера"},
-        {SoundOpenError::StartFailed, "error", "Ошибка включения"},
+        {SoundOpenError::NoDevice, "нет звуковой платы", "Нет звуковой платы\nУстройство default: No such file or directory"},
+        {SoundOpenError::OpenFailed, "Не открывается зв. карта", "Не открывается зв. карта\nУстройство default: Connection refused"},
+        {SoundOpenError::PrepareFailed, "error", "Ошибка подготовки буфера\nУстройство default: Invalid argument"},
+        {SoundOpenError::StartFailed, "error", "Ошибка включения\nУстройство default: Broken pipe"},
     };
     for (const auto& c : cases) {
         test::TempDir folder;
@@ -164,12 +165,13 @@ TEST_F(EngineTest, EachSoundOpenFailureHasItsOwnBoxAndTheProgramGoesOn) {
         ScriptedDialogs shown;
         Hooks h;
         AcquisitionEngine e({StartFolder(folder.path()), failing, shown, clock, nullptr}, &h);
-        failing.failNextOpen(c.error);
+        const std::string text = toCp1251(c.text);
+        failing.failNextOpen(c.error, text.substr(text.find('\n') + 1));
         e.create(277, 29);
         e.showStartMessages();
         ASSERT_EQ(shown.shown().size(), 1u);
         EXPECT_EQ(shown.shown()[0].message.caption, toCp1251(c.caption));
-        EXPECT_EQ(shown.shown()[0].message.text, toCp1251(c.text));
+        EXPECT_EQ(shown.shown()[0].message.text, text);
         EXPECT_EQ(e.inputError(), c.error);
         EXPECT_EQ(h.switches, 1) << "the start goes on after the box";
         EXPECT_TRUE(e.close());
@@ -369,6 +371,101 @@ TEST_F(EngineTest, CloseAsksBeforeStoppingARecording) {
     EXPECT_FALSE(box.isOpen());
     EXPECT_EQ(dialogs.messageTexts()[0], RU("Запись сигналов не окончена. Остановить ее?"));
     EXPECT_TRUE(dialogs.unexpected().empty());
+}
+
+// An input whose close tells whether the settings files were already written.
+struct WatchedBox : SimulatedBox {
+    std::function<void()> onReset;
+    void reset() override {
+        if (onReset) onReset();
+        SimulatedBox::reset();
+    }
+};
+
+TEST_F(EngineTest, TheSettingsAreWrittenBeforeTheInputIsClosed) {
+    // A device that stopped answering may hold up its close: the files come first.
+    test::TempDir folder;
+    folder.write("vk7.dat", kInstalledSettings);
+    folder.write("calibrvk", kInstalledCalibration);
+    WatchedBox watched;
+    Hooks h;
+    AcquisitionEngine e({StartFolder(folder.path()), watched, dialogs, clock, nullptr}, &h);
+    e.create(277, 29);
+    e.showStartMessages();
+    e.toggleChannel2();
+    std::string atReset;
+    int regimeSavesAtReset = -1;
+    watched.onReset = [&] {
+        atReset = readFileBytes(folder / "vk7.dat");
+        regimeSavesAtReset = h.regimeSaves;
+        watched.onReset = nullptr;
+    };
+    ASSERT_TRUE(e.close());
+    EXPECT_NE(atReset, kInstalledSettings);
+    EXPECT_EQ(atReset, readFileBytes(folder / "vk7.dat"));
+    EXPECT_EQ(regimeSavesAtReset, 1);
+}
+
+TEST_F(EngineTest, BlocksKeepComingUnderAModalBoxAndNoPointIsLost) {
+    // A recording runs while a modal box is open for 100 blocks (about 4.6 s): from inside
+    // the block handler (the power check) and from another handler (the close question).
+    installFiles();
+    box.setPower(false);
+    start();
+    engine.startRecording(1);
+    ASSERT_TRUE(hooks.recording[0]);
+    dialogs.setWhileNextMessageOpen([&](const MessageRequest& r) {
+        EXPECT_EQ(r.text, RU("Проверьте питание приставки!"));
+        for (int i = 0; i < 100; ++i) box.step();
+    });
+    box.step();
+    EXPECT_EQ(hooks.points.size(), 101u);
+    EXPECT_EQ(box.deliveredBlocks(), box.producedBlocks());
+
+    hooks.points.clear();
+    dialogs.expectMessage(Answer::Cancel);
+    dialogs.setWhileNextMessageOpen([&](const MessageRequest&) {
+        for (int i = 0; i < 100; ++i) box.step();
+    });
+    EXPECT_FALSE(engine.close());
+    EXPECT_EQ(hooks.points.size(), 100u);
+    EXPECT_EQ(box.lostBlocks(), 0u);
+    engine.stopRecording(1);
+    EXPECT_EQ(dialogs.messageTexts().size(), 2u) << "nothing lost, nothing reported";
+    EXPECT_EQ(engine.state().recordingLost[0], 0u);
+}
+
+TEST_F(EngineTest, BlocksLostDuringARecordingAreCountedAndReportedOnceAtItsEnd) {
+    installFiles();
+    start();
+    box.run(0.5);
+    box.injectOverrun();  // before the recording: not its loss
+    box.run(0.5);
+    engine.startRecording(1);
+    engine.startRecording(2);
+    box.run(0.5);
+    box.injectOverrun();
+    box.run(0.2);
+    box.injectOverrun();
+    box.run(0.2);
+    EXPECT_EQ(engine.state().lostBlocks, 3u);
+    EXPECT_EQ(engine.state().recordingLost, (std::array<uint64_t, 2>{2, 2}));
+    EXPECT_NE(engine.inputDiagnosticsText().find(RU("Потеряно блоков: 3; при записи: 2 / 2")), std::string::npos);
+    engine.stopRecording(1);
+    EXPECT_EQ(dialogs.messageTexts(), std::vector<std::string>{RU("При записи потеряно 2 точек")});
+    engine.stopRecording(1);
+    EXPECT_EQ(dialogs.messageTexts().size(), 1u) << "once per recording";
+
+    // Channel 2 ends by itself (its planned length) from inside the block handler: the
+    // message comes after the block is handed back.
+    box.injectOverrun();
+    hooks.onStop = nullptr;
+    bool outstandingAtMessage = true;
+    dialogs.setWhileNextMessageOpen([&](const MessageRequest&) { outstandingAtMessage = box.outstanding(); });
+    hooks.recording[1] = false;  // what the recording does when its count is reached
+    box.run(0.1);
+    EXPECT_EQ(dialogs.messageTexts().back(), RU("При записи потеряно 3 точек"));
+    EXPECT_FALSE(outstandingAtMessage);
 }
 
 TEST_F(EngineTest, NothingIsDeliveredAfterReset) {

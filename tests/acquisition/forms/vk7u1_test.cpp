@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,7 +18,9 @@
 #include "common/cp1251.h"
 #include "common/files.h"
 #include "common/number_text.h"
+#include "platform/qt/alsa_sound_input.h"
 #include "platform/qt/qt_text.h"
+#include "tests/acquisition/forms/alsa_test_config.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/simulated_box.h"
 #include "tests/support/temp_dir.h"
@@ -189,7 +192,7 @@ TEST_F(MainWindowTest, WithoutASoundCardTheMessageComesOverTheWindowAndTheProgra
     QApplication::processEvents();
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].message.caption, RU("нет звуковой платы"));
-    EXPECT_EQ(dialogs.shown()[0].message.text, "Error");
+    EXPECT_EQ(dialogs.shown()[0].message.text, RU("Нет звуковой платы"));
     EXPECT_TRUE(form->isVisible());
     pressKey(form.get(), Qt::Key_F12);
     EXPECT_TRUE(form->Label9->isVisible());
@@ -217,6 +220,64 @@ TEST_F(MainWindowTest, CloseWritesTheSettingsAndSaysTheProgramMayEnd) {
     const uint64_t delivered = box.deliveredBlocks();
     box.run(0.5);
     EXPECT_EQ(box.deliveredBlocks(), delivered);
+}
+
+// The window on real ALSA devices (software ones from ALSA's null and file plugins).
+class AlsaWindowTest : public ::testing::Test {
+protected:
+    AlsaWindowTest() {
+        const fs::path install = fs::path(VK7_SOURCE_DIR) / "install";
+        fs::copy_file(install / "vk7.dat", dir / "vk7.dat");
+        fs::copy_file(install / "calibrvk", dir / "calibrvk");
+    }
+    void pump(int ms) {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    test::AlsaTestConfig alsa;
+    test::TempDir dir;
+    ScriptedDialogs dialogs;
+    FixedClock clock{LocalDateTime{2024, 5, 6, 14, 5, 0}};
+};
+
+TEST_F(AlsaWindowTest, AMonoDeviceAt48000HzShowsTheFedCarrierAndSaysHowItWasOpened) {
+    // 2 s of a 4 kHz carrier of 10000 ADC units peak to peak (0.3333 V through the
+    // installed calibration, 393.3 mV after the factor 1.18).
+    alsa.writeRaw("mono48.raw", test::sineFrames(48000, 1, 96000, 4000, 5000, false));
+    AlsaSoundInput input("vk7_mono48");
+    TForm1 form(StartFolder(dir.path()), input, dialogs, clock, [](int) {});
+    form.show();
+    pump(300);
+    pressKey(&form, Qt::Key_Escape);
+    pressKey(&form, Qt::Key_F12);
+    pump(100);
+    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_NEAR(parseLenient(text(form.Label1)), 393.3, 12.0);
+    EXPECT_NEAR(parseLenient(text(form.Label9)), 10000, 300);
+    EXPECT_NEAR(parseLenient(text(form.Label6)), 4.0, 0.03);
+    EXPECT_EQ(text(form.InputLabel).rfind(RU("Вход vk7_mono48: 44100 Гц, через преобразование ALSA. Потеряно блоков: "), 0), 0u)
+        << text(form.InputLabel);
+    if (const char* out = std::getenv("VK7_SCREENSHOTS")) form.grab().save(QString::fromUtf8(out) + "/vk7r_alsa_mono48.png");
+    EXPECT_TRUE(form.close());
+}
+
+TEST_F(AlsaWindowTest, ADeviceThatHangsDoesNotHoldUpTheCloseNorCostTheSettings) {
+    AlsaSoundInput input("vk7_hang");
+    TForm1 form(StartFolder(dir.path()), input, dialogs, clock, [](int) {});
+    form.show();
+    pump(300);
+    form.SpeedButton22->click();  // a change that must reach vk7.dat
+    fs::remove(dir / "calibrvk");
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_TRUE(form.close());
+    EXPECT_LT(timer.elapsed(), 3000);
+    EXPECT_EQ(splitLines(readFileBytes(dir / "vk7.dat"))[7], "0");
+    EXPECT_TRUE(fs::exists(dir / "calibrvk"));
+    EXPECT_EQ(input.abandonedThreads(), 1);
+    alsa.releaseHang();
+    pump(200);
 }
 
 }  // namespace

@@ -1,0 +1,115 @@
+// A temporary ALSA configuration for tests: software capture devices built from ALSA's own
+// `null` and `file` plugins, so that the real open and capture paths run on any machine,
+// with or without a sound card.
+#pragma once
+
+#include <alsa/asoundlib.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <numbers>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/files.h"
+#include "tests/support/temp_dir.h"
+
+namespace vk7::test {
+
+// Interleaved 16-bit samples of a sine of `hz` and peak `amplitude` on every channel, with
+// channel c shifted by c * 1000 counts of a slow ramp so that channels differ.
+inline std::vector<int16_t> sineFrames(int rate, int channels, int frames, double hz, double amplitude, bool ramp) {
+    std::vector<int16_t> out;
+    out.reserve(size_t(frames) * size_t(channels));
+    for (int k = 0; k < frames; ++k)
+        for (int c = 0; c < channels; ++c) {
+            double v = amplitude * std::sin(2 * std::numbers::pi * hz * k / rate);
+            if (ramp && c == 1) v = (k % 2000) - 1000;
+            out.push_back(int16_t(std::lrint(v)));
+        }
+    return out;
+}
+
+// Writes the configuration into a temporary folder and points ALSA at it for the life of
+// the object:
+//   default        a file plug over null: any rate and format, its samples from a FIFO that
+//                  feed() writes, so that the test paces it (as a sound server would)
+//   vk7_mono48     a device that takes only mono 16-bit at 48000 Hz (samples from mono48.raw)
+//   vk7_hang       a file plug whose input is a FIFO nobody writes: a read never returns
+class AlsaTestConfig {
+public:
+    AlsaTestConfig() {
+        const std::string d = dir.path().string();
+        const std::string conf =
+            "pcm.!default {\n type file\n slave.pcm { type null }\n file \"/dev/null\"\n infile \"" + d +
+            "/stereo.fifo\"\n format \"raw\"\n}\n"
+            "pcm.vk7_mono48_source {\n type file\n slave.pcm { type null }\n file \"/dev/null\"\n infile \"" + d +
+            "/mono48.raw\"\n format \"raw\"\n}\n"
+            "pcm.vk7_mono48 {\n type plug\n slave { pcm \"vk7_mono48_source\"\n rate 48000\n channels 1\n format S16_LE }\n}\n"
+            "pcm.vk7_hang {\n type file\n slave.pcm { type null }\n file \"/dev/null\"\n infile \"" + d +
+            "/hang.fifo\"\n format \"raw\"\n}\n";
+        dir.write("asound.conf", conf);
+        mkfifo((d + "/hang.fifo").c_str(), 0600);
+        mkfifo((d + "/stereo.fifo").c_str(), 0600);
+        feedWriter_ = ::open((d + "/stereo.fifo").c_str(), O_RDWR);
+        // Held open for writing, so that opening the FIFO for reading does not wait, while
+        // a read waits for data forever.
+        fifoWriter_ = ::open((d + "/hang.fifo").c_str(), O_RDWR);
+        if (const char* old = std::getenv("ALSA_CONFIG_PATH")) oldPath_ = old;
+        setenv("ALSA_CONFIG_PATH", (d + "/asound.conf").c_str(), 1);
+        snd_config_update_free_global();
+    }
+    ~AlsaTestConfig() {
+        releaseHang();
+        releaseFeed();
+        if (oldPath_)
+            setenv("ALSA_CONFIG_PATH", oldPath_->c_str(), 1);
+        else
+            unsetenv("ALSA_CONFIG_PATH");
+        snd_config_update_free_global();
+    }
+
+    void writeRaw(const char* name, const std::vector<int16_t>& samples) {
+        dir.write(name, std::string(reinterpret_cast<const char*>(samples.data()), samples.size() * 2));
+    }
+    // Writes samples into the default device's FIFO from a thread (a write waits while the
+    // FIFO is full); the FIFO stays open afterwards, so the device then waits for more.
+    void feed(std::vector<int16_t> samples) {
+        feeder_ = std::thread([this, samples = std::move(samples)] {
+            const char* p = reinterpret_cast<const char*>(samples.data());
+            size_t left = samples.size() * 2;
+            while (left > 0) {
+                const ssize_t n = ::write(feedWriter_, p, left);
+                if (n <= 0) break;
+                p += n;
+                left -= size_t(n);
+            }
+        });
+    }
+    // Ends the default device's input (end of file).
+    void releaseFeed() {
+        if (feeder_.joinable()) feeder_.join();
+        if (feedWriter_ >= 0) ::close(feedWriter_);
+        feedWriter_ = -1;
+    }
+    // Lets a read blocked on the FIFO return (end of file), so a thread left in it ends.
+    void releaseHang() {
+        if (fifoWriter_ >= 0) ::close(fifoWriter_);
+        fifoWriter_ = -1;
+    }
+
+    TempDir dir;
+
+private:
+    int fifoWriter_ = -1;
+    int feedWriter_ = -1;
+    std::thread feeder_;
+    std::optional<std::string> oldPath_;
+};
+
+}  // namespace vk7::test
