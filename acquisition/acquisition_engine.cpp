@@ -7,6 +7,7 @@
 #include "common/errors.h"
 #include "common/files.h"
 #include "common/number_text.h"
+#include "acquisition/voltage_calibration.h"
 
 namespace vk7 {
 
@@ -134,7 +135,7 @@ void AcquisitionEngine::create(int levelWidth, int levelHeight) {
     state_.noiseSumSq = {0, 0};
     hooks_->createServiceThread();
     state_.channelPairAB = true;
-    hooks_->switchChannelPair();
+    switchChannelPair();
 }
 
 bool AcquisitionEngine::close() {
@@ -165,6 +166,8 @@ void AcquisitionEngine::destroy() {
 // ---- recording hooks -------------------------------------------------------------------
 
 void AcquisitionEngine::startRecording(int channel) {
+    // No recording while the calibration's setup is open: the inputs may be on a reference.
+    if (state_.calibrationState != 0) return;
     hooks_->startRecording(channel);
     if (isRecording(channel)) recordingStarted(channel);
 }
@@ -224,6 +227,87 @@ std::string AcquisitionEngine::recordTimeEditText(int channel) const {
 
 void AcquisitionEngine::acceptRecordTime(int channel, const std::string& text) {
     state_.settings.recordTimeSec[size_t(channel - 1)] = recordTimeFromMinutesText(text);
+}
+
+// ---- channel pair and voltage calibration ------------------------------------------------
+
+void AcquisitionEngine::switchChannelPair() {
+    const bool ab = state_.channelPairAB;
+    state_.groupCaption = ab ? std::array<std::string, 2>{RU(" Канал A "), RU(" Канал B ")}
+                             : std::array<std::string, 2>{RU(" Канал C "), RU(" Канал D ")};
+    if (state_.calibrationState == 1) state_.correctionEnabled = {ab, ab, !ab, !ab};
+    hooks_->sendBoxCommand(ab ? kCommandPairAB : kCommandPairCD);
+    hooks_->switchChannelPair();
+}
+
+std::string AcquisitionEngine::openCalibration() {
+    state_.calibrationState = 1;
+    const bool ab = state_.channelPairAB;
+    state_.correctionEnabled = {ab, ab, !ab, !ab};
+    return fixedText(state_.calibration.referenceVolts, 6, 3);
+}
+
+bool AcquisitionEngine::leaveCalibration(bool anyState) {
+    if (!anyState && state_.calibrationState != 1) return false;
+    state_.calibrationState = 0;
+    // The grid of the pair shown is kept before pair AB is loaded.
+    hooks_->saveRegime();
+    state_.channelPairAB = true;
+    switchChannelPair();
+    return true;
+}
+
+void AcquisitionEngine::connectReference() {
+    state_.correctionEnabled = {false, false, false, false};
+    state_.groupCaption = {RU("Образцовое напряжение"), RU("Образцовое напряжение")};
+    hooks_->sendBoxCommand(kCommandReferenceVoltage);
+}
+
+void AcquisitionEngine::connectZero() {
+    state_.correctionEnabled = {false, false, false, false};
+    state_.groupCaption = {RU("Образцовый ноль"), RU("Образцовый ноль")};
+    hooks_->sendBoxCommand(kCommandReferenceZero);
+}
+
+void AcquisitionEngine::startCalibrationCycle(const std::string& referenceText) {
+    const double x = parseLenient(referenceText);
+    if (x <= 0.1) {
+        // The setup stays open in state 1: "X" still closes it, and no correction is taken
+        // against a cycle that never ran.
+        message(MessageKind::Warning, "", RU("Проверьте величину образцового напряжения"));
+        state_.calibrationState = 1;
+        return;
+    }
+    state_.calibration.referenceVolts = x;
+    hooks_->sendBoxCommand(kCommandReferenceVoltage);
+    if (env_.sleep) env_.sleep(100);
+    state_.calibrationState = 2;
+    state_.calibrationBufferCount = 0;
+}
+
+bool AcquisitionEngine::pairSwitchAllowed() const {
+    return calibrationAllowed() && state_.calibrationState != 2 && state_.calibrationState != 3;
+}
+
+bool AcquisitionEngine::selectChannelPair(bool ab) {
+    if (!pairSwitchAllowed()) return false;
+    hooks_->saveRegime();
+    state_.channelPairAB = ab;
+    switchChannelPair();
+    return true;
+}
+
+bool AcquisitionEngine::takeZeroCorrection(int physical) {
+    const bool ab = state_.channelPairAB;
+    if ((physical < 2) != ab) return false;
+    const int channel = physical % 2 + 1;
+    state_.calibration.zeroCorrection[size_t(physical)] = -state_.measuredVolts[size_t(channel - 1)];
+    return true;
+}
+
+void AcquisitionEngine::computeCalibration() {
+    if (!ComputeCalibration(state_.calibration, state_.ampPlus, state_.ampZero))
+        message(MessageKind::Warning, "", RU("Калибровка нежелательна. Проверьте показания \"+\" и \"0\"."));
 }
 
 void AcquisitionEngine::toggleDiagnostics() { state_.diagnosticsShown = !state_.diagnosticsShown; }
@@ -290,7 +374,7 @@ void AcquisitionEngine::processInputBuffer(const int16_t* frames) {
 
     if (state_.calibrationState == 2 && state_.calibrationBufferCount > 10) {
         state_.ampPlus = {uint16_t(a1), uint16_t(a2)};
-        hooks_->sendBoxCommand(128);
+        hooks_->sendBoxCommand(kCommandReferenceZero);
         state_.calibrationState = 3;
         state_.calibrationBufferCount = 0;
         return;
@@ -298,9 +382,10 @@ void AcquisitionEngine::processInputBuffer(const int16_t* frames) {
     if (state_.calibrationState == 3 && state_.calibrationBufferCount > 10) {
         state_.ampZero = {uint16_t(a1), uint16_t(a2)};
         state_.calibrationState = 1;
+        hooks_->saveRegime();
         state_.channelPairAB = true;
-        hooks_->switchChannelPair();
-        hooks_->computeCalibration();
+        switchChannelPair();
+        computeCalibration();
         return;
     }
 

@@ -20,6 +20,12 @@
 
 namespace vk7 {
 
+// The box commands.
+inline constexpr uint8_t kCommandPairAB = 0;
+inline constexpr uint8_t kCommandPairCD = 64;
+inline constexpr uint8_t kCommandReferenceVoltage = 192;
+inline constexpr uint8_t kCommandReferenceZero = 128;
+
 // Where the engine hands over to recording, the box command link, the regime and the
 // calibration cycle. Each does nothing until that part of the program is connected.
 class AcquisitionHooks {
@@ -35,12 +41,11 @@ public:
     virtual void sendBoxCommand(uint8_t command) { (void)command; }
     virtual void createServiceThread() {}
     virtual void endServiceThread() {}
-    // Relabels the panels, sends the pair command and loads the pair's regime.
+    // Loads the regime of the pair now in AcquisitionState::channelPairAB (the engine has
+    // sent the pair command).
     virtual void switchChannelPair() {}
     // Saves the regime and channel settings of the current pair.
     virtual void saveRegime() {}
-    // The calibration lines from the amplitudes captured on the reference and the zero.
-    virtual void computeCalibration() {}
 };
 
 // What the main window shows for one channel.
@@ -80,6 +85,11 @@ struct AcquisitionState {
     std::array<uint16_t, 2> ampZero{0, 0};
 
     std::array<ChannelDisplay, 2> display;
+
+    // The setup panel of the voltage calibration: the group boxes' captions (the pair, or
+    // the reference connected) and which zero-correction buttons A..D may be pressed.
+    std::array<std::string, 2> groupCaption;
+    std::array<bool, 4> correctionEnabled{true, true, false, false};
 
     // The sound input's health, shown with the diagnostics: how it was opened, blocks lost
     // since the start, and per channel the blocks lost in its running or last recording
@@ -155,6 +165,34 @@ public:
     // Record-time editor of channel 1 or 2.
     std::string recordTimeEditText(int channel) const;
     void acceptRecordTime(int channel, const std::string& text);
+
+    // The pair in channelPairAB: the box command, the captions, the regime.
+    void switchChannelPair();
+
+    // The voltage calibration's setup panel.
+    // "Калибровка": the setup (state 1); the reference voltage for its editor.
+    std::string openCalibration();
+    // Esc in the editor (`anyState`) or "X" (state 1 only): normal operation with pair AB;
+    // false when nothing changed.
+    bool leaveCalibration(bool anyState);
+    // "+" and "0": the box connects its reference voltage or its reference zero.
+    void connectReference();
+    void connectZero();
+    // "Калибр": starts the cycle with the reference voltage typed; a value of 0.1 V or
+    // less is refused with a message and the setup stays open.
+    void startCalibrationCycle(const std::string& referenceText);
+    // "AB" / "CD": the current pair's regime is saved, the other one loaded; refused while
+    // a channel records or a cycle runs.
+    bool selectChannelPair(bool ab);
+    // "A".."D" (physical channel 0..3): the zero correction from the shown voltage, only
+    // for a channel of the current pair.
+    bool takeZeroCorrection(int physical);
+    // Whether "Калибровка", "+", "0" and "Калибр" may be pressed: no channel records.
+    bool calibrationAllowed() const { return !isRecording(1) && !isRecording(2); }
+    // Whether "AB" and "CD" may be pressed: no channel records and no cycle runs.
+    bool pairSwitchAllowed() const;
+    // The end of a cycle: the lines from the captured amplitudes, or a message.
+    void computeCalibration();
 
     void toggleDiagnostics();
     void toggleChannel2();

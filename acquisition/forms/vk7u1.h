@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include "acquisition/acquisition_engine.h"
+#include "acquisition/box_command_link.h"
 
 class QComboBox;
 class QFrame;
@@ -59,15 +60,18 @@ class TForm1 : public QWidget {
 
 public:
     // The window creates the engine and runs its start (FormCreate): the settings files
-    // are read and the input opened. Messages of the start are shown once the window is.
+    // are read, the input opened and, with an `output`, the box command link started.
+    // Messages of the start are shown once the window is.
     TForm1(StartFolder start, SoundInput& input, Dialogs& dialogs, const Clock& clock,
-           std::function<void(int)> sleep, QWidget* parent = nullptr);
+           std::function<void(int)> sleep, QWidget* parent = nullptr, SoundOutput* output = nullptr);
     ~TForm1() override;
 
     // The windows created after this one.
     void setOtherForms(TForm2* form2, TForm3* form3, TForm4* form4);
 
     AcquisitionEngine& engine() { return *engine_; }
+    // The box command link (null without an output).
+    BoxCommandLink* commandLink() { return link_.get(); }
     // After a close that went through (the program ends then).
     bool closed() const { return closed_; }
 
@@ -126,8 +130,13 @@ private:
     void CloseRecordTimeEditor(int channel, bool accept);
     void ShowChannelView(int channel);
     void ShowAbout(bool shown);
+    // The voltage calibration's setup panel.
+    void SpeedButton11Click();
+    void LeaveCalibration(bool anyState);
+    void UpdateCalibrationControls();
     void guard(const std::function<void()>& action);
 
+    std::unique_ptr<BoxCommandLink> link_;
     std::unique_ptr<AcquisitionEngine> engine_;
     Dialogs& dialogs_;
     TForm2* form2_ = nullptr;

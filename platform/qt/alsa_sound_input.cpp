@@ -13,6 +13,7 @@
 
 #include "common/cp1251.h"
 #include "common/number_text.h"
+#include "platform/qt/alsa_pcm.h"
 
 namespace vk7 {
 
@@ -53,43 +54,6 @@ struct AlsaSoundInput::Capture {
 };
 
 namespace {
-
-bool anySoundCard() {
-    int card = -1;
-    return snd_card_next(&card) == 0 && card >= 0;
-}
-
-// Opens `name` for capture and sets 2 channels, 16 bits, `rate` and blocks of 2048 frames.
-// `exact`: no rate, channel or format conversion by the plug layer. Returns 0 or the ALSA
-// error; `opened` tells whether the open itself went through.
-int openConfigured(const std::string& name, bool exact, unsigned rate, snd_pcm_t** out, bool& opened) {
-    *out = nullptr;
-    opened = false;
-    int mode = SND_PCM_NONBLOCK;
-    if (exact) mode |= SND_PCM_NO_AUTO_RESAMPLE | SND_PCM_NO_AUTO_CHANNELS | SND_PCM_NO_AUTO_FORMAT;
-    snd_pcm_t* pcm = nullptr;
-    int r = snd_pcm_open(&pcm, name.c_str(), SND_PCM_STREAM_CAPTURE, mode);
-    if (r < 0) return r;
-    opened = true;
-    snd_pcm_hw_params_t* hw = nullptr;
-    snd_pcm_hw_params_alloca(&hw);
-    snd_pcm_uframes_t period = SoundInput::kFramesPerBlock;
-    snd_pcm_uframes_t buffer = SoundInput::kFramesPerBlock * 8;
-    int dir = 0;
-    if ((r = snd_pcm_hw_params_any(pcm, hw)) < 0 || (r = snd_pcm_hw_params_set_rate_resample(pcm, hw, exact ? 0 : 1)) < 0 ||
-        (r = snd_pcm_hw_params_set_access(pcm, hw, SND_PCM_ACCESS_RW_INTERLEAVED)) < 0 ||
-        (r = snd_pcm_hw_params_set_format(pcm, hw, SND_PCM_FORMAT_S16_LE)) < 0 ||
-        (r = snd_pcm_hw_params_set_channels(pcm, hw, SoundInput::kChannels)) < 0 ||
-        (r = snd_pcm_hw_params_set_rate(pcm, hw, rate, 0)) < 0 ||
-        (r = snd_pcm_hw_params_set_period_size_near(pcm, hw, &period, &dir)) < 0 ||
-        (r = snd_pcm_hw_params_set_buffer_size_near(pcm, hw, &buffer)) < 0 || (r = snd_pcm_hw_params(pcm, hw)) < 0 ||
-        (r = snd_pcm_prepare(pcm)) < 0) {
-        snd_pcm_close(pcm);
-        return r;
-    }
-    *out = pcm;
-    return 0;
-}
 
 void captureLoop(AlsaSoundInput::Capture& c) {
     // Best effort: a real-time priority keeps the device drained while the desktop is busy;
@@ -160,23 +124,16 @@ SoundOpenError AlsaSoundInput::open(int rate, SoundInputReceiver& receiver) {
     // refuses (a sound server or a shared device at 48000 Hz, a mono device) is opened again
     // through the plug layer's conversion; the voltage calibration takes out what the
     // conversion changes of the amplitude.
-    snd_pcm_t* pcm = nullptr;
-    bool opened = false;
-    int r = openConfigured(device_, true, unsigned(rate), &pcm, opened);
-    if (r < 0 && !opened) {
-        lastError_ = snd_strerror(r);
-        return anySoundCard() ? SoundOpenError::OpenFailed : SoundOpenError::NoDevice;
+    const AlsaOpenResult opened = openAlsaPcm(device_, SND_PCM_STREAM_CAPTURE, unsigned(rate), kFramesPerBlock,
+                                              kFramesPerBlock * 8);
+    if (!opened.pcm) {
+        lastError_ = snd_strerror(opened.error);
+        if (!opened.opened) return anyAlsaSoundCard() ? SoundOpenError::OpenFailed : SoundOpenError::NoDevice;
+        return SoundOpenError::PrepareFailed;
     }
-    if (r < 0) {
-        const std::string exactError = snd_strerror(r);
-        bool again = false;
-        if (openConfigured(device_, false, unsigned(rate), &pcm, again) < 0 &&
-            openConfigured("plug:'" + device_ + "'", false, unsigned(rate), &pcm, again) < 0) {
-            lastError_ = exactError;
-            return SoundOpenError::PrepareFailed;
-        }
-        converted_ = true;
-    }
+    converted_ = opened.converted;
+    snd_pcm_t* pcm = opened.pcm;
+    int r = 0;
 
     auto capture = std::make_shared<Capture>();
     capture->pcm = pcm;

@@ -24,7 +24,7 @@ struct Hooks : AcquisitionHooks {
     std::vector<std::pair<int, uint64_t>> starts;  // channel, block number at the start
     std::vector<int> stops;
     std::vector<uint8_t> commands;
-    int switches = 0, computes = 0, threadsCreated = 0, threadsEnded = 0, regimeSaves = 0;
+    int switches = 0, threadsCreated = 0, threadsEnded = 0, regimeSaves = 0;
     bool failWrites = false;
     SimulatedBox* box = nullptr;
     std::function<void(int)> onStop;
@@ -49,11 +49,7 @@ struct Hooks : AcquisitionHooks {
         if (box && c == 192) box->setConnection(BoxConnection::ReferenceVoltage);
         if (box && c == 0) box->setConnection(BoxConnection::PairAB);
     }
-    void switchChannelPair() override {
-        ++switches;
-        sendBoxCommand(0);
-    }
-    void computeCalibration() override { ++computes; }
+    void switchChannelPair() override { ++switches; }
     void createServiceThread() override { ++threadsCreated; }
     void endServiceThread() override { ++threadsEnded; }
     void saveRegime() override { ++regimeSaves; }
@@ -344,8 +340,80 @@ TEST_F(EngineTest, CalibrationCycleCapturesTheReferenceAndTheZero) {
     for (int i = 0; i < 12; ++i) box.step();
     EXPECT_EQ(engine.state().calibrationState, 1);
     EXPECT_NEAR(engine.state().ampZero[0], 5000, 30);
-    EXPECT_EQ(hooks.computes, 1);
     EXPECT_EQ(hooks.switches, 2);
+    EXPECT_EQ(hooks.regimeSaves, 1) << "the pair's grid is kept before pair AB is loaded";
+    EXPECT_EQ(hooks.commands, (std::vector<uint8_t>{128, 0}));
+    EXPECT_TRUE(engine.state().channelPairAB);
+    // The installed line already fits this box: computed again, it stays within the noise.
+    EXPECT_NEAR(engine.state().calibration.slope[0], 1.0 / 15.0, 2e-4);
+}
+
+TEST_F(EngineTest, SetupPanelStatesAndTheirGuards) {
+    installFiles();
+    start();
+    hooks.commands.clear();
+    EXPECT_EQ(engine.openCalibration(), " 1.000");
+    EXPECT_EQ(engine.state().calibrationState, 1);
+    EXPECT_EQ(engine.state().correctionEnabled, (std::array<bool, 4>{true, true, false, false}));
+
+    // A manual start is refused while the setup is open.
+    engine.startRecording(1);
+    EXPECT_FALSE(hooks.recording[0]);
+
+    // An invalid reference voltage: the message, the setup stays in state 1, "X" closes it.
+    for (const char* text : {"0.1", "abc", "-2"}) {
+        engine.startCalibrationCycle(text);
+        EXPECT_EQ(engine.state().calibrationState, 1) << text;
+    }
+    EXPECT_EQ(dialogs.messageTexts(), std::vector<std::string>(3, RU("Проверьте величину образцового напряжения")));
+    EXPECT_TRUE(hooks.commands.empty());
+
+    // "+" and "0": the captions say what is connected, no correction may be taken.
+    engine.connectReference();
+    EXPECT_EQ(engine.state().groupCaption[0], RU("Образцовое напряжение"));
+    EXPECT_EQ(engine.state().correctionEnabled, (std::array<bool, 4>{false, false, false, false}));
+    engine.connectZero();
+    EXPECT_EQ(engine.state().groupCaption[1], RU("Образцовый ноль"));
+    EXPECT_EQ(hooks.commands, (std::vector<uint8_t>{192, 128}));
+
+    // "CD": the grid of AB is saved first; the correction buttons follow the pair.
+    const int saves = hooks.regimeSaves;
+    EXPECT_TRUE(engine.selectChannelPair(false));
+    EXPECT_EQ(hooks.regimeSaves, saves + 1);
+    EXPECT_EQ(hooks.commands.back(), 64);
+    EXPECT_EQ(engine.state().groupCaption[0], RU(" Канал C "));
+    EXPECT_EQ(engine.state().correctionEnabled, (std::array<bool, 4>{false, false, true, true}));
+
+    // Zero corrections only for the current pair's channels.
+    engine.state().measuredVolts = {0.012, -0.004};
+    EXPECT_FALSE(engine.takeZeroCorrection(0));
+    EXPECT_TRUE(engine.takeZeroCorrection(2));
+    EXPECT_TRUE(engine.takeZeroCorrection(3));
+    EXPECT_EQ(engine.state().calibration.zeroCorrection, (std::array<double, 4>{0, 0, -0.012, 0.004}));
+
+    // A valid voltage starts the cycle after the command and a 100 ms wait; "X" and the
+    // pair switches do nothing while it runs.
+    sleptMs = 0;
+    engine.startCalibrationCycle("1,25");
+    EXPECT_EQ(engine.state().calibrationState, 2);
+    EXPECT_EQ(engine.state().calibration.referenceVolts, 1.25);
+    EXPECT_EQ(hooks.commands.back(), 192);
+    EXPECT_EQ(sleptMs, 100);
+    EXPECT_FALSE(engine.leaveCalibration(false));
+    EXPECT_FALSE(engine.pairSwitchAllowed());
+    EXPECT_FALSE(engine.selectChannelPair(true));
+    EXPECT_EQ(engine.state().calibrationState, 2);
+
+    // Esc in the editor leaves from any state, with pair AB.
+    EXPECT_TRUE(engine.leaveCalibration(true));
+    EXPECT_EQ(engine.state().calibrationState, 0);
+    EXPECT_TRUE(engine.state().channelPairAB);
+    EXPECT_EQ(hooks.commands.back(), 0);
+
+    // While a channel records: no calibration, no pair switch.
+    hooks.recording[1] = true;
+    EXPECT_FALSE(engine.calibrationAllowed());
+    EXPECT_FALSE(engine.selectChannelPair(false));
     EXPECT_TRUE(engine.state().channelPairAB);
 }
 
