@@ -5,10 +5,14 @@
 
 #include <alsa/asoundlib.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cmath>
+#include <cstring>
+#include <mutex>
 #include <cstdlib>
 #include <numbers>
 #include <optional>
@@ -41,6 +45,8 @@ inline std::vector<int16_t> sineFrames(int rate, int channels, int frames, doubl
 //                  feed() writes, so that the test paces it (as a sound server would)
 //   vk7_mono48     a device that takes only mono 16-bit at 48000 Hz (samples from mono48.raw)
 //   vk7_hang       a file plug whose input is a FIFO nobody writes: a read never returns
+//   vk7_play       a playback device: a file plug over null writing into a FIFO that the
+//                  test drains with played()
 class AlsaTestConfig {
 public:
     AlsaTestConfig() {
@@ -52,10 +58,13 @@ public:
             "/mono48.raw\"\n format \"raw\"\n}\n"
             "pcm.vk7_mono48 {\n type plug\n slave { pcm \"vk7_mono48_source\"\n rate 48000\n channels 1\n format S16_LE }\n}\n"
             "pcm.vk7_hang {\n type file\n slave.pcm { type null }\n file \"/dev/null\"\n infile \"" + d +
-            "/hang.fifo\"\n format \"raw\"\n}\n";
+            "/hang.fifo\"\n format \"raw\"\n}\n"
+            "pcm.vk7_play {\n type file\n slave.pcm { type null }\n file \"" + d + "/play.fifo\"\n format \"raw\"\n}\n";
         dir.write("asound.conf", conf);
         mkfifo((d + "/hang.fifo").c_str(), 0600);
         mkfifo((d + "/stereo.fifo").c_str(), 0600);
+        mkfifo((d + "/play.fifo").c_str(), 0600);
+        playReader_ = ::open((d + "/play.fifo").c_str(), O_RDWR);
         feedWriter_ = ::open((d + "/stereo.fifo").c_str(), O_RDWR);
         // Held open for writing, so that opening the FIFO for reading does not wait, while
         // a read waits for data forever.
@@ -67,6 +76,8 @@ public:
     ~AlsaTestConfig() {
         releaseHang();
         releaseFeed();
+        stopDraining();
+        if (playReader_ >= 0) ::close(playReader_);
         if (oldPath_)
             setenv("ALSA_CONFIG_PATH", oldPath_->c_str(), 1);
         else
@@ -97,6 +108,31 @@ public:
         if (feedWriter_ >= 0) ::close(feedWriter_);
         feedWriter_ = -1;
     }
+    // Drains what vk7_play plays, from a thread, until stopDraining().
+    void startDraining() {
+        drainer_ = std::thread([this] {
+            std::vector<char> chunk(65536);
+            while (!stopDrain_) {
+                pollfd p{playReader_, POLLIN, 0};
+                if (::poll(&p, 1, 50) <= 0) continue;
+                const ssize_t n = ::read(playReader_, chunk.data(), chunk.size());
+                if (n <= 0) continue;
+                std::lock_guard lock(playedMutex_);
+                played_.insert(played_.end(), chunk.begin(), chunk.begin() + n);
+            }
+        });
+    }
+    void stopDraining() {
+        stopDrain_ = true;
+        if (drainer_.joinable()) drainer_.join();
+    }
+    // The interleaved samples played so far.
+    std::vector<int16_t> played() {
+        std::lock_guard lock(playedMutex_);
+        std::vector<int16_t> out(played_.size() / 2);
+        std::memcpy(out.data(), played_.data(), out.size() * 2);
+        return out;
+    }
     // Lets a read blocked on the FIFO return (end of file), so a thread left in it ends.
     void releaseHang() {
         if (fifoWriter_ >= 0) ::close(fifoWriter_);
@@ -108,6 +144,11 @@ public:
 private:
     int fifoWriter_ = -1;
     int feedWriter_ = -1;
+    int playReader_ = -1;
+    std::thread drainer_;
+    std::atomic<bool> stopDrain_{false};
+    std::mutex playedMutex_;
+    std::vector<char> played_;
     std::thread feeder_;
     std::optional<std::string> oldPath_;
 };
