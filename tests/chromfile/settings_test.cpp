@@ -71,6 +71,21 @@ TEST(TreatDat, BadLinesTakeDefaultsOthersKeepTheirValues) {
     EXPECT_EQ(parseTreatDat(longText).Settings.FileName.size(), 32u);
 }
 
+TEST(TreatDat, RealsBeyondTheirRangeAreBadLines) {
+    struct Case { const char* text; bool bad; double value; };
+    for (const Case& c : {Case{"1e300", true, 0}, {"-1e15", true, 0}, {"1e400", false, 0}, {"999999999999999", false, 999999999999999.0},
+                          {"  -12.5", false, -12.5}, {"12,5x", false, 12.5}}) {
+        auto lines = formatTreatDat(sample());
+        lines[3] = c.text;
+        const SettingsParse p = parseTreatDat(lines);
+        EXPECT_EQ(p.BadLines, c.bad ? std::vector<int>{4} : std::vector<int>{}) << c.text;
+        EXPECT_EQ(p.Settings.DetectThreshold, c.bad ? ProcessingSettings{}.DetectThreshold : c.value) << c.text;
+        // What is accepted is written so that it reads back the same.
+        const auto again = formatTreatDat(p.Settings);
+        EXPECT_EQ(formatTreatDat(parseTreatDat(again).Settings), again) << c.text;
+    }
+}
+
 TEST(StartUp, FilesAreReadIndependently) {
     test::TempDir dir;
     StartFolder start(dir.path());
