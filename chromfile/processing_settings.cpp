@@ -158,6 +158,12 @@ StartupValues StartUp(const StartFolder& start, PrinterInfo& printer) {
         v.TreatNeedsBackup = true;
     }
 
+    // Temporaries that a killed rewrite left in the folders this program writes are full
+    // copies nobody reads.
+    for (const fs::path& dir : {start.root(), start.folder("space"), start.folder("results")})
+        removeStaleRewriteTemporaries(dir);
+    if (!v.Settings.DataDir.empty()) removeStaleRewriteTemporaries(pathFromText(v.Settings.DataDir));
+
     if (auto dpi = printer.resolution()) {
         v.PrinterDpiX = dpi->dpiX;
         v.PrinterDpiY = dpi->dpiY != dpi->dpiX ? dpi->dpiX : dpi->dpiY;

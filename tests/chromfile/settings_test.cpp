@@ -86,6 +86,22 @@ TEST(TreatDat, RealsBeyondTheirRangeAreBadLines) {
     }
 }
 
+TEST(StartUp, RemovesTemporariesOfKilledRewritesFromTheFoldersItWrites) {
+    test::TempDir dir;
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::minutes(2);
+    ProcessingSettings s = sample();
+    s.DataDir = textFromPath(dir / "data") + "/";
+    writeLines(dir.write("space/treat.dat", ""), formatTreatDat(s));
+    const std::vector<std::string> temporaries = {".vk7-vk7.dat.aaaaaa", "space/.vk7-treat.dat.bbbbbb",
+                                                  "results/.vk7-tabl.txt.cccccc", "data/.vk7-h1a.hrm.dddddd"};
+    for (const std::string& t : temporaries) std::filesystem::last_write_time(dir.write(t, "copy"), old);
+    const auto young = dir.write("data/.vk7-h1b.hrm.eeeeee", "copy");
+    NoPrinter printer;
+    StartUp(StartFolder(dir.path()), printer);
+    for (const std::string& t : temporaries) EXPECT_FALSE(std::filesystem::exists(dir / t)) << t;
+    EXPECT_TRUE(std::filesystem::exists(young));
+}
+
 TEST(StartUp, FilesAreReadIndependently) {
     test::TempDir dir;
     StartFolder start(dir.path());
