@@ -21,7 +21,9 @@ constexpr size_t kTitleMax = 128;
 // before it up to `fieldWidth` separate it from the previous value). With `expForLarge` a
 // value of 100000 or more takes the exponent form of the whole group when that form fits
 // it; a value too wide for its columns loses decimals, then may take the separating
-// blanks, and only then the exponent form.
+// blanks, and only then the exponent form. A value too wide for the field in every form is
+// written as the largest whole number the field holds (9999999 in 7 columns, -999999 for a
+// negative one), so that no later column shifts.
 std::string fieldText(double v, int valueWidth, int fieldWidth, int decimals, bool expForLarge) {
     if (!std::isfinite(v)) v = 0;
     if (expForLarge && std::fabs(v) >= 100000.0 && fieldWidth >= 10) return expText(v, fieldWidth);
@@ -30,7 +32,9 @@ std::string fieldText(double v, int valueWidth, int fieldWidth, int decimals, bo
             std::string text = fixedText(v, 0, d);
             if (text.size() <= static_cast<size_t>(width)) return padLeft(text, fieldWidth);
         }
-    return padLeft(expTextWithin(v, fieldWidth), fieldWidth);
+    const std::string exp = expTextWithin(v, fieldWidth);
+    if (exp.size() <= static_cast<size_t>(fieldWidth)) return padLeft(exp, fieldWidth);
+    return v < 0 ? "-" + std::string(static_cast<size_t>(fieldWidth - 1), '9') : std::string(static_cast<size_t>(fieldWidth), '9');
 }
 
 // The cell of a column group: its text without the separating blanks (as many of the
