@@ -172,7 +172,7 @@ void applyAdditionalFilter(NumberedArray<int16_t>& pts) {
 void offsetToPoint3(NumberedArray<int16_t>& pts) {
     if (pts.count() < 3) return;
     const int zero = pts[3];
-    for (auto& v : pts) v = clampToInt16(int64_t(v) - zero);
+    for (auto& v : pts) v = static_cast<int16_t>(std::clamp(v - zero, -32768, 32767));
 }
 
 std::string ReadComment(const ChromatogramWords& f) {
