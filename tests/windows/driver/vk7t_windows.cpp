@@ -2,7 +2,7 @@
 #include <memory>
 
 #include "common/clock.h"
-#include "platform/printer_info.h"
+#include "platform/recording_printer.h"
 #include "platform/scripted_dialogs.h"
 #include "processing/forms/program_windows.h"
 #include "tests/windows/driver/placement_check.h"
@@ -15,7 +15,7 @@ namespace {
 void processingProgram(const StartFolder& start) {
     ScriptedDialogs dialogs;
     FixedClock clock{LocalDateTime{2026, 3, 5, 14, 7, 0}};
-    NoPrinter printer;
+    RecordingPrinter printer;
     std::unique_ptr<TForm1> main = CreateProgramWindows(start, {dialogs, clock, printer});
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
     main->show();
