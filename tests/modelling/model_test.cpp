@@ -364,3 +364,25 @@ TEST(ModelPlotDrawing, FrameAxisAndCurve) {
 
 }  // namespace
 }  // namespace vk7
+
+namespace vk7 {
+namespace {
+
+TEST(ModelInstallation, TestModelNamedByModDatAndAnEmptySection) {
+    const StartFolder install(fs::path(VK7_SOURCE_DIR) / "install");
+    EXPECT_EQ(readCurrentModelName(install), "test.mod");
+    ModelLoad load = LoadModelFile(install, "test.mod");
+    ASSERT_TRUE(load.Model) << load.Refusal;
+    ChromatogramModel& m = *load.Model;
+    EXPECT_EQ(m.ModelLength, 600);
+    EXPECT_EQ(m.ModelPointInterval, 250);
+    EXPECT_EQ(m.ModelPeakCount(), 3);
+    EXPECT_EQ(CheckModelGrid(m.Rows), std::nullopt);
+    // Written back, the model gives the installed bytes.
+    EXPECT_EQ(joinLinesCrLf(modelFileLines(m)), readFileBytes(install.file("space", "test.mod")));
+    EXPECT_TRUE(fs::is_directory(install.root() / "data" / "model"));
+    EXPECT_TRUE(isDataSection(install, "model"));
+}
+
+}  // namespace
+}  // namespace vk7
