@@ -125,6 +125,18 @@ private:
     void ShowChannelView(int channel);
     void ShowAbout(bool shown);
     void guard(const std::function<void()>& action);
+    // The regime grid, channel captions, polarity buttons and record times as the engine has them.
+    void ShowRegime();
+    // Enabled states, markers and progress texts of the recording controls.
+    void ShowRecordingState();
+    void StartRecording(int channel);
+    void StopRecording(int channel);
+    void StGr1Click(int row, int column);
+    void ComboBox3Click(int index);
+    void ComboBox3Enter();
+    void ComboBox3Delete();
+    void Edit1Enter();
+    void HidePopups();
 
     std::unique_ptr<AcquisitionEngine> engine_;
     Dialogs& dialogs_;
@@ -133,6 +145,10 @@ private:
     TForm4* form4_ = nullptr;
     bool startMessagesShown_ = false;
     bool closed_ = false;
+    // The grid is being filled by the program (its changes are not typed values).
+    bool fillingGrid_ = false;
+    int shownRegimeGeneration_ = -1;
+    int gridRow_ = 0, gridColumn_ = 1;
     // A key press travels up from the focused control; it is previewed once.
     bool lastKeyValid_ = false;
     int lastKey_ = 0;
