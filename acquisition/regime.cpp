@@ -112,8 +112,9 @@ std::optional<MethodRecord> findMethod(const std::vector<std::string>& lines, co
     const std::string head = "#" + name;
     auto it = std::find(lines.begin(), lines.end(), head);
     if (it == lines.end()) return std::nullopt;
-    const size_t at = size_t(it - lines.begin()) + 1;
-    auto line = [&](size_t k) -> const std::string& { return lineOf(lines, at + k); };  // k from 0
+    const size_t nameLine = size_t(it - lines.begin()) + 1;  // 1-based
+    // The record's line k + 1 (k from 0).
+    auto line = [&](size_t k) -> const std::string& { return lineOf(lines, nameLine + 1 + k); };
     MethodRecord r;
     for (size_t i = 0; i < kRegimeParameterCount; ++i) r.rows[i] = line(i);
     r.channelValue = parseLenient(line(16));
