@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "acquisition/channel_view.h"
 #include "common/cp1251.h"
 #include "common/errors.h"
 #include "common/files.h"
@@ -226,6 +227,17 @@ void AcquisitionEngine::recordingFinished(int channel, const ChannelRecording::F
 void AcquisitionEngine::loadPreview(int channel) {
     const ChannelRecording& r = recordings_[size_t(channel - 1)];
     LoadPreview(r.currentPath(), r.recording(), state_.settings.pointsPerSecond, previews_[size_t(channel - 1)]);
+}
+
+bool AcquisitionEngine::correctTimeScale(double startSec, double endSec, const std::string& trueMinutesText) {
+    const auto rate = correctedPointsPerSecond(state_.settings.pointsPerSecond, startSec, endSec, trueMinutesText);
+    if (!rate) {
+        env_.dialogs.warning(RU("Неверный отрезок коррекции времени"));
+        return false;
+    }
+    state_.settings.pointsPerSecond = *rate;
+    for (auto& p : previews_) p.rate = *rate;
+    return true;
 }
 
 // ---- channel pair ----------------------------------------------------------------------

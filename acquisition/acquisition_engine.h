@@ -160,6 +160,12 @@ public:
     AcquisitionState& state() { return state_; }
     const AcquisitionState& state() const { return state_; }
     const StartFolder& start() const { return env_.start; }
+    Dialogs& dialogs() const { return env_.dialogs; }
+
+    // The time correction of a channel view: the marks in seconds and the true length typed
+    // in minutes rescale the points per second (written to vk7.dat at the close). A refused
+    // stretch changes nothing and says so; false then.
+    bool correctTimeScale(double startSec, double endSec, const std::string& trueMinutesText);
     // Whether the input opened; the error kind when it did not.
     SoundOpenError inputError() const { return inputError_; }
 

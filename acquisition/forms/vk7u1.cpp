@@ -18,6 +18,7 @@
 #include <QToolButton>
 
 #include "acquisition/forms/helper.h"
+#include "acquisition/help_page.h"
 #include "acquisition/forms/vk7v1.h"
 #include "acquisition/forms/vk7v2.h"
 #include "common/cp1251.h"
@@ -253,6 +254,7 @@ TForm1::TForm1(StartFolder start, SoundInput& input, Dialogs& dialogs, const Clo
     connect(SpeedButton14, &QToolButton::clicked, this, [this] { guard([this] { OpenRecordTimeEditor(2); }); });
     connect(SpeedButton2, &QToolButton::clicked, this, [this] { guard([this] { ShowChannelView(1); }); });
     connect(SpeedButton5, &QToolButton::clicked, this, [this] { guard([this] { ShowChannelView(2); }); });
+    connect(SpeedButton8, &QToolButton::clicked, this, [this] { guard([this] { ShowAcquisitionHelp(); }); });
     connect(SpeedButton3, &QToolButton::clicked, this, [this] { guard([this] { StopRecording(1); }); });
     connect(SpeedButton6, &QToolButton::clicked, this, [this] { guard([this] { StopRecording(2); }); });
     connect(SpeedButton1, &QToolButton::clicked, this, [this] {
@@ -302,6 +304,28 @@ void TForm1::setOtherForms(TForm2* form2, TForm3* form3, TForm4* form4) {
     form2_ = form2;
     form3_ = form3;
     form4_ = form4;
+    for (ChannelViewWindow* view : std::initializer_list<ChannelViewWindow*>{form2_, form3_})
+        if (view) view->setHelpHandler([this, view] {
+            if (!form4_) return;
+            AcquisitionHelpContext c;
+            c.regimeListShown = ComboBox3->isVisible();
+            c.calibrationPanelShown = Panel3->isVisible();
+            c.channelViewFocused = true;  // F1 or "?" of the view itself
+            (void)view;
+            form4_->showPage(acquisitionHelpPage(c));
+        });
+    viewRecordTime_ = {-1, -1};
+    ShowRegime();
+}
+
+void TForm1::ShowAcquisitionHelp() {
+    if (!form4_) return;
+    AcquisitionHelpContext c;
+    c.regimeListShown = ComboBox3->isVisible();
+    c.calibrationPanelShown = Panel3->isVisible();
+    c.channelViewFocused = (form2_ && form2_->isVisible() && form2_->isActiveWindow()) ||
+                           (form3_ && form3_->isVisible() && form3_->isActiveWindow());
+    form4_->showPage(acquisitionHelpPage(c));
 }
 
 void TForm1::guard(const std::function<void()>& action) { guarded(dialogs_, action); }
@@ -422,7 +446,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 
 void TForm1::FormKeyDown(int key) {
     switch (key) {
-        case Qt::Key_F1: break;  // the help window comes with its page chooser
+        case Qt::Key_F1: ShowAcquisitionHelp(); break;
         case Qt::Key_F10: StartRecording(1); break;
         case Qt::Key_F11: StartRecording(2); break;
         case Qt::Key_F12: ToggleDiagnostics(); break;
@@ -474,6 +498,7 @@ void TForm1::CloseRecordTimeEditor(int channel, bool accept) {
         const uint16_t seconds = engine_->state().settings.recordTimeSec[size_t(channel - 1)];
         if (channel == 1 && form2_) form2_->setRecordTimeSec(seconds);
         if (channel == 2 && form3_) form3_->setRecordTimeSec(seconds);
+        viewRecordTime_[size_t(channel - 1)] = seconds;
     }
     edit->setVisible(false);
     button->setVisible(true);
@@ -614,9 +639,13 @@ void TForm1::ShowRegime() {
     SpeedButton4->setText(st.polarity[1] ? "-" : "+");
     if (!Edit4->isVisible()) Edit4->setText(ru(engine_->recordTimeEditText(1)));
     if (!Edit5->isVisible()) Edit5->setText(ru(engine_->recordTimeEditText(2)));
+    // A record time changed by the pair switch or a method: the view's range follows it.
     for (int ch = 1; ch <= 2; ++ch) {
-        if (ch == 1 && form2_) form2_->setRecordTimeSec(st.settings.recordTimeSec[0]);
-        if (ch == 2 && form3_) form3_->setRecordTimeSec(st.settings.recordTimeSec[1]);
+        const int t = st.settings.recordTimeSec[size_t(ch - 1)];
+        if (viewRecordTime_[size_t(ch - 1)] == t) continue;
+        viewRecordTime_[size_t(ch - 1)] = t;
+        if (ch == 1 && form2_) form2_->setRecordTimeSec(uint16_t(t));
+        if (ch == 2 && form3_) form3_->setRecordTimeSec(uint16_t(t));
     }
 }
 

@@ -64,7 +64,8 @@ public:
            std::function<void(int)> sleep, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // The windows created after this one.
+    // The windows created after this one. The views' F1 and "?" come back to the page
+    // chooser of this window.
     void setOtherForms(TForm2* form2, TForm3* form3, TForm4* form4);
 
     AcquisitionEngine& engine() { return *engine_; }
@@ -137,6 +138,7 @@ private:
     void ComboBox3Delete();
     void Edit1Enter();
     void HidePopups();
+    void ShowAcquisitionHelp();
 
     std::unique_ptr<AcquisitionEngine> engine_;
     Dialogs& dialogs_;
@@ -149,6 +151,8 @@ private:
     bool fillingGrid_ = false;
     int shownRegimeGeneration_ = -1;
     int gridRow_ = 0, gridColumn_ = 1;
+    // The record times the views were last given.
+    std::array<int, 2> viewRecordTime_{-1, -1};
     // A key press travels up from the focused control; it is previewed once.
     bool lastKeyValid_ = false;
     int lastKey_ = 0;
