@@ -201,7 +201,7 @@ void moveChannelWindowLeft(ChannelViewState& v) {
 }
 
 void moveChannelWindowRight(ChannelViewState& v, int32_t recordingEndSec) {
-    if (v.startSec + 60 > recordingEndSec) return;  // nothing of the recording would be left
+    if (v.startSec + 60 >= recordingEndSec) return;  // nothing of the recording would be left
     const int32_t span = v.endSec - v.startSec;
     v.startSec += 60;
     v.endSec = v.startSec + span;
