@@ -162,6 +162,8 @@ void ChannelViewWindow::RefreshView() {
 }
 
 void ChannelViewWindow::RedrawChannelView() {
+    // A paint box not laid out yet (the window never shown) has no image to draw on.
+    if (PaintBox1->canvas().width() <= 0 || PaintBox1->canvas().height() <= 0) return;
     const ChannelPreview& p = engine_.preview(channel_);
     vk7::RedrawChannelView(PaintBox1->canvas(), view_, p, colour_);
     const ChannelReadout r = UpdateChannelReadout(view_, p);
