@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <utility>
 
 #include "common/files.h"
@@ -25,6 +26,17 @@ constexpr std::array<ColumnSpan, kTableColumnCount> kSpans{{
 }};
 
 }  // namespace
+
+std::string tableFieldText(double v, int valueWidth, int groupWidth, int decimals, bool expForLarge) {
+    if (!std::isfinite(v)) v = 0;
+    if (expForLarge && std::fabs(v) >= 100000.0 && groupWidth >= 10) return expText(v, groupWidth);
+    for (int width : {valueWidth, groupWidth})
+        for (int d = decimals; d >= 0; --d) {
+            std::string text = fixedText(v, 0, d);
+            if (text.size() <= static_cast<size_t>(width)) return padLeft(text, groupWidth);
+        }
+    return padLeft(expTextWithin(v, groupWidth), groupWidth);
+}
 
 ColumnSpan columnSpan(TableColumn column) { return kSpans[static_cast<size_t>(column)]; }
 

@@ -36,6 +36,14 @@ std::string_view columnText(std::string_view line, TableColumn column);
 // The number in a column, read leniently (an empty or unreadable column gives 0).
 double columnValue(std::string_view line, TableColumn column);
 
+// A value in its column group, the text `groupWidth` characters wide: right-aligned in
+// `valueWidth` with `decimals` (the blanks before it up to `groupWidth` separate it from the
+// previous value). With `expForLarge` a value of 100000 or more takes the exponent form of the
+// whole group when that form fits it; a value too wide for its columns loses decimals, then
+// may take the separating blanks, and only then the exponent form. Every writer of the result
+// tables builds its columns with this, so that columnText reads each value whole.
+std::string tableFieldText(double v, int valueWidth, int groupWidth, int decimals, bool expForLarge);
+
 // One row line read into values.
 struct TableRow {
     int Number = 0;
