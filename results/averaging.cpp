@@ -42,6 +42,11 @@ std::string deviationField(double d) {
     return padRight(expTextWithin(d, 10), 10);
 }
 
+// A row read, and whether its C column holds a number ("-" of an unnamed peak does not).
+struct ReadRow : TableRow {
+    bool HasConc = false;
+};
+
 struct RowSums {
     double Time = 0, Height = 0, Width = 0, Asymmetry = 0, Area = 0, Share = 0, Conc = 0, ConcSquares = 0;
 };
@@ -53,10 +58,11 @@ AveragedTable averageSummaryLines(const std::vector<std::string>& summaryLines, 
     const TableText text = splitTableText(summaryLines);
 
     // The analyses: a row numbered 1 starts the next one.
-    std::vector<std::vector<TableRow>> blocks;
+    std::vector<std::vector<ReadRow>> blocks;
     for (const std::string& line : text.Rows) {
         if (isBlank(line)) continue;
-        TableRow row = readTableRow(line);
+        ReadRow row{readTableRow(line)};
+        row.HasConc = parseStrictReal(trimBlanks(columnText(line, TableColumn::Conc))).has_value();
         if (row.Number == 1 || blocks.empty()) blocks.emplace_back();
         blocks.back().push_back(std::move(row));
     }
@@ -70,7 +76,7 @@ AveragedTable averageSummaryLines(const std::vector<std::string>& summaryLines, 
     for (const auto& block : blocks)
         if (block.size() != rows) return refuse(RU("некратное число строк"));
     for (const auto& block : blocks)
-        for (const TableRow& row : block)
+        for (const ReadRow& row : block)
             if (row.Number > kMaxRowNumber) return refuse(RU("много строк (>32)"));
     for (const auto& block : blocks)
         for (size_t i = 0; i < block.size(); ++i)
@@ -89,8 +95,9 @@ AveragedTable averageSummaryLines(const std::vector<std::string>& summaryLines, 
     const double k = StudentFactor(n);
     for (size_t i = 0; i < rows; ++i) {
         RowSums sum;
+        bool anyConc = false;
         for (const auto& block : blocks) {
-            const TableRow& r = block[i];
+            const ReadRow& r = block[i];
             sum.Time += r.Time;
             sum.Height += r.Height;
             sum.Width += r.Width;
@@ -99,6 +106,7 @@ AveragedTable averageSummaryLines(const std::vector<std::string>& summaryLines, 
             sum.Share += r.Share;
             sum.Conc += r.Conc;
             sum.ConcSquares += r.Conc * r.Conc;
+            anyConc = anyConc || r.HasConc;
         }
         const double meanConc = sum.Conc / n;
         const double meanK = sum.Asymmetry / n;
@@ -112,8 +120,14 @@ AveragedTable averageSummaryLines(const std::vector<std::string>& summaryLines, 
         line += meanK == 0 ? std::string("  -     ") : tableFieldText(meanK, 8, 8, 1, false);
         line += tableFieldText(sum.Area / n, 9, 10, 3, true);
         line += tableFieldText(sum.Share / n, 8, 8, 2, true);
-        line += tableFieldText(meanConc, 9, 10, decimals, true);
-        line += deviationField(d);
+        if (anyConc) {
+            line += tableFieldText(meanConc, 9, 10, decimals, true);
+            line += deviationField(d);
+        } else {
+            // An unnamed peak has no concentration in any analysis: it keeps the dashes.
+            line += "        - ";
+            line += " -        ";
+        }
         line += cutText(blocks.back()[i].Name, kTableNameMax);
         result.Lines.push_back(std::move(line));
     }

@@ -70,6 +70,10 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
     tableHooks.appendCalibrationTable = [form6](const std::string& key, const std::vector<PeakRowForCalibration>& rows) {
         form6->AppendCalibrationTable(key, rows);
     };
+    tableHooks.average = [main] { main->Average1Click(); };
+    tableHooks.normalise = [main] { main->Normalise1Click(); };
+    tableHooks.normalConditions = [main] { main->StartNormalConditions(); };
+    tableHooks.formula = [main] { main->StartFormulaRecalc(); };
     w.Form4->setHooks(std::move(tableHooks));
     main->attachWindows(w);
     return form1;

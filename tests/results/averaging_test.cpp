@@ -109,13 +109,17 @@ TEST_F(ResultTables, AveragedValuesKeepTheirColumns) {
     writeSummary({row(1, "1.00", "2.5E+0005", "1.0", "1.0", "2.5E+0005", "1.00", "1.2E+0005", m),
                   row(2, "2.00", "1.000", "1.0", "1.0", "1.000", "1.00", "0.000", "x"),
                   row(3, "3.00", "1.000", "1.0", "1.0", "1.000", "1.00", "1000.000", "y"),
+                  row(4, "4.00", "1.000", "1.0", "1.0", "1.000", "1.00", "-", "?"),
                   row(1, "1.00", "2.5E+0005", "1.0", "1.0", "2.5E+0005", "1.00", "126913.400", m),
                   row(2, "2.00", "1.000", "1.0", "1.0", "1.000", "1.00", "0.000", "x"),
-                  row(3, "3.00", "1.000", "1.0", "1.0", "1.000", "1.00", "-999.999", "y")});
+                  row(3, "3.00", "1.000", "1.0", "1.0", "1.000", "1.00", "-999.999", "y"),
+                  row(4, "4.00", "1.000", "1.0", "1.0", "1.000", "1.00", "-", "?")});
     ASSERT_EQ(AverageAnalyses(start(), 3), std::nullopt);
     const auto tabl = lines("tabl.txt");
-    ASSERT_EQ(tabl.size(), 7u);
+    ASSERT_EQ(tabl.size(), 8u);
     EXPECT_EQ(tabl[4].substr(54, 10), " 1.2E+0005");
+    // A peak unnamed in every analysis keeps its dashes rather than a measured zero.
+    EXPECT_EQ(tabl[7].substr(54), "        -  -        ?");
     EXPECT_EQ(tabl[4].substr(11, 10), " 2.5E+0005");
     EXPECT_EQ(tabl[4].substr(36, 10), " 2.5E+0005");
     EXPECT_EQ(tabl[4].substr(74), m);
