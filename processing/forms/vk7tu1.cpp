@@ -44,6 +44,7 @@
 #include "processing/plot_pictures.h"
 #include "results/averaging.h"
 #include "results/forms/base7.h"
+#include "results/html_protocol.h"
 #include "results/normalisation.h"
 #include "results/forms/poverx.h"
 #include "results/forms/povery7.h"
@@ -863,7 +864,13 @@ void TForm1::N14Click() {
 }
 void TForm1::Word1Click() {}
 void TForm1::Excel3Click() {}
-void TForm1::Html1Click() {}
+void TForm1::Html1Click() {
+    handler([&] {
+        if (!shell_) return;
+        const std::string message = OpenHtmlProtocol(state_.Start, *shell_);
+        if (!message.empty()) dialogs_.info(message);
+    });
+}
 void TForm1::Excel2Click() {}
 
 // --- Averaging, normalisation, recalculation -------------------------------------------

@@ -26,6 +26,7 @@
 #include "common/number_text.h"
 #include "common/paths.h"
 #include "platform/printer_info.h"
+#include "platform/shell.h"
 #include "platform/qt/qt_text.h"
 #include "platform/scripted_dialogs.h"
 #include "processing/calibration_archive.h"
@@ -34,6 +35,7 @@
 #include "processing/forms/spisok.h"
 #include "processing/forms/table.h"
 #include "processing/peak_table.h"
+#include "results/forms/usthtm7.h"
 #include "processing/table_rows.h"
 #include "tests/support/chromatogram_fixture.h"
 #include "tests/support/point_generator.h"
@@ -71,7 +73,7 @@ protected:
         dir.write("space/grad.grd", key + "\r\n" + formatCalibrationLine({32, 100, 1, "benzene", false}) + "\r\n" +
                                         formatCalibrationLine({80, 100, 2, "toluene", false}) + "\r\n#\r\n");
 
-        form = CreateProgramWindows(StartFolder(dir.path()), {dialogs, clock, printer});
+        form = CreateProgramWindows(StartFolder(dir.path()), {dialogs, clock, printer, &shell});
         form->show();
         QApplication::processEvents();
         table = form->windows().Form4;
@@ -119,6 +121,7 @@ protected:
     ScriptedDialogs dialogs;
     FixedClock clock{LocalDateTime{2024, 3, 5, 9, 7, 41}};
     NoPrinter printer;
+    RecordingShell shell;
     std::unique_ptr<TForm1> form;
     TForm4* table = nullptr;
     std::string key;
@@ -380,6 +383,52 @@ TEST_F(PeakTableWindow, RefusedAveragingKeepsTheSummaryGrid) {
     EXPECT_EQ(table->rowCount(), 4);
     EXPECT_TRUE(st().ListMode);
     EXPECT_TRUE(form->Average1->isEnabled());
+}
+
+// "HTML" after Enter: the protocol from the installation's blank, shown through the shell;
+// "Протокол HTML" shows it again.
+TEST_F(PeakTableWindow, HtmlButtonWritesAndOpensTheProtocol) {
+    const fs::path install = fs::path(VK7_SOURCE_DIR) / "install";
+    for (const char* name : {"formu.dat", "prot.dat", "mask.dat"})
+        fs::copy_file(install / "space" / name, dir.path() / "space" / name);
+    fs::create_directories(dir.path() / "doc");
+    fs::copy_file(install / "doc" / "pdk.htm", dir.path() / "doc" / "pdk.htm");
+    dir.write("space/komp.dat", RU("Воздух рабочей зоны\r\n-------------\r\n") + padRight("benzene", 24) +
+                                    "     0.001\r\n" + padRight("toluene", 24) + "   100.000\r\n");
+
+    dialogs.expectMessage(Answer::Ok);
+    form->Html1->trigger();
+    EXPECT_EQ(dialogs.messageTexts().back(), RU("Нет файла \\results\\prot.htm"));
+
+    openOne(dir.path() / "DATA" / "h1a.hrm");
+    pressEnter();
+    ASSERT_TRUE(table->isVisible());
+    table->SpeedButton6->click();
+    const fs::path page = dir.path() / "results" / "prot.htm";
+    ASSERT_TRUE(fs::exists(page));
+    ASSERT_EQ(shell.opened.size(), 1u);
+    EXPECT_EQ(shell.opened[0], page);
+    EXPECT_EQ(readLines(dir.path() / "space" / "prot.dat")[3], "1");
+    const std::string html = readFileBytes(page);
+    EXPECT_NE(html.find("<td>benzene</td>"), std::string::npos);
+    EXPECT_NE(html.find("<td>toluene</td>"), std::string::npos);
+    EXPECT_EQ(html.find("<td>?</td>"), std::string::npos);
+    EXPECT_NE(html.find(RU("по 1 веществу.")), std::string::npos);
+    EXPECT_NE(html.find(RU("Файл h1a.hrm")), std::string::npos);
+
+    // A protocol written while the settings window is shown shows there the new number.
+    form->HtmlSettings1->trigger();
+    table->SpeedButton6->click();
+    EXPECT_EQ(form->windows().Form16->Edit1->text(), QStringLiteral("2"));
+
+    form->Html1->trigger();
+    EXPECT_EQ(shell.opened.size(), 3u);
+    if (const char* shots = std::getenv("VK7_SCREENSHOT_DIR")) {
+        const std::string shot = "chromium-headless-shell --no-sandbox --disable-gpu --screenshot='" +
+                                 (fs::path(shots) / "prot_from_window.png").string() +
+                                 "' --window-size=800,600 'file://" + page.string() + "' >/dev/null 2>&1";
+        EXPECT_EQ(std::system(shot.c_str()), 0);
+    }
 }
 
 }  // namespace
