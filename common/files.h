@@ -40,6 +40,9 @@ void safeRewrite(const fs::path& target, std::string_view bytes, const RewriteOp
 // safeRewrite of lines written with CR LF.
 void writeLines(const fs::path& target, const std::vector<std::string>& lines, const RewriteOptions& options = {});
 
+// Renames `from` over `to` (replacing it). Throws IoError.
+void renameOver(const fs::path& from, const fs::path& to);
+
 // Text of a path for messages (UTF-8).
 std::string pathForMessage(const fs::path& path);
 

@@ -47,6 +47,11 @@ std::string_view columnText(std::string_view line, TableColumn column) {
     return line.substr(at, span.width);
 }
 
+std::string_view trimTrailingBlanks(std::string_view text) {
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
 double columnValue(std::string_view line, TableColumn column) { return parseLenient(columnText(line, column)); }
 
 TableRow readTableRow(std::string_view line) {

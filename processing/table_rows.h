@@ -33,6 +33,8 @@ inline constexpr size_t kTableNameMax = 32;
 // The text of a column of a row line as it stands, blanks included; shorter when the line
 // ends inside the column, empty when it ends before it.
 std::string_view columnText(std::string_view line, TableColumn column);
+// The text without the blanks at its end (names are padded in the tables and in komp.dat).
+std::string_view trimTrailingBlanks(std::string_view text);
 // The number in a column, read leniently (an empty or unreadable column gives 0).
 double columnValue(std::string_view line, TableColumn column);
 

@@ -1,14 +1,12 @@
 #include "results/averaging.h"
 
 #include <cmath>
-#include <filesystem>
-#include <system_error>
 
 #include "common/cp1251.h"
-#include "common/errors.h"
 #include "common/files.h"
 #include "common/number_text.h"
 #include "processing/table_rows.h"
+#include "results/normalisation.h"
 #include "results/statistics.h"
 
 namespace vk7 {
@@ -23,11 +21,6 @@ constexpr size_t kFileListMax = 64;
 std::string refusal(std::string_view reason) { return RU("Некорректные данные: ") + std::string(reason); }
 
 bool isBlank(std::string_view line) { return trimBlanks(line).empty(); }
-
-std::string_view trimRight(std::string_view text) {
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
 
 // d% in columns 65-70 with one decimal; a wider value loses its decimal and may then take
 // the blanks up to column 74, so that the name still starts at column 75.
@@ -83,7 +76,7 @@ AveragedTable averageSummaryLines(const std::vector<std::string>& summaryLines, 
             if (block[i].Number != static_cast<int>(i) + 1) return refuse(RU("нарушена нумерация строк"));
     for (size_t i = 0; i < rows; ++i)
         for (const auto& block : blocks)
-            if (trimRight(block[i].Name) != trimRight(blocks.front()[i].Name))
+            if (trimTrailingBlanks(block[i].Name) != trimTrailingBlanks(blocks.front()[i].Name))
                 return refuse(RU("разные вещества в строке ") + intText(static_cast<int64_t>(i) + 1));
 
     const int n = static_cast<int>(blocks.size());
@@ -139,13 +132,7 @@ std::optional<std::string> AverageAnalyses(const StartFolder& start, int decimal
     AveragedTable table = averageSummaryLines(summary, decimals);
     if (table.Refusal) return table.Refusal;
 
-    const std::filesystem::path results = start.ensureFolder("results");
-    const std::filesystem::path averaged = findNoCase(results, "tablr.txt");
-    const std::filesystem::path target = findNoCase(results, "tabl.txt");
-    writeLines(averaged, table.Lines);
-    std::error_code ec;
-    std::filesystem::rename(averaged, target, ec);
-    if (ec) throw IoError("rename", pathForMessage(averaged), ec.message());
+    ReplaceTablThroughTablr(start, table.Lines);
     return std::nullopt;
 }
 

@@ -7,6 +7,8 @@
 #include "common/errors.h"
 #include "common/files.h"
 #include "common/number_text.h"
+#include "processing/plot_pictures.h"
+#include "processing/table_rows.h"
 
 namespace vk7 {
 
@@ -51,11 +53,6 @@ std::string escapeHtml(std::string_view text) {
         }
     }
     return out;
-}
-
-std::string_view trimRight(std::string_view text) {
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
 }
 
 bool isOutsideBlocks(std::string_view name) {
@@ -303,19 +300,11 @@ HtmlProtocolRun WriteHtmlProtocol(const StartFolder& start, const std::vector<Pr
         fs::remove(part, ignored);
         throw;
     }
-    std::error_code ec;
-    fs::rename(part, target, ec);
-    if (ec) throw IoError("rename", pathForMessage(part), ec.message());
+    renameOver(part, target);
     run.Settings = page.Settings;
     return run;
 }
 
-std::string OpenHtmlProtocol(const StartFolder& start, Shell& shell) {
-    const fs::path page = start.file("results", "prot.htm");
-    std::error_code ec;
-    if (!fs::is_regular_file(page, ec)) return RU("Нет файла \\results\\prot.htm");
-    if (!shell.open(page)) return RU("Не удалось открыть файл \\results\\prot.htm");
-    return {};
-}
+std::string OpenHtmlProtocol(const StartFolder& start, Shell& shell) { return OpenResultFile(start, "prot.htm", shell); }
 
 }  // namespace vk7

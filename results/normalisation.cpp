@@ -1,9 +1,6 @@
 #include "results/normalisation.h"
 
-#include <system_error>
-
 #include "common/cp1251.h"
-#include "common/errors.h"
 #include "common/files.h"
 #include "common/number_text.h"
 #include "processing/table_rows.h"
@@ -26,12 +23,6 @@ std::string withSuffix(const std::vector<std::string>& lines, std::string_view s
     return cutText((lines.empty() ? std::string() : lines[0]) + std::string(suffix), kTitleMax);
 }
 
-void renameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
-    std::error_code ec;
-    std::filesystem::rename(from, to, ec);
-    if (ec) throw IoError("rename", pathForMessage(from), ec.message());
-}
-
 std::vector<double> loadPair(const StartFolder& start, std::string_view name, double first, double second) {
     const auto lines = readLinesIfExists(start.file("space", name));
     if (!lines) return {first, second};
@@ -43,14 +34,14 @@ void savePair(const StartFolder& start, std::string_view name, double first, dou
                {expText(first, kParameterWidth), expText(second, kParameterWidth)});
 }
 
-void rewriteTablFromLines(const StartFolder& start, const std::vector<std::string>& lines) {
+}  // namespace
+
+void ReplaceTablThroughTablr(const StartFolder& start, const std::vector<std::string>& lines) {
     const std::filesystem::path results = start.ensureFolder("results");
     const std::filesystem::path recalculated = findNoCase(results, "tablr.txt");
     writeLines(recalculated, lines);
     renameOver(recalculated, findNoCase(results, "tabl.txt"));
 }
-
-}  // namespace
 
 std::filesystem::path normalisedTablePath(const StartFolder& start) { return start.file("results", "tablr.txt"); }
 
@@ -138,14 +129,14 @@ const std::string& FormulaSuffix() { return RU(". Форм."); }
 std::optional<std::string> RecalcNormalConditions(const StartFolder& start, const ClimateValues& values, int decimals) {
     if (auto refusal = ClimateRefusal(values)) return refusal;
     const std::vector<std::string> table = readLines(start.file("results", "tabl.txt"));
-    rewriteTablFromLines(start, recalculatedLines(table, NormalConditionsFactor(values), NormalConditionsSuffix(), decimals));
+    ReplaceTablThroughTablr(start, recalculatedLines(table, NormalConditionsFactor(values), NormalConditionsSuffix(), decimals));
     return std::nullopt;
 }
 
 void RecalcFormula(const StartFolder& start, const FormulaCoefficients& values, int decimals) {
     const double b = values.B == 0 ? 0.001 : values.B;
     const std::vector<std::string> table = readLines(start.file("results", "tabl.txt"));
-    rewriteTablFromLines(start, recalculatedLines(table, values.A / b, FormulaSuffix(), decimals));
+    ReplaceTablThroughTablr(start, recalculatedLines(table, values.A / b, FormulaSuffix(), decimals));
 }
 
 }  // namespace vk7

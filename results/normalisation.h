@@ -61,6 +61,9 @@ double NormalConditionsFactor(const ClimateValues& values);
 const std::string& NormalConditionsSuffix();  // ". НУ."
 const std::string& FormulaSuffix();           // ". Форм."
 
+// Writes `lines` as tablr.txt and renames it over tabl.txt. Throws IoError.
+void ReplaceTablThroughTablr(const StartFolder& start, const std::vector<std::string>& lines);
+
 // Rewrite tabl.txt through tablr.txt with the recalculated concentrations. The first returns
 // the refusal of the conditions (nothing written) or nothing. Throw IoError.
 std::optional<std::string> RecalcNormalConditions(const StartFolder& start, const ClimateValues& values, int decimals);

@@ -4,15 +4,11 @@
 
 #include "common/files.h"
 #include "common/number_text.h"
+#include "processing/table_rows.h"
 
 namespace vk7 {
 
 namespace {
-
-std::string_view trimRight(std::string_view text) {
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
 
 const std::string& line(const std::vector<std::string>& lines, size_t i) {
     static const std::string empty;
@@ -26,7 +22,7 @@ const std::string& line(const std::vector<std::string>& lines, size_t i) {
 HtmlProtocolSettings parseHtmlProtocolSettings(const std::vector<std::string>& lines) {
     HtmlProtocolSettings s;
     s.Medium = cutText(line(lines, 1), kMediumMax);
-    s.Blank = cutText(trimRight(line(lines, 2)), kBlankNameMax);
+    s.Blank = cutText(trimTrailingBlanks(line(lines, 2)), kBlankNameMax);
     const int64_t number = parseLenientInt(line(lines, 3));
     s.ProtocolNumber = static_cast<uint16_t>(static_cast<uint64_t>(number) & 0xFFFFu);
     s.Operator = cutText(line(lines, 4), kOperatorMax);
@@ -56,7 +52,7 @@ std::optional<size_t> NormsTable::mediumIndex(std::string_view medium) const {
 }
 
 std::optional<double> NormsTable::norm(std::string_view substance, size_t k) const {
-    const std::string_view name = trimRight(substance);
+    const std::string_view name = trimTrailingBlanks(substance);
     for (const Substance& s : Substances)
         if (s.Name == name) return k < s.Norms.size() ? s.Norms[k] : std::nullopt;
     return std::nullopt;
@@ -72,7 +68,7 @@ NormsTable parseNormsTable(const std::vector<std::string>& lines) {
     for (++i; i < lines.size(); ++i) {
         const std::string& l = lines[i];
         NormsTable::Substance s;
-        s.Name = std::string(trimRight(cutText(l, kNormNameWidth)));
+        s.Name = std::string(trimTrailingBlanks(cutText(l, kNormNameWidth)));
         if (s.Name.empty() && trimBlanks(l).empty()) continue;
         for (size_t k = 0; k < table.Media.size(); ++k) {
             const size_t at = kNormNameWidth + kNormFieldWidth * k;

@@ -902,35 +902,32 @@ void TForm1::Normalise1Click() {
 void TForm1::NormalConditions1Click() { StartNormalConditions(); }
 void TForm1::Formula1Click() { StartFormulaRecalc(); }
 
+// Panel13 in a mode: the captions of the two fields at their places, the values in them.
+void TForm1::showRecalcPanel(int mode, const std::string& first, int firstX, const std::string& second, int secondX,
+                             const std::string& firstValue, const std::string& secondValue) {
+    RecalcMode = mode;
+    Label10->setVisible(mode == 2);
+    Label12->setText(ru(first));
+    Label12->setGeometry(firstX, 12, 84 - firstX, 16);
+    Label13->setText(ru(second));
+    Label13->setGeometry(secondX, 12, 158 - secondX, 16);
+    Edit5->setText(ru(firstValue));
+    Edit6->setText(ru(secondValue));
+    Panel13->show();
+    Panel13->raise();
+}
+
 void TForm1::StartNormalConditions() {
     handler([&] {
-        const ClimateValues climate = LoadClimate(state_.Start);
-        RecalcMode = 1;
-        Label10->hide();
-        Label12->setText(ru(RU("N,кПа")));
-        Label12->setGeometry(44, 12, 40, 16);
-        Label13->setText(QStringLiteral("t,C"));
-        Label13->setGeometry(136, 12, 22, 16);
-        Edit5->setText(ru(fixedText(climate.Pressure, 6, 1)));
-        Edit6->setText(ru(fixedText(climate.Temperature, 6, 1)));
-        Panel13->show();
-        Panel13->raise();
+        const ClimateValues c = LoadClimate(state_.Start);
+        showRecalcPanel(1, RU("N,кПа"), 44, "t,C", 136, fixedText(c.Pressure, 6, 1), fixedText(c.Temperature, 6, 1));
     });
 }
 
 void TForm1::StartFormulaRecalc() {
     handler([&] {
-        const FormulaCoefficients coefficients = LoadFormulaCoefficients(state_.Start);
-        RecalcMode = 2;
-        Label10->show();
-        Label12->setText(QStringLiteral("a"));
-        Label12->setGeometry(68, 12, 16, 16);
-        Label13->setText(QStringLiteral("b"));
-        Label13->setGeometry(140, 12, 16, 16);
-        Edit5->setText(ru(fixedText(coefficients.A, 8, 3)));
-        Edit6->setText(ru(fixedText(coefficients.B, 8, 3)));
-        Panel13->show();
-        Panel13->raise();
+        const FormulaCoefficients c = LoadFormulaCoefficients(state_.Start);
+        showRecalcPanel(2, "a", 68, "b", 140, fixedText(c.A, 8, 3), fixedText(c.B, 8, 3));
     });
 }
 

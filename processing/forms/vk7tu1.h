@@ -329,6 +329,8 @@ private:
     void showReadouts(const RulerReadouts& readouts);
     void saveCommentText(const std::string& text);
     void showWindow(QWidget* window);
+    void showRecalcPanel(int mode, const std::string& first, int firstX, const std::string& second, int secondX,
+                         const std::string& firstValue, const std::string& secondValue);
 
     ProcessingState state_;
     Dialogs& dialogs_;
