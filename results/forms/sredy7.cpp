@@ -225,11 +225,7 @@ void TForm17::ComboBox1Change(int index) {
 void TForm17::SpeedButton1Click() {
     if (static_cast<int>(table_.Media.size()) >= kGridMedia) return;
     ComboBox1->hide();
-    Edit1->clear();
-    Edit1->show();
-    Edit1->setFocus();
-    Label1->setText(toQString(RU("Назовите:")));
-    changed_ = true;
+    startNaming(Edit1, Label1);
 }
 
 // A medium name of 1 to 32 characters whose second character is not '-' (a '-' there ends the
@@ -274,11 +270,15 @@ void TForm17::SpeedButton3Click() {
     if (showHelpPage_) showHelpPage_(help_page::MediaAndNorms);
 }
 
-void TForm17::SpeedButton4DblClick() {
-    Edit2->clear();
-    Edit2->show();
-    Edit2->setFocus();
-    Label2->setText(toQString(RU("Назовите:")));
+void TForm17::SpeedButton4DblClick() { startNaming(Edit2, Label2); }
+
+// The name field shown empty with the focus and "Назовите:" before it; the table counts as
+// changed from here.
+void TForm17::startNaming(QLineEdit* edit, QLabel* label) {
+    edit->clear();
+    edit->show();
+    edit->setFocus();
+    label->setText(toQString(RU("Назовите:")));
     changed_ = true;
 }
 

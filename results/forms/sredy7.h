@@ -62,6 +62,7 @@ protected:
 
 private:
     void fillGrid();
+    void startNaming(QLineEdit* edit, QLabel* label);
     void fillMedia();
     void cellEdited(int row, int column);
     void setMedium(const std::string& medium);
