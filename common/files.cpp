@@ -15,6 +15,12 @@ namespace vk7 {
 
 std::string pathForMessage(const fs::path& path) { return path.string(); }
 
+void renameOver(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    fs::rename(from, to, ec);
+    if (ec) throw IoError("rename", pathForMessage(from), ec.message());
+}
+
 std::optional<std::string> readFileBytesIfExists(const fs::path& path) {
     std::error_code ec;
     if (!fs::exists(path, ec)) return std::nullopt;

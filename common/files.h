@@ -70,6 +70,9 @@ int removeStaleRewriteTemporaries(const fs::path& folder, std::chrono::seconds o
 // safeRewrite of lines written with CR LF.
 void writeLines(const fs::path& target, const std::vector<std::string>& lines, const RewriteOptions& options = {});
 
+// Renames `from` over `to` (replacing it). Throws IoError.
+void renameOver(const fs::path& from, const fs::path& to);
+
 // Text of a path for messages (UTF-8).
 std::string pathForMessage(const fs::path& path);
 
