@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "acquisition/channel_view.h"
 #include "common/cp1251.h"
 #include "common/errors.h"
 #include "common/files.h"
@@ -17,7 +18,11 @@ double AcquisitionState::zeroCorrection(int channel) const {
 }
 
 AcquisitionEngine::AcquisitionEngine(Environment env, AcquisitionHooks* hooks)
-    : env_(std::move(env)), hooks_(hooks ? hooks : &defaultHooks_) {
+    : env_(std::move(env)),
+      hooks_(hooks ? hooks : &defaultHooks_),
+      regime_(RegimeEditor::Environment{env_.start, env_.dialogs, state_.regime, state_.settings.channelName,
+                                        state_.settings.recordTimeSec, state_.polarity, state_.channelPairAB,
+                                        [this](int channel) { return isRecording(channel); }}) {
     describe_ = [](const std::exception& e) { return toCp1251(e.what()); };
     for (int ch = 1; ch <= 2; ++ch)
         scales_[size_t(ch - 1)] =
@@ -119,6 +124,9 @@ void AcquisitionEngine::startSoundInput() {
 void AcquisitionEngine::create(int levelWidth, int levelHeight) {
     deferMessages_ = true;
     state_.display = {};
+    // The program rewrites files only in the start folder: temporaries that a killed rewrite
+    // left there are full copies nobody reads.
+    removeStaleRewriteTemporaries(env_.start.root());
     loadSettingsFiles();
     startSoundInput();
     state_.fullScaleVolts = {1.5625, 1.5625};
@@ -135,7 +143,11 @@ void AcquisitionEngine::create(int levelWidth, int levelHeight) {
     state_.noiseSumSq = {0, 0};
     hooks_->createServiceThread();
     state_.channelPairAB = true;
-    switchChannelPair();
+    try {
+        switchChannelPair();
+    } catch (const std::exception& e) {
+        reportFailure(e);
+    }
 }
 
 bool AcquisitionEngine::close() {
@@ -146,7 +158,7 @@ bool AcquisitionEngine::close() {
     // The files first: a device that stopped answering must not cost the settings.
     writeSettingsFiles();
     try {
-        hooks_->saveRegime();
+        regime_.save();
     } catch (const std::exception& e) {
         reportFailure(e);
     }
@@ -165,16 +177,60 @@ void AcquisitionEngine::destroy() {
 
 // ---- recording hooks -------------------------------------------------------------------
 
+bool AcquisitionEngine::isRecording(int channel) const { return recordings_[size_t(channel - 1)].recording(); }
+
 void AcquisitionEngine::startRecording(int channel) {
+    if (isRecording(channel)) return;
     // No recording while the calibration's setup is open: the inputs may be on a reference.
     if (state_.calibrationState != 0) return;
-    hooks_->startRecording(channel);
-    if (isRecording(channel)) recordingStarted(channel);
+    const size_t i = size_t(channel - 1);
+    RecordingPlan plan;
+    plan.folder = regime_.dataFolderPath(channel);
+    plan.letter = state_.channelPairAB ? (channel == 1 ? 'a' : 'b') : (channel == 1 ? 'c' : 'd');
+    plan.parameters = state_.regime.parameters[i];
+    plan.channelValue = state_.regime.channelValue[i];
+    plan.channelName = cutText(state_.settings.channelName[i], kChannelNameLength);
+    plan.polarity = state_.polarity[i];
+    plan.recordTimeSec = state_.settings.recordTimeSec[i];
+    plan.plannedCount = plannedPointCount(plan.recordTimeSec, state_.settings.pointsPerSecond);
+    recordings_[i].start(plan);
+    state_.display[i].progressText.clear();
+    recordingStarted(channel);
 }
 
 void AcquisitionEngine::stopRecording(int channel) {
-    hooks_->stopRecording(channel);
-    if (!isRecording(channel)) recordingFinished(channel);
+    const size_t i = size_t(channel - 1);
+    ChannelRecording& r = recordings_[i];
+    if (!r.recording()) return;
+    ChannelRecording::Finished finished;
+    try {
+        finished = r.finish(env_.clock.now());
+        if (!finished.renamed)
+            message(MessageKind::Warning, "",
+                    RU("Файл ") + r.fileName() + RU("m уже существует. Запись сохранена в файле ") + r.fileName() + ".");
+    } catch (const std::exception& e) {
+        reportFailure(e);
+        finished = {r.currentPath(), false};
+    }
+    recordingFinished(channel, finished);
+}
+
+void AcquisitionEngine::writePoint(int channel, int16_t point) {
+    const size_t i = size_t(channel - 1);
+    ChannelRecording& r = recordings_[i];
+    try {
+        r.writePoint(point);
+    } catch (const std::exception& e) {
+        // This channel stops with its file as written so far; the other one goes on.
+        r.abandon();
+        message(MessageKind::Error, "", describe_(e) + "\n" + RU("Запись канала остановлена."));
+        recordingFinished(channel, {r.currentPath(), false});
+        return;
+    }
+    const double minutes = r.recordedCount() / state_.settings.pointsPerSecond / 60.0;
+    state_.display[i].progressText =
+        fixedText(minutes, 7, 2) + "/" + std::string(trimBlanks(recordTimeMinutesText(r.plan().recordTimeSec))) + RU(" мин");
+    if (r.planReached()) stopRecording(channel);
 }
 
 void AcquisitionEngine::takeLostBlocks() {
@@ -195,7 +251,8 @@ void AcquisitionEngine::recordingStarted(int channel) {
     state_.recordingLost[i] = 0;
 }
 
-void AcquisitionEngine::recordingFinished(int channel) {
+void AcquisitionEngine::recordingFinished(int channel, const ChannelRecording::Finished& finished) {
+    (void)finished;
     const size_t i = size_t(channel - 1);
     if (!state_.countingLoss[i]) return;
     takeLostBlocks();
@@ -212,7 +269,45 @@ std::string AcquisitionEngine::inputDiagnosticsText() const {
          intText(int64_t(state_.recordingLost[1]));
     return t;
 }
-bool AcquisitionEngine::isRecording(int channel) const { return hooks_->isRecording(channel); }
+
+void AcquisitionEngine::loadPreview(int channel) {
+    const ChannelRecording& r = recordings_[size_t(channel - 1)];
+    LoadPreview(r.currentPath(), r.recording(), state_.settings.pointsPerSecond, previews_[size_t(channel - 1)]);
+}
+
+bool AcquisitionEngine::correctTimeScale(double startSec, double endSec, const std::string& trueMinutesText) {
+    const auto rate = correctedPointsPerSecond(state_.settings.pointsPerSecond, startSec, endSec, trueMinutesText);
+    if (!rate) {
+        env_.dialogs.warning(RU("Неверный отрезок коррекции времени"));
+        return false;
+    }
+    state_.settings.pointsPerSecond = *rate;
+    for (auto& p : previews_) p.rate = *rate;
+    return true;
+}
+
+// ---- channel pair ----------------------------------------------------------------------
+
+std::string AcquisitionEngine::channelLabel(int channel) const {
+    if (state_.channelPairAB) return channel == 1 ? RU("Канал А") : RU("Канал В");
+    return channel == 1 ? RU("Канал C") : RU("Канал D");
+}
+
+void AcquisitionEngine::switchChannelPair() {
+    const bool ab = state_.channelPairAB;
+    state_.groupCaption = {channelLabel(1), channelLabel(2)};
+    if (state_.calibrationState == 1) state_.correctionEnabled = {ab, ab, !ab, !ab};
+    hooks_->sendBoxCommand(ab ? kCommandPairAB : kCommandPairCD);
+    regime_.load();
+}
+
+bool AcquisitionEngine::togglePairSaving() {
+    if (anyRecording()) return false;
+    regime_.save();
+    state_.channelPairAB = !state_.channelPairAB;
+    switchChannelPair();
+    return true;
+}
 
 void AcquisitionEngine::stopAllRecordings() {
     if (isRecording(1)) stopRecording(1);
@@ -231,15 +326,6 @@ void AcquisitionEngine::acceptRecordTime(int channel, const std::string& text) {
 
 // ---- channel pair and voltage calibration ------------------------------------------------
 
-void AcquisitionEngine::switchChannelPair() {
-    const bool ab = state_.channelPairAB;
-    state_.groupCaption = ab ? std::array<std::string, 2>{RU(" Канал A "), RU(" Канал B ")}
-                             : std::array<std::string, 2>{RU(" Канал C "), RU(" Канал D ")};
-    if (state_.calibrationState == 1) state_.correctionEnabled = {ab, ab, !ab, !ab};
-    hooks_->sendBoxCommand(ab ? kCommandPairAB : kCommandPairCD);
-    hooks_->switchChannelPair();
-}
-
 std::string AcquisitionEngine::openCalibration() {
     state_.calibrationState = 1;
     const bool ab = state_.channelPairAB;
@@ -251,7 +337,7 @@ bool AcquisitionEngine::leaveCalibration(bool anyState) {
     if (!anyState && state_.calibrationState != 1) return false;
     state_.calibrationState = 0;
     // The grid of the pair shown is kept before pair AB is loaded.
-    hooks_->saveRegime();
+    regime_.save();
     state_.channelPairAB = true;
     switchChannelPair();
     return true;
@@ -291,7 +377,7 @@ bool AcquisitionEngine::pairSwitchAllowed() const {
 
 bool AcquisitionEngine::selectChannelPair(bool ab) {
     if (!pairSwitchAllowed()) return false;
-    hooks_->saveRegime();
+    regime_.save();
     state_.channelPairAB = ab;
     switchChannelPair();
     return true;
@@ -331,9 +417,6 @@ void AcquisitionEngine::blockFilled(const int16_t* frames, int frameCount) {
     try {
         takeLostBlocks();
         if (frameCount >= SoundInput::kFramesPerBlock) processInputBuffer(frames);
-        // A recording that ended by itself (its planned length) is finished here too.
-        for (int ch = 1; ch <= 2; ++ch)
-            if (state_.countingLoss[size_t(ch - 1)] && !isRecording(ch)) recordingFinished(ch);
     } catch (const std::exception& e) {
         if (!blockErrorReported_) {
             blockErrorReported_ = true;
@@ -382,7 +465,7 @@ void AcquisitionEngine::processInputBuffer(const int16_t* frames) {
     if (state_.calibrationState == 3 && state_.calibrationBufferCount > 10) {
         state_.ampZero = {uint16_t(a1), uint16_t(a2)};
         state_.calibrationState = 1;
-        hooks_->saveRegime();
+        regime_.save();
         state_.channelPairAB = true;
         switchChannelPair();
         computeCalibration();
@@ -418,7 +501,8 @@ void AcquisitionEngine::processChannel(int channel, const ChannelScan& scan) {
 
     // The point of a running recording comes before the auto-start test, so that a
     // recording the carrier starts takes its first point from the next block.
-    if (isRecording(channel)) hooks_->writePoint(channel, recordedPoint(v, state_.fullScaleVolts[i], state_.polarity[i]));
+    if (isRecording(channel))
+        writePoint(channel, recordedPoint(v, state_.fullScaleVolts[i], recordings_[i].plan().polarity));
 
     // Frequency measured up to the previous block, and the auto-start.
     const double period = state_.periodMs[i];

@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "chromfile/chromatogram_file.h"
 #include "common/cp1251.h"
 #include "common/errors.h"
 #include "common/files.h"
@@ -17,42 +18,20 @@
 namespace vk7 {
 namespace {
 
-// Records what the engine hands over; recording starts and stops as asked.
+// Records what the engine hands over to the box command link and the calibration.
 struct Hooks : AcquisitionHooks {
-    std::array<bool, 2> recording{false, false};
-    std::vector<std::pair<int, int16_t>> points;  // channel, point
-    std::vector<std::pair<int, uint64_t>> starts;  // channel, block number at the start
-    std::vector<int> stops;
     std::vector<uint8_t> commands;
-    int switches = 0, threadsCreated = 0, threadsEnded = 0, regimeSaves = 0;
-    bool failWrites = false;
+    int threadsCreated = 0, threadsEnded = 0;
     SimulatedBox* box = nullptr;
-    std::function<void(int)> onStop;
 
-    bool isRecording(int ch) const override { return recording[size_t(ch - 1)]; }
-    void startRecording(int ch) override {
-        recording[size_t(ch - 1)] = true;
-        starts.push_back({ch, box ? box->deliveredBlocks() : 0});
-    }
-    void stopRecording(int ch) override {
-        if (onStop) onStop(ch);
-        recording[size_t(ch - 1)] = false;
-        stops.push_back(ch);
-    }
-    void writePoint(int ch, int16_t p) override {
-        if (failWrites) throw IoError("write", "/data/h1a.hr");
-        points.push_back({ch, p});
-    }
     void sendBoxCommand(uint8_t c) override {
         commands.push_back(c);
         if (box && c == 128) box->setConnection(BoxConnection::ReferenceZero);
         if (box && c == 192) box->setConnection(BoxConnection::ReferenceVoltage);
         if (box && c == 0) box->setConnection(BoxConnection::PairAB);
     }
-    void switchChannelPair() override { ++switches; }
     void createServiceThread() override { ++threadsCreated; }
     void endServiceThread() override { ++threadsEnded; }
-    void saveRegime() override { ++regimeSaves; }
 };
 
 const std::string kInstalledSettings = "44100\r\n44100\r\nA\r\nB\r\n1800\r\n1800\r\n 21.533203125000\r\n1\r\n";
@@ -91,8 +70,7 @@ TEST_F(EngineTest, StartOpensTheInputAtTheFileRateAndCloseWritesBothFilesBack) {
     EXPECT_TRUE(box.isOpen());
     EXPECT_EQ(box.rate(), 48000);
     EXPECT_EQ(hooks.threadsCreated, 1);
-    EXPECT_EQ(hooks.switches, 1);
-    EXPECT_EQ(hooks.commands, std::vector<uint8_t>{0});
+    EXPECT_EQ(hooks.commands, std::vector<uint8_t>{0});  // the pair AB selected
     EXPECT_FALSE(engine.state().settings.channel2On);
     engine.showStartMessages();
     EXPECT_TRUE(dialogs.shown().empty());
@@ -101,13 +79,22 @@ TEST_F(EngineTest, StartOpensTheInputAtTheFileRateAndCloseWritesBothFilesBack) {
     engine.toggleChannel2();
     ASSERT_TRUE(engine.close());
     EXPECT_FALSE(box.isOpen());
-    EXPECT_EQ(hooks.regimeSaves, 1);
+    EXPECT_TRUE(fs::exists(dir / "space/regim.dat"));
+    EXPECT_TRUE(fs::exists(dir / "space/rsv.dat"));
     EXPECT_EQ(file("vk7.dat"), "48000\r\n48000\r\nA\r\nB\r\n150\r\n600\r\n 23.437500000000\r\n1\r\n");
     EXPECT_EQ(file("calibrvk"), kInstalledCalibration);  // line 1 "7" kept
 
     engine.destroy();
     EXPECT_EQ(sleptMs, 500);
     EXPECT_EQ(hooks.threadsEnded, 1);
+}
+
+TEST_F(EngineTest, StartRemovesTemporariesOfKilledRewrites) {
+    const auto stale = dir.write(".vk7-vk7.dat.Qw3rTy", "copy");
+    std::filesystem::last_write_time(stale, std::filesystem::file_time_type::clock::now() - std::chrono::minutes(2));
+    engine.create(277, 29);
+    EXPECT_FALSE(std::filesystem::exists(stale));
+    ASSERT_TRUE(engine.close());
 }
 
 TEST_F(EngineTest, MissingFilesAreReportedOnceTheWindowIsUpAndWrittenAtClose) {
@@ -169,7 +156,7 @@ TEST_F(EngineTest, EachSoundOpenFailureHasItsOwnBoxAndTheProgramGoesOn) {
         EXPECT_EQ(shown.shown()[0].message.caption, toCp1251(c.caption));
         EXPECT_EQ(shown.shown()[0].message.text, text);
         EXPECT_EQ(e.inputError(), c.error);
-        EXPECT_EQ(h.switches, 1) << "the start goes on after the box";
+        EXPECT_EQ(h.commands, std::vector<uint8_t>{0}) << "the start goes on after the box";
         EXPECT_TRUE(e.close());
         EXPECT_TRUE(fs::exists(folder / "vk7.dat"));
     }
@@ -252,22 +239,22 @@ TEST_F(EngineTest, StartToneStartsARecordingWhosePointsBeginWithTheNextBlock) {
     engine.state().settings.channel2On = false;
     engine.showStartMessages();
     box.run(0.99);
-    EXPECT_TRUE(hooks.starts.empty());
-    box.run(0.2);
-    ASSERT_EQ(hooks.starts.size(), 1u);
-    EXPECT_EQ(hooks.starts[0].first, 1);
+    EXPECT_FALSE(engine.isRecording(1));
+    uint64_t startBlock = 0;
+    while (!engine.isRecording(1) && box.time() < 1.5) box.step();
+    ASSERT_TRUE(engine.isRecording(1));
+    startBlock = box.deliveredBlocks();
+    EXPECT_FALSE(engine.isRecording(2));
     // Blocks from 1.0 s on carry the tone; the frequency measured on the first of them
-    // starts the recording while the second is processed.
+    // starts the recording while the second is processed, whose point is not recorded.
     const uint64_t firstToneBlock = uint64_t(std::ceil(1.0 * 44100 / 2048));
-    EXPECT_EQ(hooks.starts[0].second, firstToneBlock + 2);
-    const size_t pointsBefore = hooks.points.size();
-    EXPECT_EQ(pointsBefore, box.deliveredBlocks() - hooks.starts[0].second);
+    EXPECT_EQ(startBlock, firstToneBlock + 2);
+    EXPECT_EQ(engine.recording(1).recordedCount(), 0);
     box.run(0.5);
-    for (const auto& [ch, p] : hooks.points) {
-        EXPECT_EQ(ch, 1);
-        EXPECT_NEAR(p, 0.0236 * 209715.2, 200);
-    }
-    EXPECT_EQ(hooks.starts.size(), 1u);
+    const auto words = readWords(engine.recording(1).currentPath());
+    ASSERT_EQ(words.size(), 20 + (box.deliveredBlocks() - startBlock));
+    for (size_t k = 20; k < words.size(); ++k) EXPECT_NEAR(words[k], 0.0236 * 209715.2, 200);
+    EXPECT_EQ(engine.recording(1).fileName(), "h1a.hr");
     EXPECT_NEAR(parseLenient(engine.display(1).frequencyText), 4.0, 0.05);
 }
 
@@ -277,7 +264,7 @@ TEST_F(EngineTest, NoAutoStartWhileCalibrating) {
     start();
     engine.state().calibrationState = 1;
     box.run(1.0);
-    EXPECT_TRUE(hooks.starts.empty());
+    EXPECT_FALSE(engine.isRecording(1));
     // In the setup the values are shown without zero correction and the factor 1.18.
     engine.state().calibration.zeroCorrection[0] = 0.1;
     box.setDetector(0, DetectorScript{0.05, {}});
@@ -290,12 +277,15 @@ TEST_F(EngineTest, NoAutoStartWhileCalibrating) {
 
 TEST_F(EngineTest, AFailureInTheHandlerIsReportedOnceAndTheBlocksKeepComing) {
     installFiles();
-    hooks.failWrites = true;
-    hooks.recording[0] = true;
+    // The channel's data folder is a plain file: every start by the tone fails.
+    dir.write("data/kanal1", "not a folder");
+    dir.write("space/rsv.dat", "0\r\nA\r\nB\r\n1800\r\n1800\r\n\r\n\r\n\r\n\r\n0\r\n0\r\n\r\n\r\n1\r\n1\r\n\r\n\r\nkanal1\r\nkanal2\r\n");
+    box.addStartTone(0, 0.0, 3.0);
     start();
     box.run(2.0);
     ASSERT_EQ(dialogs.messageTexts().size(), 1u);
-    EXPECT_NE(dialogs.messageTexts()[0].find("h1a.hr"), std::string::npos);
+    EXPECT_NE(dialogs.messageTexts()[0].find("kanal1"), std::string::npos);
+    EXPECT_FALSE(engine.isRecording(1));
     EXPECT_EQ(box.deliveredBlocks(), box.producedBlocks());
     EXPECT_GT(box.deliveredBlocks(), 40u);
     EXPECT_EQ(box.droppedBlocks(), 0u);
@@ -340,10 +330,9 @@ TEST_F(EngineTest, CalibrationCycleCapturesTheReferenceAndTheZero) {
     for (int i = 0; i < 12; ++i) box.step();
     EXPECT_EQ(engine.state().calibrationState, 1);
     EXPECT_NEAR(engine.state().ampZero[0], 5000, 30);
-    EXPECT_EQ(hooks.switches, 2);
-    EXPECT_EQ(hooks.regimeSaves, 1) << "the pair's grid is kept before pair AB is loaded";
-    EXPECT_EQ(hooks.commands, (std::vector<uint8_t>{128, 0}));
+    EXPECT_EQ(hooks.commands, (std::vector<uint8_t>{128, 0}));  // the zero, then the pair AB again
     EXPECT_TRUE(engine.state().channelPairAB);
+    EXPECT_TRUE(fs::exists(dir / "space/regim.dat")) << "the pair's grid is kept before pair AB is loaded";
     // The installed line already fits this box: computed again, it stays within the noise.
     EXPECT_NEAR(engine.state().calibration.slope[0], 1.0 / 15.0, 2e-4);
 }
@@ -358,7 +347,7 @@ TEST_F(EngineTest, SetupPanelStatesAndTheirGuards) {
 
     // A manual start is refused while the setup is open.
     engine.startRecording(1);
-    EXPECT_FALSE(hooks.recording[0]);
+    EXPECT_FALSE(engine.isRecording(1));
 
     // An invalid reference voltage: the message, the setup stays in state 1, "X" closes it.
     for (const char* text : {"0.1", "abc", "-2"}) {
@@ -377,11 +366,11 @@ TEST_F(EngineTest, SetupPanelStatesAndTheirGuards) {
     EXPECT_EQ(hooks.commands, (std::vector<uint8_t>{192, 128}));
 
     // "CD": the grid of AB is saved first; the correction buttons follow the pair.
-    const int saves = hooks.regimeSaves;
+    EXPECT_FALSE(fs::exists(dir / "space/regim.dat"));
     EXPECT_TRUE(engine.selectChannelPair(false));
-    EXPECT_EQ(hooks.regimeSaves, saves + 1);
+    EXPECT_TRUE(fs::exists(dir / "space/regim.dat"));
     EXPECT_EQ(hooks.commands.back(), 64);
-    EXPECT_EQ(engine.state().groupCaption[0], RU(" Канал C "));
+    EXPECT_EQ(engine.state().groupCaption[0], RU("Канал C"));
     EXPECT_EQ(engine.state().correctionEnabled, (std::array<bool, 4>{false, false, true, true}));
 
     // Zero corrections only for the current pair's channels.
@@ -411,31 +400,33 @@ TEST_F(EngineTest, SetupPanelStatesAndTheirGuards) {
     EXPECT_EQ(hooks.commands.back(), 0);
 
     // While a channel records: no calibration, no pair switch.
-    hooks.recording[1] = true;
+    engine.startRecording(2);
+    ASSERT_TRUE(engine.isRecording(2));
     EXPECT_FALSE(engine.calibrationAllowed());
     EXPECT_FALSE(engine.selectChannelPair(false));
     EXPECT_TRUE(engine.state().channelPairAB);
+    engine.stopRecording(2);
 }
 
 TEST_F(EngineTest, CloseAsksBeforeStoppingARecording) {
     installFiles();
     start();
-    hooks.recording[1] = true;
+    engine.startRecording(2);
+    box.run(0.5);
     dialogs.expectMessage(Answer::Cancel);
     EXPECT_FALSE(engine.close());
-    EXPECT_TRUE(hooks.recording[1]);
+    EXPECT_TRUE(engine.isRecording(2));
     EXPECT_TRUE(box.isOpen());
-    EXPECT_EQ(hooks.regimeSaves, 0);
+    EXPECT_FALSE(fs::exists(dir / "space/regim.dat"));
 
-    // OK: the recording is finished before the settings files are written.
+    // OK: the recording is finished, then the settings files are written.
     engine.toggleChannel2();
-    std::string settingsAtStop;
-    hooks.onStop = [&](int) { settingsAtStop = file("vk7.dat"); };
     dialogs.expectMessage(Answer::Ok);
     EXPECT_TRUE(engine.close());
-    EXPECT_EQ(hooks.stops, std::vector<int>{2});
-    EXPECT_EQ(settingsAtStop, kInstalledSettings);
+    EXPECT_FALSE(engine.isRecording(2));
+    EXPECT_TRUE(fs::exists(dir / "data/kanal2/h1b.hrm") || fs::exists(dir / "data/h1b.hrm"));
     EXPECT_NE(file("vk7.dat"), kInstalledSettings);
+    EXPECT_TRUE(fs::exists(dir / "space/regim.dat"));
     EXPECT_FALSE(box.isOpen());
     EXPECT_EQ(dialogs.messageTexts()[0], RU("Запись сигналов не окончена. Остановить ее?"));
     EXPECT_TRUE(dialogs.unexpected().empty());
@@ -462,16 +453,16 @@ TEST_F(EngineTest, TheSettingsAreWrittenBeforeTheInputIsClosed) {
     e.showStartMessages();
     e.toggleChannel2();
     std::string atReset;
-    int regimeSavesAtReset = -1;
+    bool regimeAtReset = false;
     watched.onReset = [&] {
         atReset = readFileBytes(folder / "vk7.dat");
-        regimeSavesAtReset = h.regimeSaves;
+        regimeAtReset = fs::exists(folder / "space/regim.dat");
         watched.onReset = nullptr;
     };
     ASSERT_TRUE(e.close());
     EXPECT_NE(atReset, kInstalledSettings);
     EXPECT_EQ(atReset, readFileBytes(folder / "vk7.dat"));
-    EXPECT_EQ(regimeSavesAtReset, 1);
+    EXPECT_TRUE(regimeAtReset);
 }
 
 TEST_F(EngineTest, BlocksKeepComingUnderAModalBoxAndNoPointIsLost) {
@@ -481,26 +472,27 @@ TEST_F(EngineTest, BlocksKeepComingUnderAModalBoxAndNoPointIsLost) {
     box.setPower(false);
     start();
     engine.startRecording(1);
-    ASSERT_TRUE(hooks.recording[0]);
+    ASSERT_TRUE(engine.isRecording(1));
     dialogs.setWhileNextMessageOpen([&](const MessageRequest& r) {
         EXPECT_EQ(r.text, RU("Проверьте питание приставки!"));
         for (int i = 0; i < 100; ++i) box.step();
     });
     box.step();
-    EXPECT_EQ(hooks.points.size(), 101u);
+    EXPECT_EQ(engine.recording(1).recordedCount(), 101);
     EXPECT_EQ(box.deliveredBlocks(), box.producedBlocks());
 
-    hooks.points.clear();
     dialogs.expectMessage(Answer::Cancel);
     dialogs.setWhileNextMessageOpen([&](const MessageRequest&) {
         for (int i = 0; i < 100; ++i) box.step();
     });
     EXPECT_FALSE(engine.close());
-    EXPECT_EQ(hooks.points.size(), 100u);
+    EXPECT_EQ(engine.recording(1).recordedCount(), 201);
     EXPECT_EQ(box.lostBlocks(), 0u);
+    const fs::path file = engine.recording(1).currentPath();
     engine.stopRecording(1);
     EXPECT_EQ(dialogs.messageTexts().size(), 2u) << "nothing lost, nothing reported";
     EXPECT_EQ(engine.state().recordingLost[0], 0u);
+    EXPECT_TRUE(fs::exists(fs::path(file.string() + "m")));
 }
 
 TEST_F(EngineTest, BlocksLostDuringARecordingAreCountedAndReportedOnceAtItsEnd) {
@@ -509,6 +501,7 @@ TEST_F(EngineTest, BlocksLostDuringARecordingAreCountedAndReportedOnceAtItsEnd) 
     box.run(0.5);
     box.injectOverrun();  // before the recording: not its loss
     box.run(0.5);
+    engine.acceptRecordTime(2, "2");  // 2584 points planned
     engine.startRecording(1);
     engine.startRecording(2);
     box.run(0.5);
@@ -527,11 +520,9 @@ TEST_F(EngineTest, BlocksLostDuringARecordingAreCountedAndReportedOnceAtItsEnd) 
     // Channel 2 ends by itself (its planned length) from inside the block handler: the
     // message comes after the block is handed back.
     box.injectOverrun();
-    hooks.onStop = nullptr;
     bool outstandingAtMessage = true;
     dialogs.setWhileNextMessageOpen([&](const MessageRequest&) { outstandingAtMessage = box.outstanding(); });
-    hooks.recording[1] = false;  // what the recording does when its count is reached
-    box.run(0.1);
+    while (engine.isRecording(2)) box.step();
     EXPECT_EQ(dialogs.messageTexts().back(), RU("При записи потеряно 3 точек"));
     EXPECT_FALSE(outstandingAtMessage);
 }

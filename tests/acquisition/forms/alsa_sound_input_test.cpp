@@ -51,13 +51,13 @@ TEST_F(AlsaInputTest, ASoftwareDefaultDeviceDeliversTheFedSamplesExactlyAndIsRep
     constexpr int kBlocks = 8;
     const auto fed = test::sineFrames(44100, 2, kBlocks * 2048, 4000, 10000, true);
 
+    alsa.feed(fed);  // 64 KiB: all of it is in the device's FIFO before the capture starts
     AlsaSoundInput input;  // "default", on a machine that may have no sound card at all
     CollectingReceiver r;
     r.input = &input;
     ASSERT_EQ(input.open(44100, r), SoundOpenError::None) << input.lastError();
     EXPECT_FALSE(input.converted());
     EXPECT_EQ(input.openedHow(), RU("Вход default: 44100 Гц, без преобразования"));
-    alsa.feed(fed);
 
     pumpUntil([&] { return r.blocks >= kBlocks; }, 3000);
     ASSERT_EQ(r.blocks, kBlocks);
@@ -81,7 +81,10 @@ TEST_F(AlsaInputTest, ASoftwareDefaultDeviceDeliversTheFedSamplesExactlyAndIsRep
 }
 
 TEST_F(AlsaInputTest, AMonoOnlyDeviceAt48000HzOpensThroughTheConversion) {
-    alsa.writeRaw("mono48.raw", test::sineFrames(48000, 1, 48000, 4000, 10000, false));
+    // Fed before the open. The test device has nothing to pace it (its null slave always
+    // says a whole buffer is there), so the conversion skips much of what is fed: only
+    // the blocks' content is checked, not their number.
+    alsa.feed(test::sineFrames(48000, 1, 48000 * 20, 4000, 10000, false), true);
     AlsaSoundInput input("vk7_mono48");
     CollectingReceiver r;
     r.input = &input;
@@ -89,7 +92,7 @@ TEST_F(AlsaInputTest, AMonoOnlyDeviceAt48000HzOpensThroughTheConversion) {
     EXPECT_TRUE(input.converted());
     EXPECT_EQ(input.openedHow(), RU("Вход vk7_mono48: 44100 Гц, через преобразование ALSA"));
     pumpUntil([&] { return r.blocks >= 5; }, 3000);
-    ASSERT_GE(r.blocks, 5);
+    ASSERT_GE(r.blocks, 5) << r.failures << " " << input.lostBlocks();
 
     // The carrier comes through on both channels at its own frequency and about its height.
     const int16_t* block = r.samples.data() + 3 * 2 * 2048;
@@ -98,6 +101,7 @@ TEST_F(AlsaInputTest, AMonoOnlyDeviceAt48000HzOpensThroughTheConversion) {
         EXPECT_NEAR(1000.0 / periodMsFromScan(scan, 44100), 4000.0, 30.0);  // crossings on whole frames
         EXPECT_NEAR(scan.amplitude, 20000, 600);
     }
+    alsa.releaseFeed();
     input.close();
 }
 

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstring>
@@ -43,7 +44,7 @@ inline std::vector<int16_t> sineFrames(int rate, int channels, int frames, doubl
 // the object:
 //   default        a file plug over null: any rate and format, its samples from a FIFO that
 //                  feed() writes, so that the test paces it (as a sound server would)
-//   vk7_mono48     a device that takes only mono 16-bit at 48000 Hz (samples from mono48.raw)
+//   vk7_mono48     a device that takes only mono 16-bit at 48000 Hz, fed like default
 //   vk7_hang       a file plug whose input is a FIFO nobody writes: a read never returns
 //   vk7_play       a playback device: a file plug over null writing into a FIFO that the
 //                  test drains with played()
@@ -55,7 +56,7 @@ public:
             "pcm.!default {\n type file\n slave.pcm { type null }\n file \"/dev/null\"\n infile \"" + d +
             "/stereo.fifo\"\n format \"raw\"\n}\n"
             "pcm.vk7_mono48_source {\n type file\n slave.pcm { type null }\n file \"/dev/null\"\n infile \"" + d +
-            "/mono48.raw\"\n format \"raw\"\n}\n"
+            "/mono48.fifo\"\n format \"raw\"\n}\n"
             "pcm.vk7_mono48 {\n type plug\n slave { pcm \"vk7_mono48_source\"\n rate 48000\n channels 1\n format S16_LE }\n}\n"
             "pcm.vk7_hang {\n type file\n slave.pcm { type null }\n file \"/dev/null\"\n infile \"" + d +
             "/hang.fifo\"\n format \"raw\"\n}\n"
@@ -65,7 +66,9 @@ public:
         mkfifo((d + "/stereo.fifo").c_str(), 0600);
         mkfifo((d + "/play.fifo").c_str(), 0600);
         playReader_ = ::open((d + "/play.fifo").c_str(), O_RDWR);
+        mkfifo((d + "/mono48.fifo").c_str(), 0600);
         feedWriter_ = ::open((d + "/stereo.fifo").c_str(), O_RDWR);
+        monoWriter_ = ::open((d + "/mono48.fifo").c_str(), O_RDWR);
         // Held open for writing, so that opening the FIFO for reading does not wait, while
         // a read waits for data forever.
         fifoWriter_ = ::open((d + "/hang.fifo").c_str(), O_RDWR);
@@ -90,12 +93,20 @@ public:
     }
     // Writes samples into the default device's FIFO from a thread (a write waits while the
     // FIFO is full); the FIFO stays open afterwards, so the device then waits for more.
-    void feed(std::vector<int16_t> samples) {
-        feeder_ = std::thread([this, samples = std::move(samples)] {
-            const char* p = reinterpret_cast<const char*>(samples.data());
-            size_t left = samples.size() * 2;
-            while (left > 0) {
-                const ssize_t n = ::write(feedWriter_, p, left);
+    void feed(std::vector<int16_t> samples, bool mono48 = false) {
+        const int fd = mono48 ? monoWriter_ : feedWriter_;
+        // Up to what the FIFO holds (64 KiB) is in it when this returns; the rest follows as
+        // it is read. A read of the file plug that finds less than it asks for is filled
+        // up with stale samples, so an exact test feeds no more than that, before the open.
+        const size_t first = std::min<size_t>(samples.size() * 2, 65536);
+        if (::write(fd, samples.data(), first) != ssize_t(first)) return;
+        feeder_ = std::thread([this, fd, first, samples = std::move(samples)] {
+            const char* p = reinterpret_cast<const char*>(samples.data()) + first;
+            size_t left = samples.size() * 2 - first;
+            while (left > 0 && !stopFeed_) {
+                pollfd w{fd, POLLOUT, 0};
+                if (::poll(&w, 1, 50) <= 0) continue;
+                const ssize_t n = ::write(fd, p, std::min<size_t>(left, 4096));
                 if (n <= 0) break;
                 p += n;
                 left -= size_t(n);
@@ -104,9 +115,11 @@ public:
     }
     // Ends the default device's input (end of file).
     void releaseFeed() {
+        stopFeed_ = true;
         if (feeder_.joinable()) feeder_.join();
         if (feedWriter_ >= 0) ::close(feedWriter_);
-        feedWriter_ = -1;
+        if (monoWriter_ >= 0) ::close(monoWriter_);
+        feedWriter_ = monoWriter_ = -1;
     }
     // Drains what vk7_play plays, from a thread, until stopDraining().
     void startDraining() {
@@ -144,6 +157,8 @@ public:
 private:
     int fifoWriter_ = -1;
     int feedWriter_ = -1;
+    int monoWriter_ = -1;
+    std::atomic<bool> stopFeed_{false};
     int playReader_ = -1;
     std::thread drainer_;
     std::atomic<bool> stopDrain_{false};

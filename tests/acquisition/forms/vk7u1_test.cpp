@@ -177,7 +177,7 @@ TEST_F(MainWindowTest, AboutPanelIsShownAtStartAndGoesOnEsc) {
     EXPECT_EQ(fromQString(form->Label19->text()), RU("Версия 7.4"));
     pressKey(form->StGr1, Qt::Key_Escape);
     EXPECT_FALSE(form->Panel1->isVisible());
-    EXPECT_EQ(fromQString(form->GroupBox1->title()), RU(" Канал A "));
+    EXPECT_EQ(fromQString(form->GroupBox1->title()), RU("Канал А"));  // the pair AB, labelled by the switch
     EXPECT_EQ(form->StGr1->columnWidth(0), 170);
     EXPECT_EQ(form->StGr1->columnWidth(2), 127);
     EXPECT_FALSE(form->Panel3->isVisible());
@@ -284,7 +284,7 @@ TEST_F(CalibrationWindowTest, TheCycleMakesTheShownVoltageMatchTheBoxAndIsSavedA
     EXPECT_NEAR(form->engine().state().calibration.slope[0], 1000.0 / 12000, 1e-4);
     EXPECT_NEAR(form->engine().state().calibration.intercept[1], -0.5, 2e-3);
     EXPECT_TRUE(form->SpeedButton12->isEnabled());
-    EXPECT_EQ(fromQString(form->GroupBox1->title()), RU(" Канал A "));
+    EXPECT_EQ(fromQString(form->GroupBox1->title()), RU("Канал А"));
     if (const char* out = std::getenv("VK7_SCREENSHOTS")) form->grab().save(QString::fromUtf8(out) + "/vk7r_calibration.png");
 
     form->SpeedButton18->click();
@@ -308,7 +308,7 @@ TEST_F(CalibrationWindowTest, AnInvalidReferenceKeepsTheSetupAndEscInTheEditorLe
     form->SpeedButton15->click();  // "CD"
     box.run(1.0);
     EXPECT_EQ(box.connection(), BoxConnection::PairCD);
-    EXPECT_EQ(fromQString(form->GroupBox1->title()), RU(" Канал C "));
+    EXPECT_EQ(fromQString(form->GroupBox1->title()), RU("Канал C"));
     EXPECT_FALSE(form->SpeedButton7->isEnabled());
     EXPECT_TRUE(form->SpeedButton20->isEnabled());
     form->Edit3->setText("0.05");
@@ -325,7 +325,7 @@ TEST_F(CalibrationWindowTest, AnInvalidReferenceKeepsTheSetupAndEscInTheEditorLe
     EXPECT_EQ(form->engine().state().calibrationState, 0);
     box.run(1.0);
     EXPECT_EQ(box.connection(), BoxConnection::PairAB);
-    EXPECT_EQ(fromQString(form->GroupBox1->title()), RU(" Канал A "));
+    EXPECT_EQ(fromQString(form->GroupBox1->title()), RU("Канал А"));
     EXPECT_EQ(box.commandsHeard(), (std::vector<uint8_t>{0, 64, 192, 0}));
 }
 
@@ -360,7 +360,7 @@ protected:
 TEST_F(AlsaWindowTest, AMonoDeviceAt48000HzShowsTheFedCarrierAndSaysHowItWasOpened) {
     // 2 s of a 4 kHz carrier of 10000 ADC units peak to peak (0.3333 V through the
     // installed calibration, 393.3 mV after the factor 1.18).
-    alsa.writeRaw("mono48.raw", test::sineFrames(48000, 1, 96000, 4000, 5000, false));
+    alsa.feed(test::sineFrames(48000, 1, 96000, 4000, 5000, false), true);
     AlsaSoundInput input("vk7_mono48");
     TForm1 form(StartFolder(dir.path()), input, dialogs, clock, [](int) {});
     form.show();
@@ -374,7 +374,9 @@ TEST_F(AlsaWindowTest, AMonoDeviceAt48000HzShowsTheFedCarrierAndSaysHowItWasOpen
     EXPECT_NEAR(parseLenient(text(form.Label6)), 4.0, 0.03);
     EXPECT_EQ(text(form.InputLabel).rfind(RU("Вход vk7_mono48: 44100 Гц, через преобразование ALSA. Потеряно блоков: "), 0), 0u)
         << text(form.InputLabel);
+    EXPECT_NE(text(form.InputLabel).find(RU("Потеряно блоков: 0;")), std::string::npos);
     if (const char* out = std::getenv("VK7_SCREENSHOTS")) form.grab().save(QString::fromUtf8(out) + "/vk7r_alsa_mono48.png");
+    alsa.releaseFeed();
     EXPECT_TRUE(form.close());
 }
 
