@@ -1,6 +1,7 @@
 #include "common/number_text.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -200,6 +201,13 @@ std::optional<int64_t> parseStrictInt(std::string_view text) {
     }
     if (negative) return value == limit ? std::numeric_limits<int64_t>::min() : -static_cast<int64_t>(value);
     return static_cast<int64_t>(value);
+}
+
+std::string roundTripText(double v) {
+    if (!std::isfinite(v)) return "0";
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
+    return std::string(buffer, result.ptr);
 }
 
 }  // namespace vk7
