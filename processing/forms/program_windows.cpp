@@ -1,6 +1,8 @@
 #include "processing/forms/program_windows.h"
 
+#include <QAbstractItemModel>
 #include <QLineEdit>
+#include <QTableWidget>
 
 #include "chromfile/forms/pasp.h"
 #include "chromfile/forms/trparam.h"
@@ -25,6 +27,33 @@
 #include "results/forms/vibsum7.h"
 
 namespace vk7 {
+
+namespace {
+
+// What a repeatability check takes from the peak-table window: X the table of one
+// chromatogram, Y the summary of several.
+VerificationWindow::Services verificationServices(VerificationMethod method, TForm1* main, TForm4* table,
+                                                  const TForm1::Services& services) {
+    ProcessingState& state = main->state();
+    auto source = [method, &state, table] {
+        VerificationSource out;
+        const bool summary = table->content().SummaryShown;
+        out.available = state.ProgramMode == ModePeakTable && summary == (method == VerificationMethod::Y);
+        if (!out.available) return out;
+        for (int r = 1; r <= table->rowCount(); ++r)
+            out.rows.push_back({table->cellText(r, CellTime), table->cellText(r, CellHeight),
+                                table->cellText(r, CellWidth), table->cellText(r, CellArea)});
+        if (method == VerificationMethod::X)
+            out.names.push_back(state.Settings.FileName);
+        else
+            for (const auto& block : table->content().SummaryFiles) out.names.push_back(chromatogramStem(block.FileName));
+        return out;
+    };
+    return {services.dialogs, services.shell, services.clock,
+            [main](HelpPage page) { main->ShowHelpPage(page); }, std::move(source), state.Start};
+}
+
+}  // namespace
 
 std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services services) {
     auto form1 = std::make_unique<TForm1>(std::move(start), services);
@@ -53,8 +82,8 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
     w.Form8 = new TForm8(state, main);
     w.Form9 = new TForm9(state, main);
     w.Form10 = new TForm10(state.Start, main);
-    w.Form11 = new TForm11(state, main);
-    w.Form12 = new TForm12(state, main);
+    w.Form11 = new TForm11(verificationServices(VerificationMethod::X, main, w.Form4, services), main);
+    w.Form12 = new TForm12(verificationServices(VerificationMethod::Y, main, w.Form4, services), main);
     w.Form13 = new TForm13(state, main);
     w.Form14 = new TForm14(state, main);
     w.Form15 = new TForm15(main);
@@ -71,6 +100,14 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
         form6->AppendCalibrationTable(key, rows);
     };
     w.Form4->setHooks(std::move(tableHooks));
+    // The checks follow the peak table while they are shown.
+    QAbstractItemModel* tableModel = w.Form4->Grid->model();
+    for (VerificationWindow* check : {static_cast<VerificationWindow*>(w.Form11), static_cast<VerificationWindow*>(w.Form12)}) {
+        QObject::connect(tableModel, &QAbstractItemModel::dataChanged, check, &VerificationWindow::peakTableChanged);
+        QObject::connect(tableModel, &QAbstractItemModel::rowsInserted, check, &VerificationWindow::peakTableChanged);
+        QObject::connect(tableModel, &QAbstractItemModel::rowsRemoved, check, &VerificationWindow::peakTableChanged);
+        QObject::connect(tableModel, &QAbstractItemModel::modelReset, check, &VerificationWindow::peakTableChanged);
+    }
     main->attachWindows(w);
     return form1;
 }
