@@ -56,8 +56,12 @@ VerificationWindow::VerificationWindow(VerificationMethod method, const QString&
     Grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Grid->horizontalHeader()->setHighlightSections(false);
     Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    QFont mono(QStringLiteral("DejaVu Sans Mono"), 8);
-    Grid->setFont(mono);
+    QFont small = Grid->font();
+    small.setPointSize(8);
+    Grid->setFont(small);
+    Grid->horizontalHeader()->setFont(small);
+    Grid->setWordWrap(false);
+    Grid->setTextElideMode(Qt::ElideNone);
     QStringList labels;
     for (const std::string& c : captions) labels << toQString(c);
     Grid->setHorizontalHeaderLabels(labels);
@@ -80,7 +84,7 @@ VerificationWindow::VerificationWindow(VerificationMethod method, const QString&
     Grid2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Grid2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Grid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Grid2->setFont(mono);
+    Grid2->setFont(small);
     Grid2->setItemDelegate(new Grid2Drawing(Grid2));
     const int grid2Widths[] = {64, 72, 64, 64, 64};
     for (int c = 0; c < 5; ++c) Grid2->setColumnWidth(c, grid2Widths[c]);

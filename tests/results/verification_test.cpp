@@ -11,6 +11,7 @@
 #include "common/files.h"
 #include "common/number_text.h"
 #include "platform/office/workbook.h"
+#include "tests/support/office_suite.h"
 #include "tests/support/temp_dir.h"
 
 namespace vk7 {
@@ -122,6 +123,16 @@ TEST_F(VerificationProtocol, XOnTheInstalledBlank) {
     EXPECT_EQ(s.text(12, 1), RU("Площадь"));
     EXPECT_EQ(s.text(12, 2), "   100.000");
     EXPECT_EQ(s.text(13, 1), "");
+
+    // The office program shows the same texts, leading blanks and all.
+    const auto csv = test::convertWithOfficeSuite({dir / "results" / "povxr.xlsx"}, test::kCsvEverySheet, dir / "csv");
+    ASSERT_EQ(csv.size(), 1u);
+    const auto rows = test::readCsv(csv[0]);
+    ASSERT_GE(rows.size(), 12u);
+    EXPECT_EQ(rows[1][1], "05.03.2024");
+    EXPECT_EQ(rows[5][4], "    -9.091");
+    EXPECT_EQ(rows[10][4], "  22.569");
+    EXPECT_EQ(rows[11][0], toUtf8(RU("Площадь")));
 }
 
 TEST_F(VerificationProtocol, TheTableStartsBelowTheBlanksOwnRows) {
