@@ -17,7 +17,7 @@
 #include "common/clock.h"
 #include "common/files.h"
 #include "common/paths.h"
-#include "platform/printer_info.h"
+#include "platform/recording_printer.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/shell.h"
 #include "processing/calibration_archive.h"
@@ -106,7 +106,7 @@ public:
     TempDir dir;
     ScriptedDialogs dialogs;
     FixedClock clock{LocalDateTime{2024, 3, 5, 9, 7, 41}};
-    NoPrinter printer;
+    RecordingPrinter printer;
     RecordingShell shell;
     std::unique_ptr<TForm1> form;
     TForm4* table = nullptr;
