@@ -25,6 +25,7 @@
 #include "results/forms/ustexl7.h"
 #include "results/forms/usthtm7.h"
 #include "results/forms/vibsum7.h"
+#include "results/office_protocols.h"
 
 namespace vk7 {
 
@@ -90,7 +91,8 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
     w.Form16 = new TForm16(state, main);
     w.Form17 = new TForm17(state, main);
     w.Form18 = new TForm18(state, main);
-    w.Form19 = new TForm19(state, main);
+    auto* form19 = new TForm19(state, services.dialogs, showHelp, main);
+    w.Form19 = form19;
     TForm4::Hooks tableHooks;
     tableHooks.plotChanged = [main] {
         main->RepaintPlot();
@@ -98,6 +100,36 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
     };
     tableHooks.appendCalibrationTable = [form6](const std::string& key, const std::vector<PeakRowForCalibration>& rows) {
         form6->AppendCalibrationTable(key, rows);
+    };
+    // The protocols of the analysis from what the peak table and the passport show.
+    TForm4* table = w.Form4;
+    TForm2* passport = w.Form2;
+    auto protocolInput = [&state, table, passport] {
+        AnalysisProtocolInput in;
+        in.FileName = state.Settings.FileName;
+        in.Comment = state.Chrom.CommentText;
+        for (int r = 0; r <= table->rowCount(); ++r) {
+            std::vector<std::string> row;
+            for (int c = 0; c < kPeakTableGridColumns; ++c) row.push_back(table->cellText(r, c));
+            in.Grid.push_back(std::move(row));
+        }
+        const PassportGrid& grid = passport->grid();
+        for (size_t i = 0; i < in.Passport.size() && i < grid.Captions.size(); ++i)
+            in.Passport[i] = {grid.Captions[i], grid.Cells[i]};
+        return in;
+    };
+    Shell* shell = services.shell;
+    Dialogs& dialogs = services.dialogs;
+    tableHooks.word = [&state, &dialogs, shell, protocolInput] {
+        const std::string message = WriteWordProtocol(state.Start, protocolInput());
+        if (!message.empty()) return dialogs.info(message);
+        if (shell) shell->open(wordProtocolPath(state.Start));
+    };
+    tableHooks.excel = [&state, &dialogs, shell, protocolInput, form19] {
+        const ExcelProtocolOutcome outcome = WriteExcelProtocol(state.Start, protocolInput());
+        if (!outcome.Message.empty()) return dialogs.info(outcome.Message);
+        form19->protocolNumberChanged(outcome.NewNumber);
+        if (shell) shell->open(excelProtocolPath(state.Start));
     };
     w.Form4->setHooks(std::move(tableHooks));
     // The checks follow the peak table while they are shown.

@@ -25,6 +25,7 @@ class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QProgressBar;
 class QToolButton;
 
 namespace vk7 {
@@ -176,7 +177,11 @@ public:
     UpDown* UpDown1;
     QToolButton* SpeedButton28;  // "Х"
     QFrame* Panel11;        // export of points
-    QLineEdit* Edit7;
+    QLineEdit* Edit7;       // the number of points
+    QLabel* Label6;         // "точек"
+    QToolButton* SpeedButton37;  // "Экспорт"
+    QToolButton* SpeedButton36;  // "Отмена"
+    QProgressBar* ProgressBar1;
     QFrame* Panel13;        // recalculation
 
     // Menu.
@@ -269,6 +274,8 @@ public slots:
     void Excel3Click();
     void Html1Click();
     void Excel2Click();
+    void ExportPointsToExcel();  // "Экспорт" or Enter in Edit7
+    void SpeedButton36Click();   // "Отмена"
     void Average1Click();
     void Normalise1Click();
     void Formula1Click();
