@@ -43,6 +43,11 @@ protected:
         QApplication::sendEvent(box, &press);
         QApplication::processEvents();
     }
+    // With VK7_SCREENSHOTS set, a written file is kept there to be looked at.
+    void keep(const fs::path& file) {
+        if (const char* out = std::getenv("VK7_SCREENSHOTS"))
+            fs::copy_file(file, fs::path(out) / file.filename(), fs::copy_options::overwrite_existing);
+    }
     void grab(QWidget* w, const char* name) {
         if (const char* out = std::getenv("VK7_SCREENSHOTS"))
             w->grab().save(QString::fromStdString((fs::path(out) / name).string()));
@@ -96,6 +101,8 @@ TEST_F(OfficeProtocolWindows, WordAndExcelFromThePeakTable) {
         EXPECT_EQ(s.text(7, 1), form->windows().Form2->grid().Captions[0]);
         EXPECT_EQ(s.text(29, 1), RU("Оператор: Иванов"));
     }
+    keep(docx);
+    keep(xlsx);
     // The menu shows them again, and neither changes the number.
     form->Word1->trigger();
     form->Excel3->trigger();
