@@ -859,26 +859,17 @@ void TForm1::N14Click() {
     });
 }
 // "Протокол Word" / "Протокол Excel": the protocol written last, shown by the desktop.
-void TForm1::Word1Click() {
+void TForm1::openResultFile(const std::filesystem::path& file, const std::string& nameForMessage) {
     handler([&] {
-        const std::filesystem::path file = wordProtocolPath(state_.Start);
         if (!std::filesystem::is_regular_file(file)) {
-            dialogs_.info(RU("Нет файла \\results\\prot.docx"));
+            dialogs_.info(RU("Нет файла ") + nameForMessage);
             return;
         }
         if (shell_) shell_->open(file);
     });
 }
-void TForm1::Excel3Click() {
-    handler([&] {
-        const std::filesystem::path file = excelProtocolPath(state_.Start);
-        if (!std::filesystem::is_regular_file(file)) {
-            dialogs_.info(RU("Нет файла \\results\\prot.xlsx"));
-            return;
-        }
-        if (shell_) shell_->open(file);
-    });
-}
+void TForm1::Word1Click() { openResultFile(wordProtocolPath(state_.Start), "\\results\\prot.docx"); }
+void TForm1::Excel3Click() { openResultFile(excelProtocolPath(state_.Start), "\\results\\prot.xlsx"); }
 void TForm1::Html1Click() {}
 void TForm1::Excel2Click() {
     if (state_.ProgramMode == ModeNone) return;

@@ -321,6 +321,8 @@ private:
     void showReadouts(const RulerReadouts& readouts);
     void saveCommentText(const std::string& text);
     void showWindow(QWidget* window);
+    // The file through the shell, or "Нет файла " + the name when it is missing.
+    void openResultFile(const std::filesystem::path& file, const std::string& nameForMessage);
 
     ProcessingState state_;
     Dialogs& dialogs_;

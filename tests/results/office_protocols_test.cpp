@@ -109,24 +109,10 @@ TEST(WordProtocolTable, CellsFittedToTheirWidths) {
     EXPECT_EQ(wordTableTexts(grid)[2].substr(44, 10), "         \t");
 }
 
-// The paragraphs of the document body: texts with tabs, "[picture]" for a drawing.
+// The paragraphs of the document body in Windows-1251.
 std::vector<std::string> paragraphs(const fs::path& docx) {
-    const ZipPackage p = ZipPackage::read(docx);
-    pugi::xml_document doc;
-    doc.load_buffer(p.part("word/document.xml").data(), p.part("word/document.xml").size(),
-                    pugi::parse_default | pugi::parse_ws_pcdata);
     std::vector<std::string> out;
-    for (pugi::xml_node para : doc.child("w:document").child("w:body").children("w:p")) {
-        std::string text;
-        for (pugi::xml_node r : para.children("w:r"))
-            for (pugi::xml_node e : r.children()) {
-                const std::string name = e.name();
-                if (name == "w:t") text += e.child_value();
-                if (name == "w:tab") text += "\t";
-                if (name == "w:drawing") text += "[picture]";
-            }
-        out.push_back(toCp1251(text));
-    }
+    for (const std::string& p : test::docxParagraphs(docx)) out.push_back(toCp1251(p));
     return out;
 }
 
@@ -188,8 +174,7 @@ TEST_F(OfficeProtocols, ExcelProtocolOnTheInstalledBlank) {
     // The office program computes the sum of the concentrations on opening.
     const auto csv = test::convertWithOfficeSuite({dir / "results" / "prot.xlsx"}, test::kCsvEverySheet, dir / "csv");
     ASSERT_EQ(csv.size(), 2u);
-    const fs::path page = csv[0].filename().string().find(u8(RU("Протокол"))) != std::string::npos ? csv[0] : csv[1];
-    const auto rows = test::readCsv(page);
+    const auto rows = test::readCsv(test::csvOfSheet(csv, u8(RU("Протокол"))));
     ASSERT_GE(rows.size(), 31u);
     EXPECT_EQ(rows[2][3], "3.75");
     EXPECT_EQ(rows[0][5], "17");
@@ -268,8 +253,7 @@ TEST_F(OfficeProtocols, ABlankFormulaIsComputedByTheOfficeProgram) {
     EXPECT_EQ(book.sheet(1).text(2, 4), RU("текст"));
     const auto csv = test::convertWithOfficeSuite({dir / "results" / "prot.xlsx"}, test::kCsvEverySheet, dir / "csv");
     ASSERT_EQ(csv.size(), 2u);
-    const fs::path page = csv[0].filename().string().find(u8(RU("Лист1"))) != std::string::npos ? csv[0] : csv[1];
-    const auto rows = test::readCsv(page);
+    const auto rows = test::readCsv(test::csvOfSheet(csv, u8(RU("Лист1"))));
     ASSERT_GE(rows.size(), 2u);
     EXPECT_EQ(rows[1][1], "1.875");  // the median of 1.5 and 2.25
 }

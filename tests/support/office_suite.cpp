@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <pugixml.hpp>
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <set>
 #include <sstream>
+
+#include "platform/office/zip_package.h"
 
 namespace vk7::test {
 
@@ -96,6 +100,32 @@ std::vector<std::vector<std::string>> readCsv(const fs::path& file) {
         rows.push_back(row);
     }
     return rows;
+}
+
+fs::path csvOfSheet(const std::vector<fs::path>& files, const std::string& sheetUtf8) {
+    for (const fs::path& f : files)
+        if (f.filename().string().find("-" + sheetUtf8 + ".csv") != std::string::npos) return f;
+    return {};
+}
+
+std::vector<std::string> docxParagraphs(const fs::path& docx) {
+    const ZipPackage p = ZipPackage::read(docx);
+    pugi::xml_document doc;
+    doc.load_buffer(p.part("word/document.xml").data(), p.part("word/document.xml").size(),
+                    pugi::parse_default | pugi::parse_ws_pcdata);
+    std::vector<std::string> out;
+    for (pugi::xml_node para : doc.child("w:document").child("w:body").children("w:p")) {
+        std::string text;
+        for (pugi::xml_node r : para.children("w:r"))
+            for (pugi::xml_node e : r.children()) {
+                const std::string name = e.name();
+                if (name == "w:t") text += e.child_value();
+                if (name == "w:tab") text += "\t";
+                if (name == "w:drawing") text += "[picture]";
+            }
+        out.push_back(text);
+    }
+    return out;
 }
 
 }  // namespace vk7::test

@@ -25,5 +25,10 @@ std::string shellQuoted(const std::filesystem::path& path);
 
 // The lines of a CSV file, each split at commas (quoted cells unquoted).
 std::vector<std::vector<std::string>> readCsv(const std::filesystem::path& file);
+// Of the CSV files of a workbook, the one of the sheet (its UTF-8 name); empty when none is.
+std::filesystem::path csvOfSheet(const std::vector<std::filesystem::path>& files, const std::string& sheetUtf8);
+
+// The paragraphs of a .docx body: their texts (UTF-8) with tabs, "[picture]" for a drawing.
+std::vector<std::string> docxParagraphs(const std::filesystem::path& docx);
 
 }  // namespace vk7::test

@@ -164,8 +164,8 @@ TEST(Workbook, SavingLeavesEveryFormulaToTheOfficeProgram) {
     // The office program computes both formulas from the new cells.
     const auto csv = test::convertWithOfficeSuite({dir / "out.xlsx"}, test::kCsvEverySheet, dir / "csv");
     ASSERT_EQ(csv.size(), 2u);
-    const auto first = test::readCsv(csv[0].filename().string().find(u8(RU("Лист1"))) != std::string::npos ? csv[0] : csv[1]);
-    const auto layout = test::readCsv(csv[0].filename().string().find(u8(RU("Разметка"))) != std::string::npos ? csv[0] : csv[1]);
+    const auto first = test::readCsv(test::csvOfSheet(csv, u8(RU("Лист1"))));
+    const auto layout = test::readCsv(test::csvOfSheet(csv, u8(RU("Разметка"))));
     ASSERT_GE(first.size(), 3u);
     EXPECT_EQ(first[2][0], "30.75");
     ASSERT_GE(layout.size(), 1u);
@@ -218,24 +218,6 @@ TEST(Workbook, AFileThatIsNoWorkbookGetsItsMessage) {
     EXPECT_THROW(Workbook::fromBlank(dir / "missing.xlsx"), IoError);
 }
 
-// The paragraphs of a document: their texts with tabs, "[picture]" for a drawing.
-std::vector<std::string> paragraphs(const fs::path& docx) {
-    const auto doc = partXml(docx, "word/document.xml");
-    std::vector<std::string> out;
-    for (pugi::xml_node p : doc.child("w:document").child("w:body").children("w:p")) {
-        std::string text;
-        for (pugi::xml_node r : p.children("w:r"))
-            for (pugi::xml_node e : r.children()) {
-                const std::string name = e.name();
-                if (name == "w:t") text += e.child_value();
-                if (name == "w:tab") text += "\t";
-                if (name == "w:drawing") text += "[picture]";
-            }
-        out.push_back(text);
-    }
-    return out;
-}
-
 TEST(WordDocument, InsertedTextAndPictureComeBeforeTheBlanksOwnLine) {
     test::TempDir dir;
     QImage picture(400, 200, QImage::Format_RGB32);
@@ -260,7 +242,7 @@ TEST(WordDocument, InsertedTextAndPictureComeBeforeTheBlanksOwnLine) {
     const std::vector<std::string> expected = {
         u8(RU("Протокол хроматографического анализа №")), "", u8(RU("Хроматограмма h1a.hrm")), "t\th\t\tb",
         "[picture]", "[picture]", "", u8(RU("конецАнализ выполнил: ______________"))};
-    EXPECT_EQ(paragraphs(dir / "prot.docx"), expected);
+    EXPECT_EQ(test::docxParagraphs(dir / "prot.docx"), expected);
 
     const auto xml = partXml(dir / "prot.docx", "word/document.xml");
     std::vector<long long> widths;
