@@ -139,6 +139,7 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
         QObject::connect(tableModel, &QAbstractItemModel::rowsInserted, check, &VerificationWindow::peakTableChanged);
         QObject::connect(tableModel, &QAbstractItemModel::rowsRemoved, check, &VerificationWindow::peakTableChanged);
         QObject::connect(tableModel, &QAbstractItemModel::modelReset, check, &VerificationWindow::peakTableChanged);
+        check->watchTableWindow(w.Form4);
     }
     main->attachWindows(w);
     return form1;

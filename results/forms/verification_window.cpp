@@ -149,6 +149,16 @@ void VerificationWindow::hideEvent(QHideEvent* event) {
     ToolWindow::hideEvent(event);
 }
 
+void VerificationWindow::watchTableWindow(QWidget* table) {
+    tableWindow_ = table;
+    table->installEventFilter(this);
+}
+
+bool VerificationWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tableWindow_ && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) peakTableChanged();
+    return ToolWindow::eventFilter(watched, event);
+}
+
 void VerificationWindow::peakTableChanged() {
     if (computePending_ || !isVisible()) return;
     computePending_ = true;

@@ -59,11 +59,17 @@ public slots:
     // The peak table changed: computed again once the current event is done, if shown.
     void peakTableChanged();
 
+public:
+    // The peak-table window: its showing and hiding (a new chromatogram hides it) count as
+    // changes of the table.
+    void watchTableWindow(QWidget* table);
+
 protected:
     VerificationWindow(VerificationMethod method, const QString& objectName, const std::string& caption,
                        Services services, QWidget* owner);
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void fill(const VerificationTable& table, int rows);
@@ -77,6 +83,7 @@ private:
     bool excelStarted_ = false;  // a protocol was written since the window was shown
     bool noticeShown_ = false;   // one notice per showing
     bool computePending_ = false;
+    QWidget* tableWindow_ = nullptr;
 };
 
 }  // namespace vk7

@@ -108,6 +108,13 @@ TEST_F(VerificationWindows, XOverThePeaksOfOneChromatogram) {
 
     x->SpeedButton1->click();
     EXPECT_EQ(st().HelpPage, 161);
+
+    // Another chromatogram opened: the table is gone, so are the statistics.
+    dialogs.clear();
+    openOne(dir.path() / "DATA" / "h1a.hrm");
+    QApplication::processEvents();
+    EXPECT_EQ(x->gridRowCount(), 1);
+    EXPECT_EQ(x->grid2Text(1, 1), "");
 }
 
 TEST_F(VerificationWindows, YOverTheSummaryOfThreeChromatograms) {
