@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -50,6 +51,7 @@
 #include "results/forms/povery7.h"
 #include "results/forms/ustexl7.h"
 #include "results/forms/usthtm7.h"
+#include "results/office_protocols.h"
 
 namespace vk7 {
 
@@ -248,10 +250,23 @@ void TForm1::createControls() {
 
     // Export of points and the recalculation panel.
     Panel11 = panel(Client, "Panel11");
-    Panel11->resize(260, 40);
+    Panel11->resize(300, 64);
     Edit7 = new QLineEdit(Panel11);
     Edit7->setObjectName(QStringLiteral("Edit7"));
     Edit7->setGeometry(8, 8, 80, 23);
+    Label6 = label(Panel11, "Label6", QString());
+    Label6->setText(ru(RU("точек")));
+    Label6->setGeometry(94, 10, 40, 20);
+    SpeedButton37 = speedButton(Panel11, "SpeedButton37", ru(RU("Экспорт")), QString());
+    SpeedButton37->setGeometry(140, 8, 70, kButton);
+    SpeedButton36 = speedButton(Panel11, "SpeedButton36", ru(RU("Отмена")), QString());
+    SpeedButton36->setGeometry(216, 8, 70, kButton);
+    ProgressBar1 = new QProgressBar(Panel11);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setGeometry(8, 38, 278, 16);
     Panel13 = panel(Client, "Panel13");
     Panel13->resize(346, 40);
     Label10 = label(Panel13, "Label10", QString());
@@ -280,6 +295,8 @@ void TForm1::createControls() {
     connect(SpeedButton4, &QToolButton::clicked, this, &TForm1::SpeedButton4Click);
     connect(SpeedButton28, &QToolButton::clicked, this, &TForm1::SpeedButton28Click);
     connect(UpDown1, &UpDown::clicked, this, &TForm1::UpDown1Click);
+    connect(SpeedButton37, &QToolButton::clicked, this, &TForm1::ExportPointsToExcel);
+    connect(SpeedButton36, &QToolButton::clicked, this, &TForm1::SpeedButton36Click);
     // The plot: the paint box shows its image; its owner draws and handles the mouse.
     connect(PaintBox1, &PaintBox::resized, this, [this] { RepaintPlot(); });
     connect(PaintBox1, &PaintBox::mouseDown, this, [this](int x, int y, Qt::MouseButton) { PaintBox1MouseDown(x, y); });
@@ -862,8 +879,45 @@ void TForm1::N14Click() {
         if (!message.empty()) dialogs_.info(message);
     });
 }
-void TForm1::Word1Click() {}
-void TForm1::Excel3Click() {}
+// "Протокол Word" / "Протокол Excel": the protocol written last, shown by the desktop.
+void TForm1::openResultFile(const std::filesystem::path& file, const std::string& nameForMessage) {
+    handler([&] {
+        if (!std::filesystem::is_regular_file(file)) {
+            dialogs_.info(RU("Нет файла ") + nameForMessage);
+            return;
+        }
+        if (shell_) shell_->open(file);
+    });
+}
+void TForm1::Word1Click() { openResultFile(wordProtocolPath(state_.Start), "\\results\\prot.docx"); }
+void TForm1::Excel3Click() { openResultFile(excelProtocolPath(state_.Start), "\\results\\prot.xlsx"); }
+void TForm1::Excel2Click() {
+    if (state_.ProgramMode == ModeNone) return;
+    Edit7->setText(ru(intText(state_.Chrom.PointCount())));
+    Panel11->show();
+    Panel11->raise();
+    Edit7->setFocus();
+    Edit7->selectAll();
+}
+
+void TForm1::SpeedButton36Click() { Panel11->hide(); }
+
+// The points of the open chromatogram, about as many as typed, to \results\points.xlsx.
+void TForm1::ExportPointsToExcel() {
+    handler([&] {
+        if (state_.ProgramMode == ModeNone) return;
+        const std::string message =
+            vk7::ExportPointsToExcel(state_.Start, state_.Chrom, fullScaleVolts(state_.Chrom.GainCode),
+                                     fromQString(Edit7->text()), [this](int percent) { ProgressBar1->setValue(percent); });
+        if (!message.empty()) {
+            dialogs_.info(message);
+            return;
+        }
+        Panel11->hide();
+        if (shell_) shell_->open(pointsExportPath(state_.Start));
+    });
+}
+
 void TForm1::Html1Click() {
     handler([&] {
         if (!shell_) return;
@@ -871,7 +925,6 @@ void TForm1::Html1Click() {
         if (!message.empty()) dialogs_.info(message);
     });
 }
-void TForm1::Excel2Click() {}
 
 // --- Averaging, normalisation, recalculation -------------------------------------------
 
@@ -1000,6 +1053,14 @@ bool TForm1::FormKeyDown(QKeyEvent* event) {
 bool TForm1::FormKeyPress(QKeyEvent* event) {
     if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    // Edit7KeyPress: Esc closes the export panel, Enter exports.
+    if (focusWidget() == Edit7 && Panel11->isVisible() && (enter || event->key() == Qt::Key_Escape)) {
+        if (enter)
+            ExportPointsToExcel();
+        else
+            SpeedButton36Click();
+        return true;
+    }
     if (event->key() == Qt::Key_Escape) {
         FormEscape();
         return true;

@@ -25,6 +25,7 @@ class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QProgressBar;
 class QToolButton;
 
 namespace vk7 {
@@ -176,7 +177,11 @@ public:
     UpDown* UpDown1;
     QToolButton* SpeedButton28;  // "Х"
     QFrame* Panel11;        // export of points
-    QLineEdit* Edit7;
+    QLineEdit* Edit7;       // the number of points
+    QLabel* Label6;         // "точек"
+    QToolButton* SpeedButton37;  // "Экспорт"
+    QToolButton* SpeedButton36;  // "Отмена"
+    QProgressBar* ProgressBar1;
     QFrame* Panel13;        // recalculation of the concentrations
     QLabel* Label10;        // "C'=a*C/b" (formula only)
     QLabel* Label12;        // "N,кПа" / "a"
@@ -278,6 +283,8 @@ public slots:
     void Excel3Click();
     void Html1Click();
     void Excel2Click();
+    void ExportPointsToExcel();  // "Экспорт" or Enter in Edit7
+    void SpeedButton36Click();   // "Отмена"
     void Average1Click();        // averaging of the analyses of the summary
     void Normalise1Click();      // normalisation
     void Formula1Click();        // StartFormulaRecalc
@@ -331,6 +338,8 @@ private:
     void showWindow(QWidget* window);
     void showRecalcPanel(int mode, const std::string& first, int firstX, const std::string& second, int secondX,
                          const std::string& firstValue, const std::string& secondValue);
+    // The file through the shell, or "Нет файла " + the name when it is missing.
+    void openResultFile(const std::filesystem::path& file, const std::string& nameForMessage);
 
     ProcessingState state_;
     Dialogs& dialogs_;
