@@ -316,6 +316,11 @@ bool AssignSubstance(ProcessingState& state, PeakTableContent& content, int peak
     if (content.SummaryShown || !state.Markup.Peaks.valid(peak)) return false;
     PeakMarkup markup = state.Markup;
     markup.Peaks[peak].Name = cutText(name, 32);
+    RewritePeakTable(state, content, std::move(markup));
+    return true;
+}
+
+void RewritePeakTable(ProcessingState& state, PeakTableContent& content, PeakMarkup markup) {
     const auto gradLines = readLines(state.Start.file("space", "grad.dat"));
     const AreaScale scale{state.Chrom.UnitCode, state.Chrom.SignalMultiplier, state.Chrom.SamplesPerPoint,
                           state.Chrom.SamplingRate};
@@ -325,7 +330,6 @@ bool AssignSubstance(ProcessingState& state, PeakTableContent& content, int peak
     state.Markup = std::move(markup);
     content.Table = std::move(table.Rows);
     content.StandardFactor = table.StandardFactor;
-    return true;
 }
 
 }  // namespace vk7
