@@ -50,7 +50,7 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
     auto* form6 = new TForm6(state.Start, state.Settings.CalibrationArchiveName, services.dialogs, showHelp, main);
     w.Form6 = form6;
     w.Form7 = new TForm7(showHelp, main);
-    w.Form8 = new TForm8(state, main);
+    w.Form8 = new TForm8(state, services.dialogs, main);
     w.Form9 = new TForm9(state, main);
     w.Form10 = new TForm10(state.Start, main);
     w.Form11 = new TForm11(state, main);
@@ -71,6 +71,16 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
         form6->AppendCalibrationTable(key, rows);
     };
     w.Form4->setHooks(std::move(tableHooks));
+    TForm4* form4 = w.Form4;
+    TForm8::Hooks modelHooks;
+    modelHooks.plotCanvas = [main]() -> Canvas& { return main->PaintBox1->canvas(); };
+    modelHooks.repaintPlot = [main] { main->RepaintPlot(); };
+    modelHooks.showHelpPage = showHelp;
+    modelHooks.applyAreas = [form4, &state](PeakMarkup markup) {
+        RewritePeakTable(state, form4->content(), std::move(markup));
+        if (!form4->content().SummaryShown) form4->FillPeakTableGrid();
+    };
+    w.Form8->setHooks(std::move(modelHooks));
     main->attachWindows(w);
     return form1;
 }

@@ -27,6 +27,7 @@
 #include "common/number_text.h"
 #include "platform/qt/event_guard.h"
 #include "platform/qt/key_preview.h"
+#include "platform/qt/painter_canvas.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/tool_window.h"
 #include "platform/qt/up_down.h"
@@ -118,6 +119,8 @@ TForm1::~TForm1() {
     // No key may reach the handlers while the window's parts are being destroyed.
     delete keyPreview_;
     keyPreview_ = nullptr;
+    // The modelling window leaves the plot while the main window still exists.
+    if (w_.Form8) static_cast<QWidget*>(w_.Form8)->hide();
 }
 
 // --- Controls -------------------------------------------------------------------------
@@ -719,6 +722,7 @@ void TForm1::PaintBox1DblClick() {
 }
 
 void TForm1::PaintBox1MouseDown(int x, int y) {
+    clickX_ = x;
     handler([&] {
         const PlotMouseResult r = PlotMouseDown(PaintBox1->canvas(), state_, x, y);
         if (r.Readouts) showReadouts(*r.Readouts);
@@ -741,8 +745,20 @@ void TForm1::PaintBox1MouseUp(int, int) {
     });
 }
 
-// The click actions of markup editing and peak modelling (built with those windows).
-void TForm1::PaintBox1Click() {}
+// The click actions of markup editing and the pick of the group to model.
+void TForm1::PaintBox1Click() {
+    handler([&] {
+        const MarkupClickResult r = MarkupClick(state_, plotClickAt(state_, clickX_));
+        if (r.Label) showEditorLabel(*r.Label);
+        if (r.Repaint) RepaintPlot();
+        for (const std::string& notice : r.Notices) dialogs_.info(notice);
+        if (r.Pick != GroupPickOutcome::None) {
+            if (w_.Form8) w_.Form8->GroupPicked(r);
+        } else if (!r.Message.empty()) {
+            dialogs_.info(r.Message);
+        }
+    });
+}
 
 // View commands: with a chromatogram open (their buttons and keys exist only then).
 void TForm1::SpeedButton5Click() {
@@ -821,15 +837,8 @@ void TForm1::WritePassportText() {
 
 // Commands whose windows and drawing are not built yet: they exist and do nothing.
 void TForm1::SpeedButton18Click() {}
-void TForm1::SpeedButton13Click() {}
 void TForm1::SpeedButton14Click() {}
 void TForm1::SpeedButton15Click() {}
-void TForm1::SpeedButton21Click() {}
-void TForm1::SpeedButton22Click() {}
-void TForm1::SpeedButton23Click() {}
-void TForm1::SpeedButton24Click() {}
-void TForm1::SpeedButton26Click() {}
-void TForm1::SpeedButton27Click() {}
 void TForm1::N13Click() {}
 void TForm1::N12Click() {
     if (w_.Form5) w_.Form5->N12Click();
@@ -850,6 +859,55 @@ void TForm1::Normalise1Click() {}
 void TForm1::Formula1Click() {}
 void TForm1::NormalConditions1Click() {}
 void TForm1::N21Click() {}
+
+// --- Markup editing -------------------------------------------------------------------
+
+void TForm1::showEditorLabel(const EditorLabel& label) {
+    Label4->setText(toQString(label.Text));
+    QPalette p = Label4->palette();
+    p.setColor(QPalette::WindowText, toQColor(label.FontColour));
+    Label4->setPalette(p);
+}
+
+void TForm1::SpeedButton13Click() {
+    const std::optional<EditorLabel> label = EnterMarkupEditing(state_);
+    if (!label) return;
+    Panel10->move(Panel4->pos());
+    Panel10->show();
+    Panel10->raise();
+    for (QToolButton* b : {SpeedButton26, SpeedButton22, SpeedButton24}) b->setEnabled(true);
+    showEditorLabel(*label);
+}
+
+void TForm1::SpeedButton21Click() {
+    if (state_.ProgramMode == ModeMarkupEdit) showEditorLabel(PromptDeletePeak(state_));
+    else if (state_.ProgramMode == ModeGroupEdit) showEditorLabel(PromptDissolveGroup(state_));
+}
+
+void TForm1::SpeedButton23Click() {
+    if (state_.ProgramMode == ModeMarkupEdit) showEditorLabel(PromptInsertPeak(state_));
+    else if (state_.ProgramMode == ModeGroupEdit) showEditorLabel(PromptBuildGroup(state_));
+}
+
+void TForm1::SpeedButton22Click() {
+    if (state_.ProgramMode == ModeMarkupEdit) showEditorLabel(PromptChangeBounds(state_));
+}
+
+void TForm1::SpeedButton24Click() {
+    if (state_.ProgramMode != ModeMarkupEdit) return;
+    for (QToolButton* b : {SpeedButton26, SpeedButton22, SpeedButton24}) b->setEnabled(false);
+    showEditorLabel(EnterGroupEditing(state_));
+}
+
+void TForm1::SpeedButton26Click() {
+    if (state_.ProgramMode != ModeMarkupEdit && state_.ProgramMode != ModeGroupEdit) return;
+    showEditorLabel(DeleteAllPeaks(state_));
+    handler([&] { RepaintPlot(); });
+}
+
+void TForm1::SpeedButton27Click() {
+    if (w_.Form8 && state_.ProgramMode != ModeNone) w_.Form8->StartModelling();
+}
 
 // --- Keyboard -------------------------------------------------------------------------
 

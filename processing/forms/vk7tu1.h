@@ -16,6 +16,7 @@
 #include "processing/chosen_file.h"
 #include "processing/help_pages.h"
 #include "processing/key_commands.h"
+#include "processing/markup_editing.h"
 #include "processing/plot_navigation.h"
 #include "processing/processing_state.h"
 
@@ -314,6 +315,8 @@ private:
     void showReadouts(const RulerReadouts& readouts);
     void saveCommentText(const std::string& text);
     void showWindow(QWidget* window);
+    // The label of the markup-editing panel.
+    void showEditorLabel(const EditorLabel& label);
 
     ProcessingState state_;
     Dialogs& dialogs_;
@@ -323,6 +326,7 @@ private:
     Windows w_;
     KeyPreview* keyPreview_ = nullptr;
     int panel2Height_ = 57;
+    int clickX_ = 0;  // where the last press on the plot was, for the click that follows
     std::vector<std::string> pendingNotices_;  // start-up notices, shown once the window is up
 };
 

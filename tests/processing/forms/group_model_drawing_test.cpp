@@ -29,7 +29,7 @@ protected:
 };
 
 TEST_F(ModelDrawing, DrawingTwiceErases) {
-    const CanvasImage plain = canvas.image();
+    const QImage plain = canvas.image().copy();
     DrawModel(canvas, s->Model, s->Markup, s->View);
     DrawModelPeakMarker(canvas, s->Model, s->Markup, s->View);
     EXPECT_NE(canvas.image(), plain);
