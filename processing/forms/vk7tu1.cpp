@@ -43,6 +43,7 @@
 #include "processing/pipeline.h"
 #include "processing/plot_drawing.h"
 #include "processing/plot_pictures.h"
+#include "processing/second_chromatogram.h"
 #include "results/forms/base7.h"
 #include "results/forms/poverx.h"
 #include "results/forms/povery7.h"
@@ -837,9 +838,6 @@ void TForm1::WritePassportText() {
 
 // Commands whose windows and drawing are not built yet: they exist and do nothing.
 void TForm1::SpeedButton18Click() {}
-void TForm1::SpeedButton14Click() {}
-void TForm1::SpeedButton15Click() {}
-void TForm1::N13Click() {}
 void TForm1::N12Click() {
     if (w_.Form5) w_.Form5->N12Click();
 }
@@ -859,6 +857,65 @@ void TForm1::Normalise1Click() {}
 void TForm1::Formula1Click() {}
 void TForm1::NormalConditions1Click() {}
 void TForm1::N21Click() {}
+
+// --- Overlay, subtraction, inversion -----------------------------------------------
+
+FileDialogRequest TForm1::secondChromatogramDialog(const std::string& title) {
+    FileDialogRequest r;
+    r.title = title;
+    r.filter = "hrm |*.hrm;";
+    r.initialDir = openDialogFolder(state_);
+    r.proposedName = state_.Settings.FileName;
+    return r;
+}
+
+// "Наложение (N)": the chosen file becomes the open chromatogram and is processed; only its
+// curve is drawn over the plot on the screen, in the next overlay colour.
+void TForm1::SpeedButton14Click() {
+    handler([&] {
+        if (state_.ProgramMode != ModeShown) return;
+        const std::optional<fs::path> chosen = dialogs_.openOne(secondChromatogramDialog(RU("Наложение")));
+        if (!chosen) return;
+        const ChosenFile file = splitChosenFile(*chosen);
+        if (!file.ok()) {
+            dialogs_.warning(file.Refusal);
+            return;
+        }
+        ReadResult read = readChromatogramFor(state_, chosenFilePath(file));
+        CommitOverlay(state_, file, std::move(read));
+        Edit2->setText(toQString(state_.Chrom.CommentText));
+        setWindowTitle(toQString(state_.Settings.DataDir + state_.Settings.FileName));
+        if (w_.Form2) w_.Form2->FillPassportGrid();
+        const PipelineResult result = ProcessChromatogram(state_);
+        for (const std::string& notice : result.Notices) dialogs_.info(notice);
+        DrawCurve(PaintBox1->canvas(), state_);
+    });
+}
+
+// "Вычитание хроматограммы (S)".
+void TForm1::SpeedButton15Click() {
+    handler([&] {
+        if (state_.ProgramMode != ModeShown) return;
+        const std::optional<fs::path> chosen = dialogs_.openOne(secondChromatogramDialog(RU("Вычитание")));
+        if (!chosen) return;
+        const std::string refusal = SubtractChromatogramFile(state_, *chosen);
+        if (!refusal.empty()) {
+            dialogs_.warning(refusal);
+            return;
+        }
+        RepaintPlot();
+        setWindowTitle(toQString(subtractionCaption(state_.Settings.FileName, textFromPath(chosen->filename()))));
+    });
+}
+
+// "Инвертировать (-)".
+void TForm1::N13Click() {
+    handler([&] {
+        if (state_.ProgramMode != ModeShown) return;
+        InvertSignal(state_);
+        RepaintPlot();
+    });
+}
 
 // --- Markup editing -------------------------------------------------------------------
 

@@ -304,6 +304,8 @@ private:
     void setPanel2Height(int height);
 
     FileDialogRequest chromatogramDialog();
+    // The open dialog of an overlay or a subtraction.
+    FileDialogRequest secondChromatogramDialog(const std::string& title);
     void showPreview();
     // Commits a successful read and processes it; the caption names the file.
     void commitOpen(const ChosenFile& file, ReadResult&& read);

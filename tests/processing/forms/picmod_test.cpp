@@ -1,93 +1,29 @@
 // Markup editing and the modelling of a group in the running main window.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QSlider>
 #include <QToolButton>
 
-#include "common/clock.h"
 #include "common/cp1251.h"
-#include "common/files.h"
-#include "platform/printer_info.h"
-#include "platform/qt/qt_text.h"
-#include "platform/scripted_dialogs.h"
 #include "processing/forms/picmod.h"
-#include "processing/forms/program_windows.h"
 #include "processing/forms/table.h"
 #include "processing/peak_table.h"
-#include "processing/plot_geometry.h"
-#include "tests/support/chromatogram_fixture.h"
-#include "tests/support/point_generator.h"
-#include "tests/support/temp_dir.h"
+#include "tests/processing/forms/main_window_fixture.h"
 
 namespace vk7 {
 namespace {
 
-namespace fs = std::filesystem;
-
-class MarkupWindow : public ::testing::Test {
+class MarkupWindow : public test::MainWindowTest {
 protected:
     void SetUp() override {
-        dir.write("vk7.dat", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n21.533\r\n");
-        dir.write("space/grad.grd", "#\r\n");
-        ProcessingSettings s;
-        s.DataDir = textFromPath(dir.path() / "DATA") + "/";
-        s.AveragingMs = 200;
-        s.DetectThreshold = 5;
-        fs::create_directories(dir.path() / "space");
-        writeLines(dir.path() / "space" / "treat.dat", formatTreatDat(s));
-        form = CreateProgramWindows(StartFolder(dir.path()), {dialogs, clock, printer});
-        form->resize(1000, 700);
-        form->show();
-        QApplication::processEvents();
-
+        MainWindowTest::SetUp();
         // Three single peaks on a flat base, 3000 points of 200 ms.
-        test::ChromatogramFixture f;
-        f.samples = test::PointGenerator(3000, 0).gaussian(600, 6000, 15).gaussian(1500, 9000, 20).gaussian(1620, 4000, 20).samples(5);
-        f.comment = "x";
-        const fs::path file = f.write(dir.path() / "DATA" / "h1a.hrm");
-        dialogs.expectOpenOne(file);
-        form->OpenChromatogramDialog();
-        QApplication::processEvents();
-    }
-    void TearDown() override {
-        form.reset();
-        EXPECT_TRUE(dialogs.unexpected().empty()) << dialogs.unexpected().front();
-    }
-
-    void key(const QString& text) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, text);
-        QApplication::sendEvent(form.get(), &press);
-    }
-    void clickAtPoint(int point) {
-        const QPoint at(xOfPoint(st().View, point), (st().View.PlotTop + st().View.PlotBottom) / 2);
-        for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-            QMouseEvent e(t, QPointF(at), form->PaintBox1->mapToGlobal(QPointF(at)), Qt::LeftButton,
-                          t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-            QApplication::sendEvent(form->PaintBox1, &e);
-        }
+        open(writeChromatogram("h1a.hrm", test::PointGenerator(3000, 0).gaussian(600, 6000, 15).gaussian(1500, 9000, 20).gaussian(1620, 4000, 20)));
     }
     const Peak& peakNo(int k) { return st().Markup.Peaks[k]; }
     // Pixels where the model curve (xor teal on white) shows.
-    int modelPixels() {
-        const QImage image = form->PaintBox1->canvas().image();
-        int n = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if ((image.pixel(x, y) & 0xFFFFFF) == 0xFF7F7Fu) ++n;  // 0xRRGGBB of white ^ teal
-        return n;
-    }
-
-    ProcessingState& st() { return form->state(); }
-
-    test::TempDir dir;
-    ScriptedDialogs dialogs;
-    FixedClock clock{LocalDateTime{2024, 3, 5, 9, 7, 41}};
-    NoPrinter printer;
-    std::unique_ptr<TForm1> form;
+    int modelPixels() { return pixelsOf(0x7F7FFF); }
 };
 
 TEST_F(MarkupWindow, KDAndAClickDeleteAPeak) {
