@@ -247,7 +247,9 @@ PeakTableResult ShowPeakTable(ProcessingState& state, PeakTableContent& content,
 
     const std::filesystem::path file = state.openFilePath();
     CloseGroups(state.Markup);
-    SaveMarkup(file, state.Start, state.Chrom, state.Markup, state.Settings.AveragingMs, state.View.VerticalZoom);
+    // The point numbers belong to the averaging they were read at, whatever Тф was typed since.
+    const int readAveragingMs = averagingForWidth(state.Chrom.SamplesPerPoint, state.Chrom.SamplingRate);
+    SaveMarkup(file, state.Start, state.Chrom, state.Markup, readAveragingMs, state.View.VerticalZoom);
     if (outputs.SaveFigureGif) outputs.SaveFigureGif();
 
     // The computing works on a copy, committed when every step has succeeded.

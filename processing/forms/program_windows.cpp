@@ -44,7 +44,7 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
         main->RepaintPlot();
     };
     w.Form2 = new TForm2(state, services.dialogs, {showHelp, passportChanged}, main);
-    w.Form3 = new TForm3(state, main);
+    w.Form3 = new TForm3(state, services.dialogs, main);
     w.Form4 = new TForm4(state, services.dialogs, showHelp, main);
     w.Form5 = new TForm5(state.Start, services.dialogs, main);
     auto* form6 = new TForm6(state.Start, state.Settings.CalibrationArchiveName, services.dialogs, showHelp, main);
@@ -81,6 +81,7 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
         if (!form4->content().SummaryShown) form4->FillPeakTableGrid();
     };
     w.Form8->setHooks(std::move(modelHooks));
+    w.Form3->setHooks({[main] { main->ReloadChromatogram(); }, [form6] { form6->SpeedButton1Click(); }, showHelp});
     main->attachWindows(w);
     return form1;
 }

@@ -591,6 +591,7 @@ void TForm1::commitOpen(const ChosenFile& file, ReadResult&& read) {
     Edit2->setText(toQString(state_.Chrom.CommentText));
     setWindowTitle(toQString(state_.Settings.DataDir + state_.Settings.FileName));
     if (w_.Form2) w_.Form2->FillPassportGrid();
+    if (w_.Form3) w_.Form3->FillParameterGrid();
     runPipeline();
 }
 
