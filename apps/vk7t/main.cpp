@@ -5,8 +5,8 @@
 
 #include "common/clock.h"
 #include "common/paths.h"
-#include "platform/printer_info.h"
 #include "platform/qt/qt_dialogs.h"
+#include "platform/qt/qt_printer.h"
 #include "platform/qt/shell_desktop.h"
 #include "processing/forms/program_windows.h"
 
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
 
     vk7::QtDialogs dialogs;
     vk7::SystemClock clock;
-    vk7::NoPrinter printer;
+    vk7::QtPrinter printer;
     vk7::DesktopShell shell;
     // The start folder is the folder current when the program starts.
     std::unique_ptr<vk7::TForm1> form1 =

@@ -10,7 +10,7 @@
 
 #include "common/clock.h"
 #include "platform/dialogs.h"
-#include "platform/printer_info.h"
+#include "platform/printer.h"
 #include "platform/qt/paint_box.h"
 #include "platform/shell.h"
 #include "processing/chosen_file.h"
@@ -60,7 +60,7 @@ public:
     struct Services {
         Dialogs& dialogs;
         const Clock& clock;
-        PrinterInfo& printer;
+        Printer& printer;
         // Opens result files in their applications ("Таблица TXT"); none: nothing is opened.
         Shell* shell = nullptr;
     };
@@ -323,7 +323,7 @@ private:
     ProcessingState state_;
     Dialogs& dialogs_;
     const Clock& clock_;
-    PrinterInfo& printer_;
+    Printer& printer_;
     Shell* shell_;
     Windows w_;
     KeyPreview* keyPreview_ = nullptr;

@@ -6,6 +6,7 @@
 #include "chromfile/temperature_program.h"
 #include "common/cp1251.h"
 #include "common/files.h"
+#include "platform/recording_printer.h"
 #include "tests/support/temp_dir.h"
 
 namespace vk7 {
@@ -75,12 +76,12 @@ TEST(StartUp, FilesAreReadIndependently) {
     test::TempDir dir;
     StartFolder start(dir.path());
     writeLines(dir.write("space/treat.dat", ""), formatTreatDat(sample()));
-    NoPrinter printer;
+    RecordingPrinter printer;
     StartupValues v = StartUp(start, printer);  // no vk7.dat
     EXPECT_EQ(v.Settings, sample());
     EXPECT_EQ(v.Vk7Rate, 0);
     EXPECT_EQ(v.Notices.size(), 1u);
-    EXPECT_EQ(v.PrinterDpiX, 0);
+    EXPECT_EQ(v.PrinterDpiX, 600);  // the PDF in the printer's place
     EXPECT_FALSE(v.TreatNeedsBackup);
 
     writeLines(dir / "vk7.dat", {"44100", "A", "B", "600", "600", "1", "21.533203125"});
@@ -88,10 +89,6 @@ TEST(StartUp, FilesAreReadIndependently) {
     EXPECT_DOUBLE_EQ(v.Vk7Rate, 21.533203125);
     EXPECT_TRUE(v.Notices.empty());
 }
-
-struct FixedPrinter : PrinterInfo {
-    std::optional<PrinterResolution> resolution() override { return PrinterResolution{600, 1200}; }
-};
 
 TEST(StartUp, BrokenTreatDatIsKeptAsBackupAtClose) {
     test::TempDir dir;
@@ -101,7 +98,8 @@ TEST(StartUp, BrokenTreatDatIsKeptAsBackupAtClose) {
     lines[4] = "x";
     writeLines(dir.write("SPACE/TREAT.DAT", ""), lines);
     const std::string original = readFileBytes(dir / "SPACE/TREAT.DAT");
-    FixedPrinter printer;
+    RecordingPrinter printer(600, 4800, 6600);
+    printer.setResolution({600, 1200});  // down differs from across: across is taken
     StartupValues v = StartUp(start, printer);
     EXPECT_TRUE(v.TreatNeedsBackup);
     ASSERT_EQ(v.Notices.size(), 1u);
@@ -116,7 +114,7 @@ TEST(StartUp, BrokenTreatDatIsKeptAsBackupAtClose) {
 TEST(StartUp, MissingTreatDatGivesDefaultsAndIsWrittenAtClose) {
     test::TempDir dir;
     StartFolder start(dir.path());
-    NoPrinter printer;
+    RecordingPrinter printer;
     StartupValues v = StartUp(start, printer);
     EXPECT_EQ(v.Settings, ProcessingSettings{});
     EXPECT_EQ(v.Notices.size(), 2u);
@@ -156,11 +154,22 @@ TEST(TemperatureProgram, Parses) {
         {"Изотерма 150 C:", 30, {{0, 150}, {30, 150}}, 150},
         // Cooling at a rate never moves time backwards.
         {"x: 200g-5m;10g/m;100g-5m", 5, {{0, 200}, {5, 200}, {5, 100}, {10, 100}}, 100},
+        // A rate with no hold right after it, or none before it, is ignored.
+        {"x: 40g-2m;8g/m;8g/m;200g-5m", 0, {{0, 40}, {2, 40}, {22, 200}, {27, 200}}, 200},
+        {"x: 10g/m;50g-5m", 0, {{0, 50}, {5, 50}}, 50},
+        {"x: 50g-5m;10g/m", 0, {{0, 50}, {5, 50}}, 50},
+        // Numbers beyond what four digits say are held at the bounds, never wrapped.
+        {"x: 9e99g-1m", 0, {{0, 9999}, {1, 9999}}, 9999},
+        {"x: 1e10g-1e10m;1e10g-1e10m", 0, {{0, 9999}, {9999, 9999}, {19998, 9999}}, 9999},
+        {"x: -9e9g-5m;1g/m;9e99g-2m", 0, {{0, -999}, {9999, -999}, {20997, 9999}, {20999, 9999}}, 9999},
+        {"x: 50g--5m;10g/m;20g-1m", 0, {{0, 50}, {0, 50}, {0, 20}, {1, 20}}, 20},
+        {"Изотерма 9e99 C:", 10, {{0, 9999}, {10, 9999}}, 9999},
     };
     for (const Case& c : cases) {
         TemperatureProgram p = ParseTemperatureProgram(toCp1251(c.text), c.durationMin * 60);
         EXPECT_EQ(points(p), c.want) << c.text;
         EXPECT_EQ(p.FinalTemperature, c.final) << c.text;
+        for (int i = 1; i <= p.TempProgramCount; ++i) EXPECT_LE(p.TempProgramTimes[i - 1], p.TempProgramTimes[i]) << c.text;
     }
 }
 

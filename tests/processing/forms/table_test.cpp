@@ -22,7 +22,7 @@
 #include "common/files.h"
 #include "common/number_text.h"
 #include "common/paths.h"
-#include "platform/printer_info.h"
+#include "platform/recording_printer.h"
 #include "platform/qt/qt_text.h"
 #include "platform/scripted_dialogs.h"
 #include "processing/calibration_archive.h"
@@ -115,7 +115,7 @@ protected:
     test::TempDir dir;
     ScriptedDialogs dialogs;
     FixedClock clock{LocalDateTime{2024, 3, 5, 9, 7, 41}};
-    NoPrinter printer;
+    RecordingPrinter printer;
     std::unique_ptr<TForm1> form;
     TForm4* table = nullptr;
     std::string key;
