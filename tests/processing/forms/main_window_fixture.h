@@ -10,7 +10,7 @@
 
 #include "common/clock.h"
 #include "common/files.h"
-#include "platform/printer_info.h"
+#include "platform/recording_printer.h"
 #include "platform/scripted_dialogs.h"
 #include "processing/forms/program_windows.h"
 #include "processing/plot_geometry.h"
@@ -85,7 +85,7 @@ protected:
     TempDir dir;
     ScriptedDialogs dialogs;
     FixedClock clock{LocalDateTime{2024, 3, 5, 9, 7, 41}};
-    NoPrinter printer;
+    RecordingPrinter printer;
     std::unique_ptr<TForm1> form;
 };
 
