@@ -51,7 +51,7 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
     w.Form6 = form6;
     w.Form7 = new TForm7(showHelp, main);
     w.Form8 = new TForm8(state, services.dialogs, main);
-    w.Form9 = new TForm9(state, main);
+    w.Form9 = new TForm9(state, services.dialogs, services.printer, showHelp, main);
     w.Form10 = new TForm10(state.Start, main);
     w.Form11 = new TForm11(state, main);
     w.Form12 = new TForm12(state, main);
