@@ -167,21 +167,29 @@ void TForm3::GridSelectCell(int row, int column) {
     (void)column;
 }
 
+// The methodology chosen in the open or the save dialog; none on Cancel or a refused name
+// (told).
+std::optional<std::string> TForm3::chosenMethodology(bool save) {
+    FileDialogRequest request;
+    request.title = save ? RU("Сохранение методики обработки") : RU("Методики обработки");
+    request.filter = "*.trp |*.trp";
+    request.initialDir = state_.Start.folder("space");
+    const std::optional<fs::path> chosen = save ? dialogs_.saveAs(request) : dialogs_.openOne(request);
+    if (!chosen) return std::nullopt;
+    const MethodologyChoice choice = methodologyNameOf(state_.Start, *chosen);
+    if (!choice.ok()) {
+        dialogs_.info(choice.Refusal);
+        return std::nullopt;
+    }
+    return choice.Name;
+}
+
 void TForm3::chooseMethodology() {
     inOwnDialog([&] {
-        FileDialogRequest request;
-        request.title = RU("Методики обработки");
-        request.filter = "*.trp |*.trp";
-        request.initialDir = state_.Start.folder("space");
-        const std::optional<fs::path> chosen = dialogs_.openOne(request);
-        if (!chosen) return;
-        const MethodologyChoice choice = methodologyNameOf(state_.Start, *chosen);
-        if (!choice.ok()) {
-            dialogs_.info(choice.Refusal);
-            return;
-        }
+        const std::optional<std::string> name = chosenMethodology(false);
+        if (!name) return;
         ProcessingSettings settings = state_.Settings;
-        settings.MethodologyName = choice.Name;
+        settings.MethodologyName = *name;
         const std::string message = LoadMethodology(state_.Start, settings);
         if (!message.empty()) {
             dialogs_.info(message);
@@ -220,28 +228,19 @@ void TForm3::SpeedButton1Click() {
 
 void TForm3::SpeedButton2Click() {
     inOwnDialog([&] {
-        FileDialogRequest request;
-        request.title = RU("Сохранение методики обработки");
-        request.filter = "*.trp |*.trp";
-        request.initialDir = state_.Start.folder("space");
-        const std::optional<fs::path> chosen = dialogs_.saveAs(request);
-        if (!chosen) return;
-        const MethodologyChoice choice = methodologyNameOf(state_.Start, *chosen);
-        if (!choice.ok()) {
-            dialogs_.info(choice.Refusal);
-            return;
-        }
-        if (fs::exists(methodologyPath(state_.Start, choice.Name)) &&
-            dialogs_.message({MessageKind::Warning, MessageButtons::OkCancel, {},
-                              OverwriteMethodologyQuestion(choice.Name)}) != Answer::Ok) {
+        const std::optional<std::string> name = chosenMethodology(true);
+        if (!name) return;
+        if (fs::exists(methodologyPath(state_.Start, *name)) &&
+            dialogs_.message({MessageKind::Warning, MessageButtons::OkCancel, {}, OverwriteMethodologyQuestion(*name)}) !=
+                Answer::Ok) {
             state_.Settings.MethodologyName.assign(1, '?');
             FillParameterGrid();
             return;
         }
         ProcessingSettings settings = state_.Settings;
-        settings.MethodologyName = choice.Name;
+        settings.MethodologyName = *name;
         SaveMethodology(state_.Start, settings);
-        state_.Settings.MethodologyName = choice.Name;
+        state_.Settings.MethodologyName = *name;
         FillParameterGrid();
         Grid->setCurrentCell(0, 1);
     });

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/dialogs.h"
@@ -70,6 +71,7 @@ protected:
 
 private:
     void chooseMethodology();
+    std::optional<std::string> chosenMethodology(bool save);
     // Runs `action` with the window's own dialogs open: their activation is not a leave.
     template <class F>
     void inOwnDialog(F&& action);

@@ -517,16 +517,22 @@ void TForm1::OpenChromatogramDialog() {
         std::optional<fs::path> chosen = dialogs_.openOne(OpenDialog1());
         if (w_.Form15) w_.Form15->hide();
         if (!chosen) return;
-        const ChosenFile file = splitChosenFile(*chosen);
-        if (!file.ok()) {
-            dialogs_.warning(file.Refusal);
-            return;
-        }
-        ReadResult read = readChromatogramFor(state_, chosenFilePath(file));
-        commitOpen(file, std::move(read));
+        auto read = readChosenFile(*chosen);
+        if (!read) return;
+        commitOpen(read->first, std::move(read->second));
         state_.ListMode = false;
         if (w_.Form7) w_.Form7->hide();
     });
+}
+
+std::optional<std::pair<ChosenFile, ReadResult>> TForm1::readChosenFile(const fs::path& chosen) {
+    const ChosenFile file = splitChosenFile(chosen);
+    if (!file.ok()) {
+        dialogs_.warning(file.Refusal);
+        return std::nullopt;
+    }
+    ReadResult read = readChromatogramFor(state_, chosenFilePath(file));
+    return std::pair{file, std::move(read)};
 }
 
 void TForm1::OpenSeveralChromatograms() {
@@ -588,11 +594,15 @@ void TForm1::ReloadChromatogram() {
 void TForm1::commitOpen(const ChosenFile& file, ReadResult&& read) {
     ResetMainWindow();
     commitChromatogram(state_, file, std::move(read));
+    showOpenChromatogram();
+    runPipeline();
+}
+
+void TForm1::showOpenChromatogram() {
     Edit2->setText(toQString(state_.Chrom.CommentText));
     setWindowTitle(toQString(state_.Settings.DataDir + state_.Settings.FileName));
     if (w_.Form2) w_.Form2->FillPassportGrid();
     if (w_.Form3) w_.Form3->FillParameterGrid();
-    runPipeline();
 }
 
 void TForm1::runPipeline() {
@@ -877,16 +887,10 @@ void TForm1::SpeedButton14Click() {
         if (state_.ProgramMode != ModeShown) return;
         const std::optional<fs::path> chosen = dialogs_.openOne(secondChromatogramDialog(RU("Наложение")));
         if (!chosen) return;
-        const ChosenFile file = splitChosenFile(*chosen);
-        if (!file.ok()) {
-            dialogs_.warning(file.Refusal);
-            return;
-        }
-        ReadResult read = readChromatogramFor(state_, chosenFilePath(file));
-        CommitOverlay(state_, file, std::move(read));
-        Edit2->setText(toQString(state_.Chrom.CommentText));
-        setWindowTitle(toQString(state_.Settings.DataDir + state_.Settings.FileName));
-        if (w_.Form2) w_.Form2->FillPassportGrid();
+        auto read = readChosenFile(*chosen);
+        if (!read) return;
+        CommitOverlay(state_, read->first, std::move(read->second));
+        showOpenChromatogram();
         const PipelineResult result = ProcessChromatogram(state_);
         for (const std::string& notice : result.Notices) dialogs_.info(notice);
         DrawCurve(PaintBox1->canvas(), state_);

@@ -308,7 +308,11 @@ private:
     FileDialogRequest secondChromatogramDialog(const std::string& title);
     void showPreview();
     // Commits a successful read and processes it; the caption names the file.
+    // Splits a chosen chromatogram and reads it; none when its name is refused (told).
+    std::optional<std::pair<ChosenFile, ReadResult>> readChosenFile(const std::filesystem::path& chosen);
     void commitOpen(const ChosenFile& file, ReadResult&& read);
+    // The comment box, the caption, the passport and parameter grids of the open file.
+    void showOpenChromatogram();
     void runPipeline();
     // What a view command or a drag asks for: the pipeline reruns only while a chromatogram
     // is merely shown (ProgramMode 1); in markup editing, group editing and with the peak
