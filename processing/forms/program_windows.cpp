@@ -75,14 +75,14 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
         main->RepaintPlot();
     };
     w.Form2 = new TForm2(state, services.dialogs, {showHelp, passportChanged}, main);
-    w.Form3 = new TForm3(state, main);
+    w.Form3 = new TForm3(state, services.dialogs, main);
     w.Form4 = new TForm4(state, services.dialogs, showHelp, main);
     w.Form5 = new TForm5(state.Start, services.dialogs, main);
     auto* form6 = new TForm6(state.Start, state.Settings.CalibrationArchiveName, services.dialogs, showHelp, main);
     w.Form6 = form6;
     w.Form7 = new TForm7(showHelp, main);
-    w.Form8 = new TForm8(state, main);
-    w.Form9 = new TForm9(state, main);
+    w.Form8 = new TForm8(state, services.dialogs, main);
+    w.Form9 = new TForm9(state, services.dialogs, services.printer, showHelp, main);
     w.Form10 = new TForm10(state.Start, main);
     w.Form11 = new TForm11(verificationServices(VerificationMethod::X, main, w.Form4, services), main);
     w.Form12 = new TForm12(verificationServices(VerificationMethod::Y, main, w.Form4, services), main);
@@ -168,6 +168,17 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
         QObject::connect(tableModel, &QAbstractItemModel::modelReset, check, &VerificationWindow::peakTableChanged);
         check->watchTableWindow(w.Form4);
     }
+    TForm4* form4 = w.Form4;
+    TForm8::Hooks modelHooks;
+    modelHooks.plotCanvas = [main]() -> Canvas& { return main->PaintBox1->canvas(); };
+    modelHooks.repaintPlot = [main] { main->RepaintPlot(); };
+    modelHooks.showHelpPage = showHelp;
+    modelHooks.applyAreas = [form4, &state](PeakMarkup markup) {
+        RewritePeakTable(state, form4->content(), std::move(markup));
+        if (!form4->content().SummaryShown) form4->FillPeakTableGrid();
+    };
+    w.Form8->setHooks(std::move(modelHooks));
+    w.Form3->setHooks({[main] { main->ReloadChromatogram(); }, [form6] { form6->SpeedButton1Click(); }, showHelp});
     main->attachWindows(w);
     return form1;
 }
