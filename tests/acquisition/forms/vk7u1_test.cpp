@@ -37,12 +37,17 @@ void pressKey(QWidget* target, int key) {
 
 std::string text(const QLabel* l) { return fromQString(l->text()); }
 
+// The installed vk7.dat and calibrvk in a start folder.
+void installSettings(const test::TempDir& dir) {
+    const fs::path install = fs::path(VK7_SOURCE_DIR) / "install";
+    fs::copy_file(install / "vk7.dat", dir / "vk7.dat");
+    fs::copy_file(install / "calibrvk", dir / "calibrvk");
+}
+
 class MainWindowTest : public ::testing::Test {
 protected:
     MainWindowTest() {
-        const fs::path install = fs::path(VK7_SOURCE_DIR) / "install";
-        fs::copy_file(install / "vk7.dat", dir / "vk7.dat");
-        fs::copy_file(install / "calibrvk", dir / "calibrvk");
+        installSettings(dir);
     }
 
     void open() {
@@ -226,9 +231,7 @@ TEST_F(MainWindowTest, CloseWritesTheSettingsAndSaysTheProgramMayEnd) {
 class CalibrationWindowTest : public ::testing::Test {
 protected:
     CalibrationWindowTest() {
-        const fs::path install = fs::path(VK7_SOURCE_DIR) / "install";
-        fs::copy_file(install / "vk7.dat", dir / "vk7.dat");
-        fs::copy_file(install / "calibrvk", dir / "calibrvk");
+        installSettings(dir);
     }
     static SimulatedBox::Settings boxSettings() {
         // A transfer other than the installed calibration's: 6000 ADC units at 0 V, 12000
@@ -342,9 +345,7 @@ TEST_F(CalibrationWindowTest, WithoutAnOutputDeviceTheProgramSaysSoAndRuns) {
 class AlsaWindowTest : public ::testing::Test {
 protected:
     AlsaWindowTest() {
-        const fs::path install = fs::path(VK7_SOURCE_DIR) / "install";
-        fs::copy_file(install / "vk7.dat", dir / "vk7.dat");
-        fs::copy_file(install / "calibrvk", dir / "calibrvk");
+        installSettings(dir);
     }
     void pump(int ms) {
         QElapsedTimer t;
