@@ -147,9 +147,9 @@ StartupValues StartUp(const StartFolder& start, Printer& printer) {
         v.TreatNeedsBackup = true;
     }
 
-    const PrinterResolution dpi = printer.resolution();
+    const PrinterResolution dpi = printerDpi(printer);
     v.PrinterDpiX = dpi.dpiX;
-    v.PrinterDpiY = dpi.dpiY != dpi.dpiX ? dpi.dpiX : dpi.dpiY;
+    v.PrinterDpiY = dpi.dpiY;
     return v;
 }
 

@@ -6,6 +6,19 @@
 
 namespace vk7 {
 
+PrinterResolution printerDpi(Printer& printer) {
+    const PrinterResolution r = printer.resolution();
+    return {r.dpiX, r.dpiX};
+}
+
+PrintRequest resultsPrintRequest(const StartFolder& start, std::string_view pdfName, bool landscape) {
+    PrintRequest r;
+    r.title = std::string(pdfName);
+    r.pdfPath = findNoCase(start.ensureFolder("results"), pdfName);
+    r.landscape = landscape;
+    return r;
+}
+
 PrintOutcome finishPrintJob(PrintJob& job, Dialogs& dialogs) {
     PrintOutcome outcome = job.finish();
     if (!outcome.toPrinter)

@@ -70,6 +70,7 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
     tableHooks.appendCalibrationTable = [form6](const std::string& key, const std::vector<PeakRowForCalibration>& rows) {
         form6->AppendCalibrationTable(key, rows);
     };
+    tableHooks.print = [form4 = w.Form4, &printer = services.printer] { form4->PrintTable(printer); };
     w.Form4->setHooks(std::move(tableHooks));
     main->attachWindows(w);
     return form1;

@@ -47,6 +47,7 @@
 #include "results/forms/povery7.h"
 #include "results/forms/ustexl7.h"
 #include "results/forms/usthtm7.h"
+#include "results/printing.h"
 
 namespace vk7 {
 
@@ -820,7 +821,6 @@ void TForm1::WritePassportText() {
 }
 
 // Commands whose windows and drawing are not built yet: they exist and do nothing.
-void TForm1::SpeedButton18Click() {}
 void TForm1::SpeedButton13Click() {}
 void TForm1::SpeedButton14Click() {}
 void TForm1::SpeedButton15Click() {}
@@ -849,7 +849,27 @@ void TForm1::Average1Click() {}
 void TForm1::Normalise1Click() {}
 void TForm1::Formula1Click() {}
 void TForm1::NormalConditions1Click() {}
-void TForm1::N21Click() {}
+
+// --- Printing -------------------------------------------------------------------------
+
+void TForm1::SpeedButton18Click() {
+    handler([&] {
+        if (state_.ProgramMode == ModeNone) return;
+        auto job = printer_.begin(resultsPrintRequest(state_.Start, "chrom.pdf"));
+        PrintChromatogram(*job, {state_.PrinterDpiX, state_.PrinterDpiY}, state_);
+        finishPrintJob(*job, dialogs_);
+    });
+}
+
+void TForm1::N21Click() {
+    handler([&] {
+        dialogs_.printSetup(printer_);
+        // Read again whatever the answer: the dialog may have changed the printer.
+        const PrinterResolution dpi = printerDpi(printer_);
+        state_.PrinterDpiX = dpi.dpiX;
+        state_.PrinterDpiY = dpi.dpiY;
+    });
+}
 
 // --- Keyboard -------------------------------------------------------------------------
 
