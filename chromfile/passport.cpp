@@ -319,8 +319,8 @@ std::vector<std::string> passportTextLines(const OpenChromatogram& c, int peakCo
 
     std::vector<std::string> lines;
     for (int row = 0; row < kPassportRows; ++row)
-        lines.push_back(cutText(padRight(sources.Captions[size_t(row)], kCaptionWidth) + values[size_t(row)],
-                                kPassportLineLength));
+        lines.push_back(blankControls(
+            cutText(padRight(sources.Captions[size_t(row)], kCaptionWidth) + values[size_t(row)], kPassportLineLength)));
     return lines;
 }
 

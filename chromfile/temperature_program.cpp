@@ -10,8 +10,13 @@ namespace vk7 {
 
 namespace {
 
-// A programme number: at most 4 characters, read leniently (empty gives 0).
-int programNumber(std::string_view text) { return static_cast<int>(parseLenientInt(text.substr(0, 4))); }
+// A programme number: at most 4 characters, read leniently (empty gives 0), and kept within
+// what 4 plain digits can say (-999 .. 9999) so that "9e99" cannot wrap around; sums of
+// eleven such numbers stay far inside int.
+int boundedNumber(std::string_view text) { return static_cast<int>(std::clamp<int64_t>(parseLenientInt(text), -999, 9999)); }
+int programNumber(std::string_view text) { return boundedNumber(text.substr(0, 4)); }
+
+bool isRateItem(std::string_view item) { return item.find('/') != std::string_view::npos; }
 
 std::string_view upTo(std::string_view text, char stop) {
     size_t p = text.find(stop);
@@ -48,7 +53,7 @@ TemperatureProgram ParseTemperatureProgram(std::string_view text, int durationSe
     }
 
     if (items.empty()) {
-        const int t = static_cast<int>(parseLenientInt(secondWord(text)));
+        const int t = boundedNumber(secondWord(text));
         p.FinalTemperature = t;
         p.TempProgramTemps[0] = p.TempProgramTemps[1] = t;
         p.TempProgramTimes[0] = 0;
@@ -59,8 +64,12 @@ TemperatureProgram ParseTemperatureProgram(std::string_view text, int durationSe
 
     int i = 0;
     int rate = 0;
-    for (std::string_view item : items) {
-        if (item.find('/') != std::string_view::npos) {
+    for (size_t k = 0; k < items.size(); ++k) {
+        const std::string_view item = items[k];
+        if (isRateItem(item)) {
+            // A rate leads from one hold to the next: one with no hold before it or right
+            // after it has nothing to lead between and is ignored.
+            if (i == 0 || k + 1 == items.size() || isRateItem(items[k + 1])) continue;
             rate = programNumber(upTo(item, 'g'));
         } else {
             const int t = programNumber(upTo(item, 'g'));

@@ -28,6 +28,7 @@ endfunction()
 # vk7_test(<target> DIR <folder under tests/> DEPS <libs...> [GUI])
 # One test program of the *.cpp files of tests/<folder>, registered test by test in CTest.
 # GUI programs get a main that creates the QApplication; they run on the offscreen platform.
+# Both mains take the process locale from the environment, as the programs do.
 function(vk7_test target)
   cmake_parse_arguments(ARG "GUI" "DIR" "DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_DIR}/*.cpp)
@@ -43,7 +44,7 @@ function(vk7_test target)
     target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/main/gui_test_main.cpp)
     target_link_libraries(${target} PRIVATE Qt6::Widgets)
   else()
-    target_link_libraries(${target} PRIVATE GTest::gtest_main)
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/main/engine_test_main.cpp)
   endif()
   gtest_discover_tests(${target}
     DISCOVERY_TIMEOUT 60

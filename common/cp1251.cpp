@@ -144,4 +144,11 @@ bool equalsNoCaseCp1251(std::string_view a, std::string_view b) {
     return true;
 }
 
+std::string blankControls(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+    return out;
+}
+
 }  // namespace vk7

@@ -23,6 +23,10 @@ char upperCp1251(char c);
 std::string lowerCp1251(std::string_view text);
 bool equalsNoCaseCp1251(std::string_view a, std::string_view b);
 
+// The text with every control character (below 0x20, and 0x7F) turned into a blank, so that
+// a comment or a typed text from anywhere stays one line of a line file.
+std::string blankControls(std::string_view text);
+
 }  // namespace vk7
 
 // A Russian literal written in UTF-8 in the source, converted to Windows-1251 once.

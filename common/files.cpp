@@ -59,7 +59,8 @@ std::vector<std::string> splitLines(std::string_view bytes, size_t maxLength) {
 std::string joinLinesCrLf(const std::vector<std::string>& lines) {
     std::string out;
     for (const auto& l : lines) {
-        out += l;
+        // A CR or LF inside a line would split it for every reader: it becomes a blank.
+        for (char c : l) out += (c == '\r' || c == '\n') ? ' ' : c;
         out += "\r\n";
     }
     return out;

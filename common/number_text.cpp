@@ -1,10 +1,9 @@
 #include "common/number_text.h"
 
-#include <cerrno>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
+#include <system_error>
 
 namespace vk7 {
 namespace {
@@ -18,13 +17,23 @@ int64_t saturate(double r) {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Every conversion below goes through std::to_chars / std::from_chars, which use '.' and
+// no grouping whatever locale the process runs under (a Russian desktop makes the C
+// library's printf and strtod use ','), so a file written anywhere reads back the same.
+
+// `v` in the given format and precision; the text of the shortest exact form is at most
+// about 330 characters for any finite double and a precision of at most 100.
+std::string charsOf(double v, std::chars_format format, int precision) {
+    char buf[512];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, format, std::min(precision, 100));
+    return r.ec == std::errc() ? std::string(buf, r.ptr) : std::string("0");
+}
+
 // Text of `v` with `decimals` digits; "-0.00" becomes "0.00".
 std::string fixedDigits(double v, int decimals) {
     if (!std::isfinite(v)) v = 0;
     if (decimals < 0) decimals = 0;
-    char buf[512];
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-    std::string s(buf);
+    std::string s = charsOf(v, std::chars_format::fixed, decimals);
     if (!s.empty() && s[0] == '-') {
         bool allZero = true;
         for (size_t i = 1; i < s.size(); ++i)
@@ -63,7 +72,11 @@ std::string cutText(std::string_view text, size_t maxChars) {
     return std::string(text.substr(0, std::min(text.size(), maxChars)));
 }
 
-std::string intText(int64_t v, int width) { return padLeft(std::to_string(v), width); }
+std::string intText(int64_t v, int width) {
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return padLeft(std::string_view(buf, size_t(r.ptr - buf)), width);
+}
 
 std::string fixedText(double v, int width, int decimals) { return padLeft(fixedDigits(v, decimals), width); }
 
@@ -71,21 +84,26 @@ std::string expText(double v, int width) {
     if (!std::isfinite(v)) v = 0;
     if (width < 9) width = 9;
     const int digits = width - 9;
-    char buf[512];
-    std::snprintf(buf, sizeof buf, "%.*E", digits, std::fabs(v));
-    // buf: d[.ddd]E(+|-)xx
-    std::string s(buf);
-    size_t e = s.find('E');
+    // s: d[.ddd]e(+|-)xx[x]
+    const std::string s = charsOf(std::fabs(v), std::chars_format::scientific, digits);
+    const size_t e = s.find('e');
     std::string mantissa = s.substr(0, e);
     if (mantissa.find('.') == std::string::npos) mantissa += '.';
-    long exponent = std::strtol(s.c_str() + e + 1, nullptr, 10);
+    int exponent = 0;
+    if (e != std::string::npos) {
+        const char* first = s.data() + e + 1;
+        if (*first == '+') ++first;
+        std::from_chars(first, s.data() + s.size(), exponent);
+    }
     if (v == 0) exponent = 0;
-    char expBuf[32];
-    std::snprintf(expBuf, sizeof expBuf, "E%c%04ld", exponent < 0 ? '-' : '+', std::labs(exponent));
     std::string out;
     out += (v < 0 && mantissa.find_first_not_of("0.") != std::string::npos) ? '-' : ' ';
     out += mantissa;
-    out += expBuf;
+    out += 'E';
+    out += exponent < 0 ? '-' : '+';
+    const std::string expDigits = intText(std::abs(exponent), 0);
+    out.append(expDigits.size() < 4 ? 4 - expDigits.size() : 0, '0');
+    out += expDigits;
     return out;
 }
 
@@ -111,7 +129,7 @@ std::string_view trimBlanks(std::string_view t) {
 
 namespace {
 
-// The longest valid leading number of a trimmed text, as a text strtod reads ("-12.5e3"),
+// The longest valid leading number of a trimmed text, as a text from_chars reads ("-12.5e3"),
 // with ',' taken for '.'; `end` is where it stops. Empty when the text starts with none.
 std::string scanLeadingNumber(std::string_view t, size_t& end) {
     std::string num;
@@ -155,16 +173,53 @@ std::string scanLeadingNumber(std::string_view t, size_t& end) {
     return num;
 }
 
+// True when the decimal number `num` (as scanLeadingNumber gives it) is 1 or more in
+// magnitude: out of range then means too large, otherwise too small.
+bool atLeastOne(std::string_view num) {
+    size_t i = (num[0] == '+' || num[0] == '-') ? 1 : 0;
+    int64_t position = 0;  // one more than the power of ten of the first non-zero digit
+    bool seen = false, afterPoint = false;
+    for (; i < num.size() && num[i] != 'e'; ++i) {
+        const bool zero = num[i] == '0';
+        if (num[i] == '.') afterPoint = true;
+        else if (!afterPoint && (seen || !zero)) ++position;
+        else if (afterPoint && !seen && zero) --position;
+        if (!zero && num[i] != '.') seen = true;
+    }
+    if (!seen) return false;
+    int64_t exponent = 0;
+    if (i < num.size()) {
+        bool negative = false;
+        size_t j = i + 1;
+        if (j < num.size() && (num[j] == '+' || num[j] == '-')) negative = num[j++] == '-';
+        for (; j < num.size(); ++j) exponent = std::min<int64_t>(exponent * 10 + (num[j] - '0'), 1000000);
+        if (negative) exponent = -exponent;
+    }
+    return position + exponent > 0;
+}
+
+// The value of a number text from scanLeadingNumber; std::nullopt when it is too large for
+// a double. A value too small for one reads as 0.
+std::optional<double> valueOf(const std::string& num) {
+    const char* first = num.data();
+    if (*first == '+') ++first;
+    double v = 0;
+    const auto r = std::from_chars(first, num.data() + num.size(), v);
+    if (r.ec == std::errc::result_out_of_range) {
+        if (atLeastOne(num)) return std::nullopt;
+        return num[0] == '-' ? -0.0 : 0.0;
+    }
+    if (r.ec != std::errc() || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
 }  // namespace
 
 double parseLenient(std::string_view text) {
     size_t end = 0;
     const std::string num = scanLeadingNumber(trimBlanks(text), end);
     if (num.empty()) return 0.0;
-    errno = 0;
-    double v = std::strtod(num.c_str(), nullptr);
-    if (!std::isfinite(v)) return 0.0;
-    return v;
+    return valueOf(num).value_or(0.0);
 }
 
 std::optional<double> parseStrictReal(std::string_view text) {
@@ -172,9 +227,7 @@ std::optional<double> parseStrictReal(std::string_view text) {
     size_t end = 0;
     const std::string num = scanLeadingNumber(t, end);
     if (num.empty() || end != t.size()) return std::nullopt;
-    const double v = std::strtod(num.c_str(), nullptr);
-    if (!std::isfinite(v)) return std::nullopt;
-    return v;
+    return valueOf(num);
 }
 
 int64_t parseLenientInt(std::string_view text) { return wholePart(parseLenient(text)); }

@@ -364,7 +364,10 @@ CalibrationArchive CalibrationArchive::parse(std::string_view bytes) {
     while (i < lines.size() && (lines[i].empty() || lines[i][0] != '#')) a.leading_.push_back(lines[i++]);
     while (i < lines.size()) {
         if (isCalibrationEndLine(lines[i])) {
-            a.trailing_.assign(lines.begin() + static_cast<long>(i) + 1, lines.end());
+            // End lines right after the end line say nothing more: a save writes one.
+            size_t after = i + 1;
+            while (after < lines.size() && isCalibrationEndLine(lines[after])) ++after;
+            a.trailing_.assign(lines.begin() + static_cast<long>(after), lines.end());
             break;
         }
         std::string header = lines[i++];
@@ -437,7 +440,8 @@ std::vector<std::string> calibrationTableFromPeakRows(std::string_view key,
 }
 
 std::string appendTableToArchiveBytes(std::string_view bytes, const std::vector<std::string>& tableLines) {
-    // The last end line: where it starts and where the line after it starts.
+    // The first end line, where every reader stops: where it starts and where the line after
+    // it starts. A table added after it would never be read.
     std::optional<size_t> endStart;
     size_t endNext = 0;
     size_t pos = 0;
@@ -450,6 +454,7 @@ std::string appendTableToArchiveBytes(std::string_view bytes, const std::vector<
         if (isCalibrationEndLine(line)) {
             endStart = pos;
             endNext = next;
+            break;
         }
         pos = next;
     }

@@ -160,7 +160,7 @@ std::string summaryTableTitle(const std::vector<std::string>& fileNames) {
 }
 
 std::vector<std::string> peakTableLines(std::string_view title, const std::vector<PeakTableRow>& rows) {
-    std::vector<std::string> lines{std::string(title), "", PeakTableColumnLine(), ""};
+    std::vector<std::string> lines{blankControls(title), "", PeakTableColumnLine(), ""};
     for (const PeakTableRow& row : rows) lines.push_back(peakTableLine(row.Cells));
     return lines;
 }

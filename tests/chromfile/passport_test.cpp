@@ -368,6 +368,18 @@ TEST(PassportText, CaptionsPaddedTo28AndLinesCutAt128) {
     EXPECT_EQ(got[16], padRight(cp("Отмечено пиков"), 28) + "   3");
 }
 
+TEST(PassportText, ACommentWithLineBreaksStaysOneRow) {
+    test::TempDir dir;
+    writeInstallation(dir);
+    ChromatogramFixture f = recording();
+    f.comment = "a\r\nb\nc\rd\x01" "e\tf";
+    const ReadResult r = readWith(f.write(dir / "h1a.hrm"));
+    WritePassportText(StartFolder(dir.path()), r.Chrom, 3, readPassportSources(StartFolder(dir.path())));
+    const std::vector<std::string> got = splitLines(readFileBytes(dir / "results/pasp.txt"));
+    ASSERT_EQ(got.size(), 17u);
+    EXPECT_EQ(got[14].substr(28), "a  b c d e f");
+}
+
 TEST(PassportTemplate, WriteThenApplyRestoresUnitMultiplierAndEntries) {
     OpenPassport p;
     const StartFolder start(p.dir.path());

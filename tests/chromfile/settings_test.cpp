@@ -154,11 +154,22 @@ TEST(TemperatureProgram, Parses) {
         {"Изотерма 150 C:", 30, {{0, 150}, {30, 150}}, 150},
         // Cooling at a rate never moves time backwards.
         {"x: 200g-5m;10g/m;100g-5m", 5, {{0, 200}, {5, 200}, {5, 100}, {10, 100}}, 100},
+        // A rate with no hold right after it, or none before it, is ignored.
+        {"x: 40g-2m;8g/m;8g/m;200g-5m", 0, {{0, 40}, {2, 40}, {22, 200}, {27, 200}}, 200},
+        {"x: 10g/m;50g-5m", 0, {{0, 50}, {5, 50}}, 50},
+        {"x: 50g-5m;10g/m", 0, {{0, 50}, {5, 50}}, 50},
+        // Numbers beyond what four digits say are held at the bounds, never wrapped.
+        {"x: 9e99g-1m", 0, {{0, 9999}, {1, 9999}}, 9999},
+        {"x: 1e10g-1e10m;1e10g-1e10m", 0, {{0, 9999}, {9999, 9999}, {19998, 9999}}, 9999},
+        {"x: -9e9g-5m;1g/m;9e99g-2m", 0, {{0, -999}, {9999, -999}, {20997, 9999}, {20999, 9999}}, 9999},
+        {"x: 50g--5m;10g/m;20g-1m", 0, {{0, 50}, {0, 50}, {0, 20}, {1, 20}}, 20},
+        {"Изотерма 9e99 C:", 10, {{0, 9999}, {10, 9999}}, 9999},
     };
     for (const Case& c : cases) {
         TemperatureProgram p = ParseTemperatureProgram(toCp1251(c.text), c.durationMin * 60);
         EXPECT_EQ(points(p), c.want) << c.text;
         EXPECT_EQ(p.FinalTemperature, c.final) << c.text;
+        for (int i = 1; i <= p.TempProgramCount; ++i) EXPECT_LE(p.TempProgramTimes[i - 1], p.TempProgramTimes[i]) << c.text;
     }
 }
 

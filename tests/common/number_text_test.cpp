@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <string>
+
 namespace vk7 {
 namespace {
 
@@ -63,6 +66,32 @@ TEST(ParseStrictReal, WholeTextMustBeOneNumber) {
         EXPECT_DOUBLE_EQ(parseStrictReal(c.text).value_or(-999), c.want) << c.text;
     for (const char* bad : {"", " ", "12.5abc", "abc", "-", ".", "1e", "1 2", "2:5", "inf", "nan", "1e999", "0x1A"})
         EXPECT_FALSE(parseStrictReal(bad).has_value()) << bad;
+}
+
+TEST(ParseReal, TooLargeIsRefusedAndTooSmallIsZero) {
+    EXPECT_FALSE(parseStrictReal("1e400").has_value());
+    EXPECT_FALSE(parseStrictReal("-123456.7e307").has_value());
+    EXPECT_EQ(parseLenient("1e400"), 0.0);
+    for (const char* tiny : {"1e-400", "-0.0001e-320", "0.000e500", "123e-99999999999999"})
+        EXPECT_EQ(parseStrictReal(tiny).value_or(-1), 0.0) << tiny;
+    EXPECT_DOUBLE_EQ(parseStrictReal("0.00123e3").value_or(-1), 1.23);
+}
+
+// A Russian desktop makes the C library write and read numbers with ','. Every number
+// text must still use '.', read back the same, and keep its width.
+TEST(NumberTexts, IgnoreTheProcessLocale) {
+    const std::string before = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "ru_RU.UTF-8")) GTEST_SKIP() << "ru_RU.UTF-8 is not generated on this machine";
+    EXPECT_EQ(fixedText(21.533203125, 0, 12), "21.533203125000");
+    EXPECT_EQ(fixedText(0.5, 5, 2), " 0.50");
+    EXPECT_EQ(expText(123.5, 17), " 1.23500000E+0002");
+    EXPECT_EQ(expText(-0.0625, 10), "-6.2E-0002");
+    EXPECT_EQ(intText(-1234567, 9), " -1234567");
+    EXPECT_EQ(parseLenient("21.533203125"), 21.533203125);
+    EXPECT_EQ(parseLenient("0.50"), 0.5);
+    EXPECT_EQ(parseStrictReal(" 1.23500000E+0002").value_or(0), 123.5);
+    EXPECT_EQ(parseStrictReal("0,25").value_or(0), 0.25);
+    std::setlocale(LC_ALL, before.c_str());
 }
 
 TEST(ParseStrictInt, AcceptsOnlyIntegers) {

@@ -34,6 +34,15 @@ TEST(Lines, ReadEitherEndingWriteCrLf) {
     EXPECT_EQ(splitLines(""), std::vector<std::string>{});
     EXPECT_EQ(splitLines("abcdef\nxy", 4), (std::vector<std::string>{"abcd", "xy"}));
     EXPECT_EQ(joinLinesCrLf({"a", "b"}), "a\r\nb\r\n");
+    // A line never splits into two: CR and LF inside it are written as blanks.
+    EXPECT_EQ(joinLinesCrLf({"a\nb", "c\r\nd\r", "e\tf"}), "a b\r\nc  d \r\ne\tf\r\n");
+}
+
+TEST(BlankControls, EveryControlCharacterBecomesABlank) {
+    struct Case { std::string text, want; };
+    for (const Case& c : {Case{"a\r\nb", "a  b"}, {std::string("x\0y", 3), "x y"}, {"\t\x1f\x7f", "   "},
+                          {RU("Проба №1 ~"), RU("Проба №1 ~")}, {"", ""}})
+        EXPECT_EQ(blankControls(c.text), c.want) << c.text;
 }
 
 TEST(SafeRewrite, ReplacesAndKeepsBackup) {

@@ -89,6 +89,7 @@ TEST(CalibrationArchiveLoad, Cases) {
         {"two active tables, the later is shown", t1 + t2 + t3 + "#\r\n", k1, 3, 2, t1 + t2 + t3 + "#\r\n"},
         {"lines before the first table and after the end line are kept", "note\r\n" + t2 + "#\r\nrest\r\n",
          std::nullopt, 1, 0, "note\r\n" + t2 + "#\r\nrest\r\n"},
+        {"a doubled end line is written once", t1 + "#\r\n#\r\n#", std::nullopt, 1, 0, t1 + "#\r\n"},
         {"LF line ends", "#" + k1.substr(1) + "\n" + line(60, 10, 1, "A") + "\n#\n", std::nullopt, 1, 0,
          crlf({k1, line(60, 10, 1, "A"), "#"})},
     };
@@ -314,6 +315,9 @@ TEST(NewCalibrationTable, FromPeakRowsAndAppendedToEitherEnding) {
     EXPECT_EQ(appendTableToArchiveBytes("", table), crlf(table) + "#\r\n");
     // Whatever follows the final end line stays after the new one.
     EXPECT_EQ(appendTableToArchiveBytes(old + "#\r\n\r\n", table), expected + "\r\n");
+    // Readers stop at the first end line: the table goes before it, never after a second one.
+    EXPECT_EQ(appendTableToArchiveBytes(old + "#\n#", table), expected + "#");
+    EXPECT_EQ(CalibrationArchive::parse(appendTableToArchiveBytes(old + "#\r\n#\r\n", table)).tableCount(), 2);
     auto a = CalibrationArchive::parse(expected);
     ASSERT_EQ(a.tableCount(), 2);
     EXPECT_EQ(a.table(1).header(), k);

@@ -68,6 +68,20 @@ TEST(PeakTableText, GoldenFileWithItsHeadLines) {
     EXPECT_EQ(readFileBytes(dir / "results" / "tabl.txt"), golden);
 }
 
+// A comment from a file written elsewhere may hold line breaks: the title stays one line,
+// so the rows after it are read where they are.
+TEST(PeakTableText, ACommentWithLineBreaksStaysInTheTitle) {
+    FivePeaks f;
+    test::TempDir dir;
+    const StartFolder start(dir.path());
+    WritePeakTableText(start, peakTableTitle("h7a.hrm", "x\r\n  9    1.00\ry\x7f"),
+                       BuildPeakTable(f.chrom, f.markup, f.settings).Rows);
+    const std::vector<std::string> got = readLines(dir / "results" / "tabl.txt");
+    ASSERT_EQ(got.size(), 9u);
+    EXPECT_EQ(got[0], RU("Хроматограмма h7a.hrm x    9    1.00 y "));
+    EXPECT_EQ(readTableRow(got[4]).Name, "benzene");
+}
+
 TEST(PeakTableText, DecimalsZeroAndTimesRelativeToTheReferencePeak) {
     FivePeaks f;
     f.settings.Decimals = 0;
