@@ -55,7 +55,12 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
     w.Form10 = new TForm10(state.Start, main);
     w.Form11 = new TForm11(state, main);
     w.Form12 = new TForm12(state, main);
-    w.Form13 = new TForm13(state, main);
+    w.Form13 = new TForm13(state,
+                           {services.dialogs, services.printer, showHelp,
+                            [start = state.Start](const QImage& image) { return SavePlotPicture(image, start); },
+                            [form4 = w.Form4] { return form4->content().SummaryShown; },
+                            [form4 = w.Form4] { return form4->content().NormalisedShown; }},
+                           main);
     w.Form14 = new TForm14(state, main);
     w.Form15 = new TForm15(main);
     w.Form16 = new TForm16(state, main);
