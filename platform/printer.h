@@ -64,6 +64,11 @@ public:
     virtual std::unique_ptr<PrintJob> begin(const PrintRequest& request) = 0;
 };
 
+// Lengths on a page of `dpi` pixels per inch, rounded: a font of `points` as its pixel size,
+// a distance in centimetres.
+int pagePointPixels(int points, int dpi);
+int pageCmPixels(double cm, int dpi);
+
 // The resolution the printouts lay their pages out in (PrinterDpi): the printer's across
 // value, down taken equal to it.
 PrinterResolution printerDpi(Printer& printer);

@@ -12,16 +12,7 @@ namespace vk7 {
 
 namespace {
 
-constexpr Colour kNavy = 0x800000;
-constexpr Colour kMaroon = 0x000080;
-constexpr Colour kRed = 0x0000FF;
-constexpr Colour kGreen = 0x008000;
-constexpr Colour kGrey = 0x808080;
-constexpr Colour kBlack = 0x000000;
-
-int pointPixels(int points, int dpiY) { return static_cast<int>(roundHalfEven(points * dpiY / 72.0)); }
-
-int cmPixels(double cm, int dpi) { return static_cast<int>(roundHalfEven(dpi * cm / 2.54)); }
+using namespace plot_colour;
 
 // A device coordinate computed in reals, kept where the page's integers hold it.
 int pixel(double v) {
@@ -51,7 +42,7 @@ public:
         while (L / S > page_) {
             job_.newPage();
             ++page_;
-            useFont(job_.canvas(), layout_.FontPixels, kBlack);
+            useFont(job_.canvas(), layout_.FontPixels, Black);
         }
         return (L % S + 1) * layout_.Pitch;
     }
@@ -68,7 +59,7 @@ private:
 
 TablePageLayout tablePageLayout(PrinterResolution dpi, int pageHeight) {
     TablePageLayout t;
-    t.FontPixels = pointPixels(dpi.dpiX <= 150 ? 8 : 10, dpi.dpiY);
+    t.FontPixels = pagePointPixels(dpi.dpiX <= 150 ? 8 : 10, dpi.dpiY);
     t.Unit = dpi.dpiX / 15;
     t.Margin = dpi.dpiX / 3;
     t.Pitch = std::max(1, dpi.dpiY / 5);
@@ -80,7 +71,7 @@ TablePageLayout tablePageLayout(PrinterResolution dpi, int pageHeight) {
 
 void PrintTableAndPassport(PrintJob& job, PrinterResolution dpi, const TablePrintout& table) {
     const TablePageLayout t = tablePageLayout(dpi, job.pageHeight());
-    useFont(job.canvas(), t.FontPixels, kBlack);
+    useFont(job.canvas(), t.FontPixels, Black);
     SlotWriter slots(job, t);
     auto text = [&](int x, int y, const std::string& s) { job.canvas().textOut(x, y, s); };
 
@@ -111,17 +102,17 @@ void PrintTableAndPassport(PrintJob& job, PrinterResolution dpi, const TablePrin
 
 ChromatogramPageLayout chromatogramPageLayout(PrinterResolution dpi, const OpenChromatogram& chrom, const PlotView& view) {
     ChromatogramPageLayout p;
-    p.PageLeft = cmPixels(6, dpi.dpiX);
-    p.PageRight = p.PageLeft + cmPixels(14, dpi.dpiX);
+    p.PageLeft = pageCmPixels(6, dpi.dpiX);
+    p.PageRight = p.PageLeft + pageCmPixels(14, dpi.dpiX);
     p.PageTop = 45;
-    p.PageBottom = 45 + cmPixels(26, dpi.dpiY);
+    p.PageBottom = 45 + pageCmPixels(26, dpi.dpiY);
     // A real, so that the plot's 14 cm hold the full scale at any resolution.
     p.PageCountsPerColumn = 32767.0 / std::max(1, p.PageRight - p.PageLeft);
     const int span = visibleSpanSec(view.ViewStartSec, view.ViewEndSec);
     const int perPoint = std::max(1, chrom.SamplesPerPoint);
     p.PagePointsPerRow = static_cast<double>(span) / perPoint / std::max(1, p.PageBottom - p.PageTop) * chrom.SamplingRate;
     p.PageFirstPoint = static_cast<int>(roundHalfEven(view.ViewStartSec * chrom.SamplingRate / perPoint));
-    p.FontPixels = pointPixels(8, dpi.dpiY);
+    p.FontPixels = pagePointPixels(8, dpi.dpiY);
     return p;
 }
 
@@ -143,7 +134,7 @@ void PrintChromatogram(PrintJob& job, PrinterResolution dpi, ProcessingState& st
     auto yOf = [&](double point) { return pixel((point - p.PageFirstPoint) / p.PagePointsPerRow) + p.PageTop; };
 
     // The curve, down the page.
-    c.setPen({kNavy, 1, PenMode::Copy});
+    c.setPen({Navy, 1, PenMode::Copy});
     c.moveTo(p.PageLeft, p.PageTop);
     for (int y = p.PageTop; y < p.PageBottom; ++y) {
         const int64_t k = roundHalfEven((y - p.PageTop) * p.PagePointsPerRow + 1 + p.PageFirstPoint);
@@ -154,10 +145,10 @@ void PrintChromatogram(PrintJob& job, PrinterResolution dpi, ProcessingState& st
     }
 
     // The title and the heading.
-    useFont(c, p.FontPixels, kNavy);
+    useFont(c, p.FontPixels, Navy);
     c.textOut(10, 10, RU("Хроматограмма ") + state.Settings.DataDir + state.Settings.FileName + chromatogramRangeText(view));
     auto columnX = [](int column) { return 4 * 8 * column + 10; };
-    useFont(c, p.FontPixels, kMaroon);
+    useFont(c, p.FontPixels, Maroon);
     const int headY = dpi.dpiY / 5;
     c.textOut(columnX(1), headY, "N");
     c.textOut(columnX(5), headY, RU("t, мин"));
@@ -181,15 +172,15 @@ void PrintChromatogram(PrintJob& job, PrinterResolution dpi, ProcessingState& st
         if (ys < p.PageTop || ye > p.PageBottom) continue;
         const int xs = pixel(xOf(pk.StartValue)), xe = pixel(xOf(pk.EndValue));
         if (pk.Type == 'B' || pk.Type == 'M') {
-            if (P.x < p.PageRight) line(c, P.x, P.y, xs, ys, kGrey);
+            if (P.x < p.PageRight) line(c, P.x, P.y, xs, ys, Grey);
             P = {xs, ys};
         }
         const int startHalf = pk.Type == 'B' ? 30 : 10;
-        line(c, xs - startHalf, ys, xs + startHalf, ys, kRed);
+        line(c, xs - startHalf, ys, xs + startHalf, ys, Red);
         const int endHalf = pk.Type == 'E' ? 30 : 10;
-        line(c, xe - endHalf, ye, xe + endHalf, ye, kGreen);
+        line(c, xe - endHalf, ye, xe + endHalf, ye, Green);
         if ((pk.Type == 'E' || pk.Type == 'M') && P.x < p.PageRight) {
-            line(c, P.x, P.y, xe, ye, kRed);
+            line(c, P.x, P.y, xe, ye, Red);
             P = {xe, ye};
         }
     }
@@ -199,7 +190,7 @@ void PrintChromatogram(PrintJob& job, PrinterResolution dpi, ProcessingState& st
     double referenceSec = 0;
     if (state.Settings.IdentMode == 1 && markup.Peaks.valid(state.Settings.ReferencePeakNo))
         referenceSec = table.Rows[static_cast<size_t>(state.Settings.ReferencePeakNo - 1)].TimeSec;
-    useFont(c, p.FontPixels, kBlack);
+    useFont(c, p.FontPixels, Black);
     for (int i = 1; i <= markup.PeakCount(); ++i) {
         const Peak& pk = markup.Peaks[i];
         if (!onPoints(pk)) continue;

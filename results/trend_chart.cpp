@@ -5,17 +5,13 @@
 
 #include "common/cp1251.h"
 #include "common/number_text.h"
+#include "processing/plot_geometry.h"
 
 namespace vk7 {
 
 namespace {
 
-constexpr Colour kNavy = 0x800000;
-constexpr Colour kMaroon = 0x000080;
-constexpr Colour kGreen = 0x008000;
-constexpr Colour kRed = 0x0000FF;
-constexpr Colour kBlack = 0x000000;
-constexpr Colour kWhite = 0xFFFFFF;
+using namespace plot_colour;
 
 int roundPixel(double v) {
     if (!std::isfinite(v)) return v < 0 ? -32000 : 32000;
@@ -30,13 +26,13 @@ void line(Canvas& c, CanvasPoint a, CanvasPoint b, Colour colour) {
 
 void square(Canvas& c, CanvasPoint p, int half, Colour colour) {
     c.setPen({colour, 1, PenMode::Copy});
-    c.setBrush({kWhite, false});
+    c.setBrush({White, false});
     c.rectangle(p.x - half, p.y - half, p.x + half + 1, p.y + half + 1);
 }
 
 void font(Canvas& c, const std::string& family, int pixels, Colour colour) {
     c.setFont({family, pixels, colour, 0});
-    c.setBrush({kWhite, true});
+    c.setBrush({White, true});
 }
 
 // Where the axis texts go relative to their ticks.
@@ -58,7 +54,7 @@ void drawAxes(Canvas& c, const TrendScale& s, const AxisTexts& t) {
         x = e.Left + i * s.TickPixelsX;
         const double v = s.X0 + i * s.StepX;
         if (v != 0) c.textOut(x - t.xLabelDx, e.Bottom + 1, fixedText(v, 6, s.DecimalsX));
-        line(c, {x, e.Top}, {x, e.Bottom}, kNavy);
+        line(c, {x, e.Top}, {x, e.Bottom}, Navy);
     }
     c.textOut(x - t.captionDx, e.Bottom + t.captionDy, t.caption);
     int y = e.Bottom;
@@ -66,7 +62,7 @@ void drawAxes(Canvas& c, const TrendScale& s, const AxisTexts& t) {
         y = e.Bottom - j * s.TickPixelsY;
         if (j != 0 && (t.lastYLabel || j != s.TicksY))
             c.textOut(e.Left - t.yLabelDx, y - t.yLabelDy, fixedText(s.Y0 + j * s.StepY, 5, s.DecimalsY));
-        line(c, {e.Left, y}, {e.Right, y}, kNavy);
+        line(c, {e.Left, y}, {e.Right, y}, Navy);
     }
     c.textOut(e.Left + t.yCaptionDx, y + 2, RU("C/Co,%"));
 }
@@ -77,20 +73,18 @@ void drawPoints(Canvas& c, const TrendScale& s, const std::vector<TrendRow>& row
         if (!r.Days) continue;
         const CanvasPoint p = s.map(*r.Days, r.Value);
         if (!previous) previous = p;  // the line starts at the first dated row's point
-        square(c, p, half, kGreen);
+        square(c, p, half, Green);
         if (!r.Active) continue;
-        square(c, p, half, kMaroon);
-        line(c, *previous, p, kMaroon);
+        square(c, p, half, Maroon);
+        line(c, *previous, p, Maroon);
         previous = p;
     }
 }
 
 void drawFit(Canvas& c, const TrendScale& s, const TrendFit& f) {
     const TrendRanges& r = s.Ranges;
-    line(c, s.map(r.XMin, f.Slope * r.XMin + f.Intercept), s.map(r.XMax, f.Slope * r.XMax + f.Intercept), kGreen);
+    line(c, s.map(r.XMin, f.Slope * r.XMin + f.Intercept), s.map(r.XMax, f.Slope * r.XMax + f.Intercept), Green);
 }
-
-int pointPixels(int points, int dpiY) { return static_cast<int>(roundHalfEven(points * dpiY / 72.0)); }
 
 }  // namespace
 
@@ -139,10 +133,10 @@ ChartEdges screenChartEdges(int width, int height) { return {36, width - 4, 4, h
 
 ChartEdges pageChartEdges(PrinterResolution dpi) {
     ChartEdges e;
-    e.Left = static_cast<int>(roundHalfEven(dpi.dpiX * 3 / 2.54));
-    e.Right = e.Left + static_cast<int>(roundHalfEven(dpi.dpiX * 17 / 2.54));
+    e.Left = pageCmPixels(3, dpi.dpiX);
+    e.Right = e.Left + pageCmPixels(17, dpi.dpiX);
     e.Top = 50;
-    e.Bottom = 50 + static_cast<int>(roundHalfEven(dpi.dpiY * 17 / 2.54));
+    e.Bottom = 50 + pageCmPixels(17, dpi.dpiY);
     return e;
 }
 
@@ -228,9 +222,9 @@ double timeUnitDivisor(const std::string& unit) {
 
 void DrawTrend(Canvas& c, const TrendScale& s, const std::vector<TrendRow>& rows, const std::string& timeUnit,
                const std::optional<TrendFit>& fit) {
-    c.setBrushColour(kWhite);
+    c.setBrushColour(White);
     c.fillRect({0, 0, c.width(), c.height()});
-    font(c, "SmallFonts", 9, kNavy);
+    font(c, "SmallFonts", 9, Navy);
     AxisTexts t;
     t.caption = "t-to," + timeUnitWord(timeUnit);
     drawAxes(c, s, t);
@@ -239,15 +233,15 @@ void DrawTrend(Canvas& c, const TrendScale& s, const std::vector<TrendRow>& rows
 }
 
 void DrawTrendCursor(Canvas& c, const TrendScale& s, int cursorX) {
-    c.setPen({kRed, 1, PenMode::Xor});
+    c.setPen({Red, 1, PenMode::Xor});
     c.moveTo(cursorX, s.Edges.Top + 2);
     c.lineTo(cursorX, s.Edges.Bottom - 2);
     c.setPenMode(PenMode::Copy);
 }
 
 void DrawZoomRectangle(Canvas& c, CanvasPoint a, CanvasPoint b, bool final) {
-    c.setPen({kRed, 1, final ? PenMode::Copy : PenMode::NotXor});
-    c.setBrush({kWhite, true});
+    c.setPen({Red, 1, final ? PenMode::Copy : PenMode::NotXor});
+    c.setBrush({White, true});
     c.rectangle(a.x, a.y, b.x, b.y);
     c.setPenMode(PenMode::Copy);
 }
@@ -297,21 +291,21 @@ TrendReadout trendReadout(const TrendScale& s, int cursorX, const TrendData& dat
 void PrintThemeTable(PrintJob& job, PrinterResolution dpi, const ThemeTablePrintout& table) {
     const int d = dpi.dpiX;
     const int u = std::max(1, d / 12), m = d / 3, p = 2 * u;
-    const int pixels = pointPixels(d <= 150 ? 8 : 10, dpi.dpiY);
+    const int pixels = pagePointPixels(d <= 150 ? 8 : 10, dpi.dpiY);
     const int perPage = std::max(1, job.pageHeight() / p - 4);
     auto columnX = [&](size_t k) { return k == 0 ? m + u : m + (17 + 8 * static_cast<int>(k - 1)) * u; };
     size_t next = 0;
     do {
         if (next > 0) job.newPage();
         Canvas& c = job.canvas();
-        font(c, "Arial", pixels, kBlack);
+        font(c, "Arial", pixels, Black);
         c.textOut(2 * m, p, RU("Тема (объект наблюдения): ") + table.Name + ".");
-        font(c, "Arial", pixels, kRed);
+        font(c, "Arial", pixels, Red);
         for (size_t k = 0; k < table.Heading.size(); ++k) c.textOut(columnX(k), 3 * p, table.Heading[k]);
         for (int j = 0; j < perPage && next < table.Rows.size(); ++j, ++next) {
             const ThemeRow& row = table.Rows[next];
             const int y = (j + 4) * p;
-            font(c, "Arial", pixels, row.Active ? kBlack : kRed);
+            font(c, "Arial", pixels, row.Active ? Black : Red);
             const std::string date = markedDateText(row);
             c.textOut(columnX(0), y, row.Active ? date : date.substr(3));
             for (size_t k = 0; k < row.Values.size(); ++k) c.textOut(columnX(k + 1), y, row.Values[k]);
@@ -325,7 +319,7 @@ void PrintTrendChart(PrintJob& job, PrinterResolution dpi, const TrendRanges& ra
     if (!scale) return;
     const int d = dpi.dpiX;
     Canvas& c = job.canvas();
-    font(c, "Arial", pointPixels(8, dpi.dpiY), kMaroon);
+    font(c, "Arial", pagePointPixels(8, dpi.dpiY), Maroon);
     AxisTexts t;
     t.xLabelDx = d / 5;
     t.captionDx = d / 2;
@@ -340,7 +334,7 @@ void PrintTrendChart(PrintJob& job, PrinterResolution dpi, const TrendRanges& ra
     drawFit(c, *scale, fit);
     const ChartEdges& e = scale->Edges;
     const int r = d / 6;
-    font(c, "Arial", pointPixels(8, dpi.dpiY), kNavy);
+    font(c, "Arial", pagePointPixels(8, dpi.dpiY), Navy);
     c.textOut(e.Right - d, e.Bottom - 5 * r, "a=" + fitText(fit.Slope));
     c.textOut(e.Right - d, e.Bottom - 4 * r, "b=" + fitText(fit.Intercept));
     c.textOut(e.Right - d, e.Bottom - 3 * r, "r=" + fitText(fit.Correlation));
