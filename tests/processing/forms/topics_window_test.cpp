@@ -27,6 +27,7 @@
 #include "platform/scripted_dialogs.h"
 #include "processing/calibration_archive.h"
 #include "processing/forms/program_windows.h"
+#include "processing/forms/table.h"
 #include "results/forms/base7.h"
 #include "tests/support/chromatogram_fixture.h"
 #include "tests/support/pdf_tools.h"
@@ -127,6 +128,7 @@ TEST_F(TopicsWindow, ANewTopicThenALaterResult) {
     EXPECT_EQ(fromQString(topics->StringGrid1->item(0, 0)->text()), "      benzene");
     topics->SpeedButton7->click();
     EXPECT_EQ(text(topics->Label17), RU("Назовите тему"));
+    if (const char* keep = getenv("VK7_SCREENSHOTS")) topics->grab().save(QString::fromUtf8(keep) + "/topics-new.png");
     topics->Edit1->setText(QStringLiteral("gas"));
     topics->SpeedButton7->click();
     const std::vector<std::string> lines = readLines(dir.path() / "space/gas.db");
@@ -153,6 +155,7 @@ TEST_F(TopicsWindow, ANewTopicThenALaterResult) {
     topics->StringGrid1->setCurrentCell(1, 1);
     topics->SpeedButton5->click();
     EXPECT_EQ(fromQString(topics->StringGrid1->item(1, 0)->text()), "DEL 31.03.2024");
+    if (const char* keep = getenv("VK7_SCREENSHOTS")) topics->grab().save(QString::fromUtf8(keep) + "/topics-table.png");
     EXPECT_EQ(topics->changeCount(), 1);
     dialogs.expectMessage(Answer::Cancel);
     topics->hide();
@@ -250,6 +253,33 @@ TEST_F(TopicsWindow, TheChartItsPictureAndThePrintouts) {
     EXPECT_TRUE(red);
     if (const char* keep = getenv("VK7_SCREENSHOTS")) fs::copy_file(pdf, fs::path(keep) / "tema-table.pdf", fs::copy_options::overwrite_existing);
     dialogs.expectMessage(Answer::Cancel);  // the pending mark on hiding
+}
+
+TEST_F(TopicsWindow, AModifiedTopicFromTheNormalisedTable) {
+    tableOf(dir.path() / "DATA/h15a.hrm");
+    showTopics();
+    topics->SpeedButton3->click();
+    topics->ComboBox1Change(2);
+    EXPECT_EQ(dialogs.messageTexts().back(), RU("Нет нормализованной таблицы"));
+    EXPECT_TRUE(topics->ComboBox1->isVisible());
+
+    form->Normalise1->trigger();
+    ASSERT_TRUE(form->windows().Form4->content().NormalisedShown);
+    topics->ComboBox1Change(2);
+    // The empty fourth head line of tablr.txt is a row with an empty key, then the names.
+    ASSERT_EQ(topics->StringGrid1->rowCount(), 3);
+    EXPECT_EQ(fromQString(topics->StringGrid1->item(1, 0)->text()).substr(0, 2), " -");
+    topics->SpeedButton7->click();
+    topics->Edit1->setText(QStringLiteral("mod"));
+    topics->SpeedButton7->click();
+    const std::vector<std::string> lines = readLines(dir.path() / "space/mod.db");
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_EQ(lines[0], "2");
+    EXPECT_EQ(lines[3], "");
+    // The same normalised result matches its own topic.
+    topics->SpeedButton1->click();
+    EXPECT_EQ(text(topics->Label5), RU("Совпадений  3 из  3 веществ"));
+    EXPECT_EQ(topics->theme().Rows.size(), 2u);
 }
 
 TEST_F(TopicsWindow, AMissingTopicFileIsSaidAndDisablesAddingAndTheChart) {
