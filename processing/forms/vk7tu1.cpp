@@ -54,6 +54,7 @@
 #include "results/forms/ustexl7.h"
 #include "results/forms/usthtm7.h"
 #include "results/office_protocols.h"
+#include "results/printing.h"
 
 namespace vk7 {
 
@@ -886,7 +887,6 @@ void TForm1::WritePassportText() {
 }
 
 // Commands whose windows and drawing are not built yet: they exist and do nothing.
-void TForm1::SpeedButton18Click() {}
 void TForm1::N12Click() {
     if (w_.Form5) w_.Form5->N12Click();
 }
@@ -1032,7 +1032,27 @@ void TForm1::SpeedButton34Click() {
         w_.Form4->setWindowTitle(ru(caption + suffix));
     });
 }
-void TForm1::N21Click() {}
+
+// --- Printing -------------------------------------------------------------------------
+
+void TForm1::SpeedButton18Click() {
+    handler([&] {
+        if (state_.ProgramMode == ModeNone) return;
+        auto job = printer_.begin(resultsPrintRequest(state_.Start, "chrom.pdf"));
+        PrintChromatogram(*job, {state_.PrinterDpiX, state_.PrinterDpiY}, state_);
+        finishPrintJob(*job, dialogs_);
+    });
+}
+
+void TForm1::N21Click() {
+    handler([&] {
+        dialogs_.printSetup(printer_);
+        // Read again whatever the answer: the dialog may have changed the printer.
+        const PrinterResolution dpi = printerDpi(printer_);
+        state_.PrinterDpiX = dpi.dpiX;
+        state_.PrinterDpiY = dpi.dpiY;
+    });
+}
 
 // --- Overlay, subtraction, inversion -----------------------------------------------
 
