@@ -14,6 +14,7 @@
 #include "common/paths.h"
 #include "processing/group_modelling.h"
 #include "processing/markup_edit_state.h"
+#include "processing/html_protocol_settings.h"
 #include "processing/plot_view.h"
 
 namespace vk7 {
@@ -56,6 +57,9 @@ struct ProcessingState {
     // repeated on every zoom and scroll. The opening of a chromatogram clears it, so that each
     // opened chromatogram gets its message once.
     std::string IdentificationNoticeKey;
+
+    // The HTML protocol's settings, as in \space\prot.dat.
+    HtmlProtocolSettings HtmlProtocol;
 
     uint8_t HelpPage = 0;
     bool GroupAreasFromModelling = false;
