@@ -56,7 +56,7 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
     w.Form11 = new TForm11(state, main);
     w.Form12 = new TForm12(state, main);
     w.Form13 = new TForm13(state, main);
-    w.Form14 = new TForm14(state, main);
+    w.Form14 = new TForm14(state, services.dialogs, services.clock, showHelp, main);
     w.Form15 = new TForm15(main);
     w.Form16 = new TForm16(state, main);
     w.Form17 = new TForm17(state, main);
