@@ -166,22 +166,15 @@ TForm14::TForm14(ProcessingState& state, Dialogs& dialogs, const Clock& clock,
     connect(SpeedButton4, &QToolButton::clicked, this, [this] { handler([this] { WriteModelAsChromatogramAction(); }); });
     connect(SpeedButton9, &QToolButton::clicked, this, [this] { handler([this] { ToggleModelView(); }); });
     connect(SpeedButton12, &QToolButton::clicked, this, [this] { handler([this] { ToggleModelView(); }); });
-    connect(SpeedButton2, &QToolButton::clicked, this, [this] {
-        plot_.upperZeroLine();
-        redraw();
-    });
-    connect(SpeedButton5, &QToolButton::clicked, this, [this] {
-        plot_.lowerZeroLine();
-        redraw();
-    });
-    connect(SpeedButton6, &QToolButton::clicked, this, [this] {
-        plot_.zoomIn();
-        redraw();
-    });
-    connect(SpeedButton7, &QToolButton::clicked, this, [this] {
-        plot_.zoomOut();
-        redraw();
-    });
+    // The navigation buttons change the plot's zero line or zoom and draw it again.
+    for (auto [button, change] : {std::pair{SpeedButton2, &ModelPlot::upperZeroLine},
+                                  std::pair{SpeedButton5, &ModelPlot::lowerZeroLine},
+                                  std::pair{SpeedButton6, &ModelPlot::zoomIn}, std::pair{SpeedButton7, &ModelPlot::zoomOut}}) {
+        connect(button, &QToolButton::clicked, this, [this, change = change] {
+            (plot_.*change)();
+            redraw();
+        });
+    }
     connect(SpeedButton10, &QToolButton::clicked, this, [this] { handler([this] { SpeedButton10Click(); }); });
     connect(SpeedButton11, &QToolButton::clicked, this, [this] { handler([this] { SpeedButton11Click(); }); });
     connect(SpeedButton1, &QToolButton::clicked, this, [this] {
@@ -357,21 +350,30 @@ void TForm14::ToggleModelView() {
 
 // ---- files ----
 
-void TForm14::OpenModelDialog() {
-    if (model_.ModelModified && !askSaveModel()) return;
+FileDialogRequest TForm14::modelDialog(const std::string& title) const {
     FileDialogRequest r;
-    r.title = RU("Загрузка моделей");
+    r.title = title;
     r.filter = "*.mod |*.mod";
     r.initialDir = state_.Start.ensureFolder("space");
     r.proposedName = model_.ModelName;
-    const auto chosen = dialogs_.openOne(r);
-    if (!chosen) return;
+    return r;
+}
+
+std::optional<std::string> TForm14::chosenModelName(const std::optional<fs::path>& chosen) {
+    if (!chosen) return std::nullopt;
     const ModelNameChoice name = modelNameFromChosenPath(state_.Start, *chosen);
     if (!name.Refusal.empty()) {
         dialogs_.info(name.Refusal);
-        return;
+        return std::nullopt;
     }
-    model_.ModelName = name.Name;
+    return name.Name;
+}
+
+void TForm14::OpenModelDialog() {
+    if (model_.ModelModified && !askSaveModel()) return;
+    const auto name = chosenModelName(dialogs_.openOne(modelDialog(RU("Загрузка моделей"))));
+    if (!name) return;
+    model_.ModelName = *name;
     setupModelWindow();
 }
 
@@ -381,19 +383,9 @@ bool TForm14::SaveModelFileAction() {
         dialogs_.info(modelRowMessage(*bad));
         return false;
     }
-    FileDialogRequest r;
-    r.title = RU("Сохранение модели");
-    r.filter = "*.mod |*.mod";
-    r.initialDir = state_.Start.ensureFolder("space");
-    r.proposedName = model_.ModelName;
-    const auto chosen = dialogs_.saveAs(r);
-    if (!chosen) return false;
-    const ModelNameChoice name = modelNameFromChosenPath(state_.Start, *chosen);
-    if (!name.Refusal.empty()) {
-        dialogs_.info(name.Refusal);
-        return false;
-    }
-    model_.ModelName = name.Name;
+    const auto name = chosenModelName(dialogs_.saveAs(modelDialog(RU("Сохранение модели"))));
+    if (!name) return false;
+    model_.ModelName = *name;
     setWindowTitle(ru(RU("Модель ") + model_.ModelName));
     SaveModelFile(state_.Start, model_);
     return true;

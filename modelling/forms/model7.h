@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -71,6 +72,10 @@ protected:
 
 private:
     void handler(const std::function<void()>& action);
+    // The open and save dialogs of model files, and the model name of their choice (with
+    // the message when the choice is refused).
+    FileDialogRequest modelDialog(const std::string& title) const;
+    std::optional<std::string> chosenModelName(const std::optional<fs::path>& chosen);
     void activate();
     void setupModelWindow();
     bool askSaveModel();  // false when a save was asked for and refused by the check
