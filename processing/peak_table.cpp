@@ -9,6 +9,7 @@
 #include "common/files.h"
 #include "common/number_text.h"
 #include "processing/calibration_archive.h"
+#include "processing/table_rows.h"
 
 namespace vk7 {
 
@@ -16,22 +17,6 @@ namespace {
 
 constexpr size_t kCommentMax = 128;
 constexpr size_t kTitleMax = 128;
-
-// A value in its column group: right-aligned in `valueWidth` with `decimals` (the blanks
-// before it up to `fieldWidth` separate it from the previous value). With `expForLarge` a
-// value of 100000 or more takes the exponent form of the whole group when that form fits
-// it; a value too wide for its columns loses decimals, then may take the separating
-// blanks, and only then the exponent form.
-std::string fieldText(double v, int valueWidth, int fieldWidth, int decimals, bool expForLarge) {
-    if (!std::isfinite(v)) v = 0;
-    if (expForLarge && std::fabs(v) >= 100000.0 && fieldWidth >= 10) return expText(v, fieldWidth);
-    for (int width : {valueWidth, fieldWidth})
-        for (int d = decimals; d >= 0; --d) {
-            std::string text = fixedText(v, 0, d);
-            if (text.size() <= static_cast<size_t>(width)) return padLeft(text, fieldWidth);
-        }
-    return padLeft(expTextWithin(v, fieldWidth), fieldWidth);
-}
 
 // The cell of a column group: its text without the separating blanks (as many of the
 // `separators` leading blanks as it has).
@@ -43,7 +28,7 @@ std::string cellText(std::string field, int separators) {
 }
 
 std::string cellFor(double v, int valueWidth, int fieldWidth, int decimals, bool expForLarge) {
-    return cellText(fieldText(v, valueWidth, fieldWidth, decimals, expForLarge), fieldWidth - valueWidth);
+    return cellText(tableFieldText(v, valueWidth, fieldWidth, decimals, expForLarge), fieldWidth - valueWidth);
 }
 
 bool isGroupMember(char type) { return type == 'B' || type == 'G' || type == 'E'; }

@@ -17,6 +17,7 @@
 #include "processing/forms/spisok.h"
 #include "processing/forms/table.h"
 #include "results/forms/base7.h"
+#include "results/html_protocol.h"
 #include "results/forms/poverx.h"
 #include "results/forms/povery7.h"
 #include "results/forms/sredy7.h"
@@ -58,9 +59,13 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
     w.Form13 = new TForm13(state, main);
     w.Form14 = new TForm14(state, services.dialogs, services.clock, showHelp, main);
     w.Form15 = new TForm15(main);
-    w.Form16 = new TForm16(state, main);
-    w.Form17 = new TForm17(state, main);
-    w.Form18 = new TForm18(state, main);
+    auto* form17 = new TForm17(state, services.dialogs, showHelp, main);
+    auto* form18 = new TForm18(state, services.dialogs, showHelp, main);
+    auto* form16 = new TForm16(state, services.dialogs, showHelp, form17, form18, main);
+    form17->setMediumChosen([form16] { form16->SettingsChanged(); });
+    w.Form16 = form16;
+    w.Form17 = form17;
+    w.Form18 = form18;
     w.Form19 = new TForm19(state, main);
     TForm4::Hooks tableHooks;
     tableHooks.plotChanged = [main] {
@@ -69,6 +74,28 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
     };
     tableHooks.appendCalibrationTable = [form6](const std::string& key, const std::vector<PeakRowForCalibration>& rows) {
         form6->AppendCalibrationTable(key, rows);
+    };
+    tableHooks.average = [main] { main->Average1Click(); };
+    tableHooks.normalise = [main] { main->Normalise1Click(); };
+    tableHooks.normalConditions = [main] { main->StartNormalConditions(); };
+    tableHooks.formula = [main] { main->StartFormulaRecalc(); };
+    tableHooks.html = [main, form4 = w.Form4, form16, shell = services.shell, &dialogs = services.dialogs] {
+        ProcessingState& st = main->state();
+        std::vector<ProtocolRow> rows;
+        for (int r = 1; r <= form4->rowCount(); ++r)
+            rows.push_back({form4->cellText(r, CellTime), form4->cellText(r, CellHeight), form4->cellText(r, CellArea),
+                            form4->cellText(r, CellConc), form4->cellText(r, CellName)});
+        const HtmlProtocolRun run = WriteHtmlProtocol(st.Start, rows, st.Settings.DataDir + st.Settings.FileName,
+                                                      st.Chrom.CommentText, st.Settings.Decimals);
+        if (run.Refusal) {
+            dialogs.info(*run.Refusal);
+            return;
+        }
+        st.HtmlProtocol = run.Settings;
+        form16->SettingsChanged();
+        if (!shell) return;
+        const std::string message = OpenHtmlProtocol(st.Start, *shell);
+        if (!message.empty()) dialogs.info(message);
     };
     w.Form4->setHooks(std::move(tableHooks));
     main->attachWindows(w);

@@ -177,7 +177,16 @@ public:
     QToolButton* SpeedButton28;  // "Х"
     QFrame* Panel11;        // export of points
     QLineEdit* Edit7;
-    QFrame* Panel13;        // recalculation
+    QFrame* Panel13;        // recalculation of the concentrations
+    QLabel* Label10;        // "C'=a*C/b" (formula only)
+    QLabel* Label12;        // "N,кПа" / "a"
+    QLabel* Label13;        // "t,C" / "b"
+    QLineEdit* Edit5;       // P or a
+    QLineEdit* Edit6;       // t or b
+    QToolButton* SpeedButton33;  // "Отмена"
+    QToolButton* SpeedButton34;  // "Пересчет"
+    // What Panel13 serves while shown: 1 the recalculation to normal conditions, 2 the formula.
+    int RecalcMode = 0;
 
     // Menu.
     QMenu* File1;                 // "Файл"
@@ -269,10 +278,16 @@ public slots:
     void Excel3Click();
     void Html1Click();
     void Excel2Click();
-    void Average1Click();
-    void Normalise1Click();
-    void Formula1Click();
-    void NormalConditions1Click();
+    void Average1Click();        // averaging of the analyses of the summary
+    void Normalise1Click();      // normalisation
+    void Formula1Click();        // StartFormulaRecalc
+    void NormalConditions1Click();  // StartNormalConditions
+    // Panel13 for the recalculation to normal conditions / by C'=a*C/b, its fields loaded from
+    // \space\klimat.dat / modif.dat.
+    void StartNormalConditions();
+    void StartFormulaRecalc();
+    void SpeedButton33Click();   // "Отмена": the panel hidden, nothing saved
+    void SpeedButton34Click();   // "Пересчет": the values saved, tabl.txt and the grid recalculated
     void N21Click();
 
 protected:
@@ -314,6 +329,8 @@ private:
     void showReadouts(const RulerReadouts& readouts);
     void saveCommentText(const std::string& text);
     void showWindow(QWidget* window);
+    void showRecalcPanel(int mode, const std::string& first, int firstX, const std::string& second, int secondX,
+                         const std::string& firstValue, const std::string& secondValue);
 
     ProcessingState state_;
     Dialogs& dialogs_;
