@@ -97,7 +97,7 @@ TEST(StartUp, RemovesTemporariesOfKilledRewritesFromTheFoldersItWrites) {
                                                   "results/.vk7-tabl.txt.cccccc", "data/.vk7-h1a.hrm.dddddd"};
     for (const std::string& t : temporaries) std::filesystem::last_write_time(dir.write(t, "copy"), old);
     const auto young = dir.write("data/.vk7-h1b.hrm.eeeeee", "copy");
-    NoPrinter printer;
+    RecordingPrinter printer;
     StartUp(StartFolder(dir.path()), printer);
     for (const std::string& t : temporaries) EXPECT_FALSE(std::filesystem::exists(dir / t)) << t;
     EXPECT_TRUE(std::filesystem::exists(young));
