@@ -57,7 +57,9 @@ void add(QWidget* panel, QWidget* w) { panel->layout()->addWidget(w); }
 
 // A seed from the clock: the model noise differs from one write to the next.
 uint32_t clockSeed(const LocalDateTime& t) {
-    return static_cast<uint32_t>(((((t.year * 13 + t.month) * 32 + t.day) * 24 + t.hour) * 60 + t.minute) * 60 + t.second);
+    uint32_t seed = 0;
+    for (int part : {t.year, t.month, t.day, t.hour, t.minute, t.second}) seed = seed * 61u + static_cast<uint32_t>(part);
+    return seed;
 }
 
 }  // namespace
