@@ -9,7 +9,7 @@
 #include "acquisition/acquisition_engine.h"
 #include "common/cp1251.h"
 #include "common/files.h"
-#include "platform/printer_info.h"
+#include "platform/recording_printer.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/shell.h"
 #include "platform/simulated_box.h"
@@ -52,7 +52,7 @@ TEST(RecordedFiles, TheProcessingProgramOpensWhatTheAcquisitionRecorded) {
         engine.close();
     }
 
-    NoPrinter printer;
+    RecordingPrinter printer;
     RecordingShell shell;
     auto vk7t = CreateProgramWindows(StartFolder(dir.path()), {dialogs, clock, printer, &shell});
     vk7t->resize(900, 600);
