@@ -114,6 +114,9 @@ void AcquisitionEngine::startSoundInput() {
 void AcquisitionEngine::create(int levelWidth, int levelHeight) {
     deferMessages_ = true;
     state_.display = {};
+    // The program rewrites files only in the start folder: temporaries that a killed rewrite
+    // left there are full copies nobody reads.
+    removeStaleRewriteTemporaries(env_.start.root());
     loadSettingsFiles();
     startSoundInput();
     state_.fullScaleVolts = {1.5625, 1.5625};

@@ -1,6 +1,7 @@
 #include "chromfile/processing_settings.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "common/cp1251.h"
 #include "common/files.h"
@@ -11,6 +12,9 @@ namespace vk7 {
 namespace {
 
 constexpr size_t kSettingsLineLength = 255;
+// Reals of treat.dat are thresholds, percents and concentrations; beyond this magnitude a
+// value is damage, and its fixed-point text would no longer fit a line.
+constexpr double kSettingsRealLimit = 1e15;
 
 struct Reader {
     const std::vector<std::string>& lines;
@@ -34,7 +38,14 @@ struct Reader {
         field = static_cast<int>(*v);
     }
     void real(int n, double& field) {
-        if (const std::string* l = line(n)) field = parseLenient(*l);
+        const std::string* l = line(n);
+        if (!l) return;
+        const double v = parseLenient(*l);
+        if (!(std::fabs(v) < kSettingsRealLimit)) {
+            out.BadLines.push_back(n);
+            return;
+        }
+        field = v;
     }
     void text(int n, std::string& field, size_t max) {
         if (const std::string* l = line(n)) field = cutText(*l, max);
@@ -146,6 +157,12 @@ StartupValues StartUp(const StartFolder& start, Printer& printer) {
                                "по умолчанию. Прежний файл будет сохранен как treat.dat.bak."));
         v.TreatNeedsBackup = true;
     }
+
+    // Temporaries that a killed rewrite left in the folders this program writes are full
+    // copies nobody reads.
+    for (const fs::path& dir : {start.root(), start.folder("space"), start.folder("results")})
+        removeStaleRewriteTemporaries(dir);
+    if (!v.Settings.DataDir.empty()) removeStaleRewriteTemporaries(pathFromText(v.Settings.DataDir));
 
     const PrinterResolution dpi = printer.resolution();
     v.PrinterDpiX = dpi.dpiX;

@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 
 #include "common/errors.h"
 
@@ -16,26 +15,54 @@ namespace vk7 {
 
 std::string pathForMessage(const fs::path& path) { return path.string(); }
 
+void renameOver(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    fs::rename(from, to, ec);
+    if (ec) throw IoError("rename", pathForMessage(from), ec.message());
+}
+
 std::optional<std::string> readFileBytesIfExists(const fs::path& path) {
     std::error_code ec;
     if (!fs::exists(path, ec)) return std::nullopt;
     return readFileBytes(path);
 }
 
-std::string readFileBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw IoError("open", pathForMessage(path), std::strerror(errno));
-    // A read error (a folder opened as a file, a failing disk) surfaces from the stream
-    // buffer as an exception of its own: report it as the failed read of this file.
-    std::string bytes;
-    try {
-        char buffer[1 << 16];
-        while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
-            bytes.append(buffer, static_cast<size_t>(in.gcount()));
-    } catch (const std::exception& e) {
-        throw IoError("read", pathForMessage(path), e.what());
+ReadOnlyFile::ReadOnlyFile(const fs::path& path) : path_(path) {
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) throw IoError("open", pathForMessage(path), std::strerror(errno));
+    struct stat st{};
+    if (::fstat(fd_, &st) != 0) {
+        const int err = errno;
+        ::close(fd_);
+        throw IoError("open", pathForMessage(path), std::strerror(err));
     }
-    if (in.bad()) throw IoError("read", pathForMessage(path));
+    size_ = st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
+}
+
+ReadOnlyFile::~ReadOnlyFile() { ::close(fd_); }
+
+size_t ReadOnlyFile::readAt(uint64_t offset, void* into, size_t count) const {
+    size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::pread(fd_, static_cast<char*>(into) + done, count - done, static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw IoError("read", pathForMessage(path_), std::strerror(errno));
+        }
+        if (n == 0) break;
+        done += static_cast<size_t>(n);
+    }
+    return done;
+}
+
+std::string readFileBytes(const fs::path& path) {
+    const ReadOnlyFile in(path);
+    // One read of the size known at opening; a file that has grown since (or shows no size,
+    // as those of /proc) is then read on to its end.
+    std::string bytes(in.size(), '\0');
+    bytes.resize(in.readAt(0, bytes.data(), bytes.size()));
+    char buffer[1 << 16];
+    while (const size_t n = in.readAt(bytes.size(), buffer, sizeof buffer)) bytes.append(buffer, n);
     return bytes;
 }
 
@@ -78,35 +105,58 @@ std::optional<std::vector<std::string>> readLinesIfExists(const fs::path& path, 
 
 namespace {
 
+constexpr std::string_view kTemporaryPrefix = ".vk7-";
+
+// The permission bits a rewrite of `target` gets: those of the file it replaces, so that a
+// rewrite never changes who may read or write it; 0644 for a new file.
+mode_t rewriteMode(const fs::path& target) {
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return st.st_mode & 07777;
+    return 0644;
+}
+
 // Writes `bytes` to a new unique temporary beside `target`; returns its path.
 fs::path writeTemporary(const fs::path& target, std::string_view bytes) {
     fs::path dir = target.parent_path();
     if (dir.empty()) dir = ".";
-    std::string templ = (dir / ".vk7-").string() + target.filename().string() + ".XXXXXX";
+    std::string templ = (dir / std::string(kTemporaryPrefix)).string() + target.filename().string() + ".XXXXXX";
     std::vector<char> name(templ.begin(), templ.end());
     name.push_back('\0');
     int fd = ::mkstemp(name.data());
     if (fd < 0) throw IoError("create", pathForMessage(target), std::strerror(errno));
     fs::path tmp(name.data());
+    auto fail = [&](int err) {
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        throw IoError("write", pathForMessage(target), std::strerror(err));
+    };
     size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            int err = errno;
-            ::close(fd);
-            ::unlink(tmp.c_str());
-            throw IoError("write", pathForMessage(target), std::strerror(err));
+            fail(errno);
         }
         done += static_cast<size_t>(n);
     }
-    ::fchmod(fd, 0644);
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
+    if (::fchmod(fd, rewriteMode(target)) != 0) fail(errno);
+    if (::fsync(fd) != 0) fail(errno);
+    if (::close(fd) != 0) {
         int err = errno;
         ::unlink(tmp.c_str());
         throw IoError("write", pathForMessage(target), std::strerror(err));
     }
     return tmp;
+}
+
+// Makes a rename in `dir` durable: without it a power loss may bring back the old name.
+// Some file systems cannot sync a folder; the rename itself has succeeded, so that is no
+// failure of the rewrite.
+void syncFolder(const fs::path& dir) {
+    const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
 }
 
 void renameOver(const fs::path& from, const fs::path& to, const fs::path& shown) {
@@ -136,6 +186,26 @@ void safeRewrite(const fs::path& target, std::string_view bytes, const RewriteOp
         }
     }
     renameOver(tmp, target, target);
+    syncFolder(target.parent_path());
+}
+
+int removeStaleRewriteTemporaries(const fs::path& folder, std::chrono::seconds olderThan) {
+    int removed = 0;
+    std::error_code ec;
+    const auto now = fs::file_time_type::clock::now();
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        // ".vk7-<name>.XXXXXX" as mkstemp completes the template.
+        if (name.size() < kTemporaryPrefix.size() + 8 || name.compare(0, kTemporaryPrefix.size(), kTemporaryPrefix) != 0 ||
+            name[name.size() - 7] != '.')
+            continue;
+        std::error_code fileEc;
+        if (!it->is_regular_file(fileEc) || it->is_symlink(fileEc)) continue;
+        const auto written = fs::last_write_time(it->path(), fileEc);
+        if (fileEc || now - written < olderThan) continue;
+        if (fs::remove(it->path(), fileEc)) ++removed;
+    }
+    return removed;
 }
 
 void writeLines(const fs::path& target, const std::vector<std::string>& lines, const RewriteOptions& options) {

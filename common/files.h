@@ -2,6 +2,8 @@
 // written with CR LF, and the safe rewrite that never leaves a half-written file.
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -11,6 +13,26 @@
 namespace vk7 {
 
 namespace fs = std::filesystem;
+
+// A file opened for reading by position; closed when the object goes. Throws IoError when
+// the file cannot be opened or read (a folder fails at its first read).
+class ReadOnlyFile {
+public:
+    explicit ReadOnlyFile(const fs::path& path);
+    ~ReadOnlyFile();
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+    // Size in bytes when it was opened.
+    uint64_t size() const { return size_; }
+    // Reads up to `count` bytes from `offset` into `into`; fewer only where the file ends.
+    size_t readAt(uint64_t offset, void* into, size_t count) const;
+
+private:
+    fs::path path_;
+    int fd_ = -1;
+    uint64_t size_ = 0;
+};
 
 // The whole file. Throws IoError when it cannot be opened or read.
 std::string readFileBytes(const fs::path& path);
@@ -33,12 +55,23 @@ struct RewriteOptions {
 };
 
 // Replaces `target` with `bytes`: the bytes go to a uniquely named temporary in the same
-// folder (never ending in ".hrm"), which is flushed and renamed over the target. On any
-// failure the temporary is removed, the old file is left whole and IoError is thrown.
+// folder (".vk7-<name>.XXXXXX", never ending in ".hrm") with the permissions of the file it
+// replaces, which is flushed and renamed over the target, and the folder is flushed so that
+// the new name survives a power loss. On any failure the temporary is removed, the old file
+// is left whole and IoError is thrown.
 void safeRewrite(const fs::path& target, std::string_view bytes, const RewriteOptions& options = {});
+
+// Removes from `folder` the temporaries of rewrites that were killed before their rename,
+// when older than `olderThan` (a younger one may belong to a rewrite still running, in this
+// or the other program). Errors are ignored: a temporary left is only wasted space.
+// Returns how many were removed.
+int removeStaleRewriteTemporaries(const fs::path& folder, std::chrono::seconds olderThan = std::chrono::seconds(60));
 
 // safeRewrite of lines written with CR LF.
 void writeLines(const fs::path& target, const std::vector<std::string>& lines, const RewriteOptions& options = {});
+
+// Renames `from` over `to` (replacing it). Throws IoError.
+void renameOver(const fs::path& from, const fs::path& to);
 
 // Text of a path for messages (UTF-8).
 std::string pathForMessage(const fs::path& path);

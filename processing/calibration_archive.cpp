@@ -17,10 +17,31 @@ std::string_view field(std::string_view text, size_t offset, size_t width) {
     return text.substr(offset, width);
 }
 
-// The exact text of a field when the line holds it whole.
-std::optional<std::string> wholeField(std::string_view line, size_t offset, size_t width) {
-    if (line.size() < offset + width) return std::nullopt;
-    return std::string(line.substr(offset, width));
+// The text of a field as the line holds it: whole, or the part a short line has followed by
+// `completion` from there on (blanks where none is given), so that a rebuilt line keeps
+// every byte it was read with. std::nullopt when the line ends before the field.
+std::optional<std::string> keptField(std::string_view line, size_t offset, size_t width,
+                                     std::string_view completion = {}) {
+    if (line.size() <= offset) return std::nullopt;
+    std::string text(line.substr(offset, width));
+    const std::string tail = text.size() < completion.size() ? std::string(completion.substr(text.size())) : "";
+    return padRight(text + tail, static_cast<int>(width));
+}
+
+// A line without its trailing off mark '-'.
+std::string_view withoutOffMark(std::string_view line) {
+    return !line.empty() && line.back() == '-' ? line.substr(0, line.size() - 1) : line;
+}
+
+// The time field of a rebuilt line: whole seconds, held within its 5 columns.
+std::string timeFieldText(double sec) {
+    return intText(std::clamp<int64_t>(roundHalfEven(sec), -9999, 99999), static_cast<int>(kCalTimeWidth));
+}
+
+// The name as written: a name that ends in '-' gets a blank after it on a line that is
+// not switched off, or it would read back as a switched-off line without its '-'.
+std::string nameAsWritten(const std::string& name, bool off) {
+    return !off && !name.empty() && name.back() == '-' ? name + ' ' : name;
 }
 
 bool sameShown(std::string_view typed, const std::string& shown) {
@@ -55,22 +76,24 @@ bool sameConditions(std::string_view header, std::string_view key) {
 
 CalibrationComponent parseCalibrationLine(std::string_view line) {
     CalibrationComponent c;
-    c.switchedOff = !line.empty() && line.back() == '-';
-    c.timeSec = parseLenient(field(line, 0, kCalTimeWidth));
-    c.area = parseLenient(field(line, kCalAreaOffset, kCalValueWidth));
-    c.conc = parseLenient(field(line, kCalConcOffset, kCalValueWidth));
-    std::string_view name = line.size() > kCalNameOffset ? line.substr(kCalNameOffset) : std::string_view{};
-    if (c.switchedOff && !name.empty()) name.remove_suffix(1);
+    // The off mark ends the line wherever it falls, also inside the columns before the name.
+    const std::string_view body = withoutOffMark(line);
+    c.switchedOff = body.size() != line.size();
+    c.timeSec = parseLenient(field(body, 0, kCalTimeWidth));
+    c.area = parseLenient(field(body, kCalAreaOffset, kCalValueWidth));
+    c.conc = parseLenient(field(body, kCalConcOffset, kCalValueWidth));
+    std::string_view name = body.size() > kCalNameOffset ? body.substr(kCalNameOffset) : std::string_view{};
+    if (!c.switchedOff && name.size() >= 2 && name.substr(name.size() - 2) == "- ") name.remove_suffix(1);
     c.name = std::string(name);
     return c;
 }
 
 std::string formatCalibrationLine(const CalibrationComponent& c) {
-    std::string line = intText(roundHalfEven(c.timeSec), static_cast<int>(kCalTimeWidth));
+    std::string line = timeFieldText(c.timeSec);
     line += expText(c.area, static_cast<int>(kCalValueWidth));
     line += expText(c.conc, static_cast<int>(kCalValueWidth));
     line += kCalFiller;
-    line += c.name;
+    line += nameAsWritten(c.name, c.switchedOff);
     if (c.switchedOff) line += '-';
     return line;
 }
@@ -122,10 +145,11 @@ CalibrationRow::CalibrationRow(std::string line) : source_(std::move(line)), pri
     conc_ = c.conc;
     name_ = std::move(c.name);
     off_ = sourceOff_ = c.switchedOff;
-    timeField_ = wholeField(source_, 0, kCalTimeWidth);
-    areaField_ = wholeField(source_, kCalAreaOffset, kCalValueWidth);
-    concField_ = wholeField(source_, kCalConcOffset, kCalValueWidth);
-    fillerField_ = wholeField(source_, kCalFillerOffset, kCalFiller.size());
+    const std::string_view body = withoutOffMark(source_);
+    timeField_ = keptField(body, 0, kCalTimeWidth);
+    areaField_ = keptField(body, kCalAreaOffset, kCalValueWidth);
+    concField_ = keptField(body, kCalConcOffset, kCalValueWidth);
+    fillerField_ = keptField(body, kCalFillerOffset, kCalFiller.size(), kCalFiller);
 }
 
 std::string CalibrationRow::timeText() const { return fixedText(timeSec_ / 60.0, 7, 2); }
@@ -194,11 +218,11 @@ CalibrationRow CalibrationRow::copyAsNewRow() const {
 
 std::string CalibrationRow::line() const {
     if (pristine_ && off_ == sourceOff_) return source_;
-    std::string out = timeField_ ? *timeField_ : intText(roundHalfEven(timeSec_), static_cast<int>(kCalTimeWidth));
+    std::string out = timeField_ ? *timeField_ : timeFieldText(timeSec_);
     out += areaField_ ? *areaField_ : expText(area_, static_cast<int>(kCalValueWidth));
     out += concField_ ? *concField_ : expText(conc_, static_cast<int>(kCalValueWidth));
     out += fillerField_ ? *fillerField_ : std::string(kCalFiller);
-    out += name_;
+    out += nameAsWritten(name_, off_);
     if (off_) out += '-';
     return out;
 }

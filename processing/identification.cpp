@@ -78,7 +78,7 @@ MatchedCalibration MatchCalibrationTables(std::string_view archiveBytes, std::st
         if (line.back() == '-') continue;  // switched off
         CalibrationCandidate c;
         c.TimeSec = parseLenient(std::string_view(line).substr(0, kCalTimeWidth));
-        c.Name = cutText(std::string_view(line).substr(kCalNameOffset), kCalNameMax);
+        c.Name = cutText(parseCalibrationLine(line).name, kCalNameMax);
         out.Candidates.push_back(std::move(c));
         out.PointLines.push_back(calibrationPointLine(line));
     }

@@ -9,6 +9,7 @@
 #include "common/files.h"
 #include "common/number_text.h"
 #include "processing/calibration_archive.h"
+#include "processing/table_rows.h"
 
 namespace vk7 {
 
@@ -16,22 +17,6 @@ namespace {
 
 constexpr size_t kCommentMax = 128;
 constexpr size_t kTitleMax = 128;
-
-// A value in its column group: right-aligned in `valueWidth` with `decimals` (the blanks
-// before it up to `fieldWidth` separate it from the previous value). With `expForLarge` a
-// value of 100000 or more takes the exponent form of the whole group when that form fits
-// it; a value too wide for its columns loses decimals, then may take the separating
-// blanks, and only then the exponent form.
-std::string fieldText(double v, int valueWidth, int fieldWidth, int decimals, bool expForLarge) {
-    if (!std::isfinite(v)) v = 0;
-    if (expForLarge && std::fabs(v) >= 100000.0 && fieldWidth >= 10) return expText(v, fieldWidth);
-    for (int width : {valueWidth, fieldWidth})
-        for (int d = decimals; d >= 0; --d) {
-            std::string text = fixedText(v, 0, d);
-            if (text.size() <= static_cast<size_t>(width)) return padLeft(text, fieldWidth);
-        }
-    return padLeft(expTextWithin(v, fieldWidth), fieldWidth);
-}
 
 // The cell of a column group: its text without the separating blanks (as many of the
 // `separators` leading blanks as it has).
@@ -43,7 +28,7 @@ std::string cellText(std::string field, int separators) {
 }
 
 std::string cellFor(double v, int valueWidth, int fieldWidth, int decimals, bool expForLarge) {
-    return cellText(fieldText(v, valueWidth, fieldWidth, decimals, expForLarge), fieldWidth - valueWidth);
+    return cellText(tableFieldText(v, valueWidth, fieldWidth, decimals, expForLarge), fieldWidth - valueWidth);
 }
 
 bool isGroupMember(char type) { return type == 'B' || type == 'G' || type == 'E'; }
@@ -247,7 +232,9 @@ PeakTableResult ShowPeakTable(ProcessingState& state, PeakTableContent& content,
 
     const std::filesystem::path file = state.openFilePath();
     CloseGroups(state.Markup);
-    SaveMarkup(file, state.Start, state.Chrom, state.Markup, state.Settings.AveragingMs, state.View.VerticalZoom);
+    // The point numbers belong to the averaging they were read at, whatever Тф was typed since.
+    const int readAveragingMs = averagingForWidth(state.Chrom.SamplesPerPoint, state.Chrom.SamplingRate);
+    SaveMarkup(file, state.Start, state.Chrom, state.Markup, readAveragingMs, state.View.VerticalZoom);
     if (outputs.SaveFigureGif) outputs.SaveFigureGif();
 
     // The computing works on a copy, committed when every step has succeeded.
@@ -316,6 +303,11 @@ bool AssignSubstance(ProcessingState& state, PeakTableContent& content, int peak
     if (content.SummaryShown || !state.Markup.Peaks.valid(peak)) return false;
     PeakMarkup markup = state.Markup;
     markup.Peaks[peak].Name = cutText(name, 32);
+    RewritePeakTable(state, content, std::move(markup));
+    return true;
+}
+
+void RewritePeakTable(ProcessingState& state, PeakTableContent& content, PeakMarkup markup) {
     const auto gradLines = readLines(state.Start.file("space", "grad.dat"));
     const AreaScale scale{state.Chrom.UnitCode, state.Chrom.SignalMultiplier, state.Chrom.SamplesPerPoint,
                           state.Chrom.SamplingRate};
@@ -325,7 +317,6 @@ bool AssignSubstance(ProcessingState& state, PeakTableContent& content, int peak
     state.Markup = std::move(markup);
     content.Table = std::move(table.Rows);
     content.StandardFactor = table.StandardFactor;
-    return true;
 }
 
 }  // namespace vk7

@@ -8,10 +8,12 @@
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_printer.h"
 #include "platform/qt/shell_desktop.h"
+#include "platform/qt/window_placement.h"
 #include "processing/forms/program_windows.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    vk7::installWindowPlacement(app);  // every window opens whole on the screen
     QApplication::setApplicationDisplayName(QString::fromUtf8("ВК-7. Обработка."));
     // Qt's own dialogs and buttons in Russian, where the machine has Qt's translations.
     QTranslator qtRussian;

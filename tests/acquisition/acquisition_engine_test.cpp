@@ -90,6 +90,14 @@ TEST_F(EngineTest, StartOpensTheInputAtTheFileRateAndCloseWritesBothFilesBack) {
     EXPECT_EQ(hooks.threadsEnded, 1);
 }
 
+TEST_F(EngineTest, StartRemovesTemporariesOfKilledRewrites) {
+    const auto stale = dir.write(".vk7-vk7.dat.Qw3rTy", "copy");
+    std::filesystem::last_write_time(stale, std::filesystem::file_time_type::clock::now() - std::chrono::minutes(2));
+    engine.create(277, 29);
+    EXPECT_FALSE(std::filesystem::exists(stale));
+    ASSERT_TRUE(engine.close());
+}
+
 TEST_F(EngineTest, MissingFilesAreReportedOnceTheWindowIsUpAndWrittenAtClose) {
     engine.create(277, 29);
     EXPECT_TRUE(dialogs.shown().empty()) << "no box before the main window is shown";

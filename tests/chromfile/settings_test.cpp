@@ -72,6 +72,37 @@ TEST(TreatDat, BadLinesTakeDefaultsOthersKeepTheirValues) {
     EXPECT_EQ(parseTreatDat(longText).Settings.FileName.size(), 32u);
 }
 
+TEST(TreatDat, RealsBeyondTheirRangeAreBadLines) {
+    struct Case { const char* text; bool bad; double value; };
+    for (const Case& c : {Case{"1e300", true, 0}, {"-1e15", true, 0}, {"1e400", false, 0}, {"999999999999999", false, 999999999999999.0},
+                          {"  -12.5", false, -12.5}, {"12,5x", false, 12.5}}) {
+        auto lines = formatTreatDat(sample());
+        lines[3] = c.text;
+        const SettingsParse p = parseTreatDat(lines);
+        EXPECT_EQ(p.BadLines, c.bad ? std::vector<int>{4} : std::vector<int>{}) << c.text;
+        EXPECT_EQ(p.Settings.DetectThreshold, c.bad ? ProcessingSettings{}.DetectThreshold : c.value) << c.text;
+        // What is accepted is written so that it reads back the same.
+        const auto again = formatTreatDat(p.Settings);
+        EXPECT_EQ(formatTreatDat(parseTreatDat(again).Settings), again) << c.text;
+    }
+}
+
+TEST(StartUp, RemovesTemporariesOfKilledRewritesFromTheFoldersItWrites) {
+    test::TempDir dir;
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::minutes(2);
+    ProcessingSettings s = sample();
+    s.DataDir = textFromPath(dir / "data") + "/";
+    writeLines(dir.write("space/treat.dat", ""), formatTreatDat(s));
+    const std::vector<std::string> temporaries = {".vk7-vk7.dat.aaaaaa", "space/.vk7-treat.dat.bbbbbb",
+                                                  "results/.vk7-tabl.txt.cccccc", "data/.vk7-h1a.hrm.dddddd"};
+    for (const std::string& t : temporaries) std::filesystem::last_write_time(dir.write(t, "copy"), old);
+    const auto young = dir.write("data/.vk7-h1b.hrm.eeeeee", "copy");
+    RecordingPrinter printer;
+    StartUp(StartFolder(dir.path()), printer);
+    for (const std::string& t : temporaries) EXPECT_FALSE(std::filesystem::exists(dir / t)) << t;
+    EXPECT_TRUE(std::filesystem::exists(young));
+}
+
 TEST(StartUp, FilesAreReadIndependently) {
     test::TempDir dir;
     StartFolder start(dir.path());

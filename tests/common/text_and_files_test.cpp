@@ -60,6 +60,39 @@ TEST(SafeRewrite, ReplacesAndKeepsBackup) {
     EXPECT_EQ(n, 2);
 }
 
+TEST(SafeRewrite, KeepsThePermissionsOfTheFileItReplaces) {
+    test::TempDir dir;
+    const auto kept = dir.write("kept.dat", "old");
+    fs::permissions(kept, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    safeRewrite(kept, "new", {dir / "kept.bak"});
+    EXPECT_EQ(fs::status(kept).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    safeRewrite(dir / "fresh.dat", "new");
+    EXPECT_EQ(fs::status(dir / "fresh.dat").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+}
+
+// Temporaries that killed rewrites left are removed once older than the age given; a
+// younger one may belong to a rewrite still running, and other files are never touched.
+TEST(StaleRewriteTemporaries, OnlyOldTemporariesAreRemoved) {
+    test::TempDir dir;
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::minutes(5);
+    struct Case { const char* name; bool aged; bool removed; };
+    const Case cases[] = {{".vk7-h1a.hrm.Ab12Cd", true, true},  {".vk7-treat.dat.xYz789", true, true},
+                          {".vk7-h1b.hrm.Ab12Cd", false, false}, {".vk7-.Ab12Cd", true, false},
+                          {"h1a.hrm", true, false},              {".vk7-notes", true, false},
+                          {"x.vk7-a.dat.Ab12Cd", true, false}};
+    for (const Case& c : cases) {
+        const auto path = dir.write(c.name, "copy");
+        if (c.aged) fs::last_write_time(path, old);
+    }
+    fs::create_directory(dir / ".vk7-folder.Ab12Cd");
+    fs::last_write_time(dir / ".vk7-folder.Ab12Cd", old);
+    EXPECT_EQ(removeStaleRewriteTemporaries(dir.path()), 2);
+    for (const Case& c : cases) EXPECT_EQ(fs::exists(dir / c.name), !c.removed) << c.name;
+    EXPECT_TRUE(fs::exists(dir / ".vk7-folder.Ab12Cd"));
+    EXPECT_EQ(removeStaleRewriteTemporaries(dir / "missing"), 0);
+}
+
 TEST(SafeRewrite, FailedRenameLeavesTargetAndNoTemporary) {
     // A target that is a non-empty folder cannot be replaced by a file: the rename fails
     // after the temporary was written, which must be removed again.

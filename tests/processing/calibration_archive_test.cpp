@@ -42,6 +42,44 @@ TEST(CalibrationFormats, ComponentLineColumns) {
     EXPECT_FALSE(shortLine.switchedOff);
 }
 
+// Rows read from short or malformed lines and then switched: only the switch changes, every
+// byte that was read stays, and the line reads back with the state it was given.
+TEST(CalibrationRowRebuild, KeepsWhatWasReadAndChangesOnlyTheSwitch) {
+    const std::string zero = expText(0, 17), full = line(60, 10, 1, "");  // 47 characters, no name
+    struct Case {
+        const char* what;
+        std::string source;
+        bool switchOn;  // otherwise switched off
+        std::string want;
+    } cases[] = {
+        {"a time beyond every integer", "5E20", false, "5E20 " + zero + zero + " 1  0.00-"},
+        {"half a second", "  0.5", false, "  0.5" + zero + zero + " 1  0.00-"},
+        {"a short S", "  0.5 1.0E+0001", false, "  0.5 1.0E+0001       " + zero + " 1  0.00-"},
+        {"the off mark inside columns 40-47", full.substr(0, 44) + "-", true, full},
+        {"the off mark in the time", "  6-", true, "  6  " + zero + zero + " 1  0.00"},
+        {"a name ending in '-'", line(60, 10, 1, "A-", true), true, full + "A- "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CalibrationTable t(key(1, 1, 1, 1, 1), {c.source});
+        if (c.switchOn) t.switchOn(0);
+        else t.switchOff(0);
+        const std::string written = t.row(0).line();
+        EXPECT_EQ(written, c.want);
+        const CalibrationComponent before = parseCalibrationLine(c.source), after = parseCalibrationLine(written);
+        EXPECT_EQ(after.switchedOff, !c.switchOn);
+        EXPECT_EQ(after.timeSec, before.timeSec);
+        EXPECT_EQ(after.area, before.area);
+        EXPECT_EQ(after.name, before.name);
+    }
+    // New lines hold their time within 5 columns, and a name ending in '-' stays switched on.
+    EXPECT_EQ(line(5e20, 1, 1, "x").substr(0, 5), "99999");
+    EXPECT_EQ(line(-5e20, 1, 1, "x").substr(0, 5), "-9999");
+    const CalibrationComponent dash = parseCalibrationLine(line(60, 1, 1, "B-"));
+    EXPECT_EQ(dash.name, "B-");
+    EXPECT_FALSE(dash.switchedOff);
+}
+
 TEST(CalibrationFormats, CalibrationPointLineAndItsReaders) {
     const std::string l = line(125, -12.5, 3.25, RU("Толуол"));
     const std::string g = calibrationPointLine(l);
