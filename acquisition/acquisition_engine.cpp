@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "acquisition/channel_view.h"
 #include "common/cp1251.h"
 #include "common/errors.h"
 #include "common/files.h"
@@ -16,7 +17,11 @@ double AcquisitionState::zeroCorrection(int channel) const {
 }
 
 AcquisitionEngine::AcquisitionEngine(Environment env, AcquisitionHooks* hooks)
-    : env_(std::move(env)), hooks_(hooks ? hooks : &defaultHooks_) {
+    : env_(std::move(env)),
+      hooks_(hooks ? hooks : &defaultHooks_),
+      regime_(RegimeEditor::Environment{env_.start, env_.dialogs, state_.regime, state_.settings.channelName,
+                                        state_.settings.recordTimeSec, state_.polarity, state_.channelPairAB,
+                                        [this](int channel) { return isRecording(channel); }}) {
     describe_ = [](const std::exception& e) { return toCp1251(e.what()); };
     for (int ch = 1; ch <= 2; ++ch)
         scales_[size_t(ch - 1)] =
@@ -128,7 +133,11 @@ void AcquisitionEngine::create(int levelWidth, int levelHeight) {
     state_.noiseSumSq = {0, 0};
     hooks_->createServiceThread();
     state_.channelPairAB = true;
-    hooks_->switchChannelPair();
+    try {
+        switchChannelPair();
+    } catch (const std::exception& e) {
+        reportFailure(e);
+    }
 }
 
 bool AcquisitionEngine::close() {
@@ -143,7 +152,7 @@ bool AcquisitionEngine::close() {
     }
     writeSettingsFiles();
     try {
-        hooks_->saveRegime();
+        regime_.save();
     } catch (const std::exception& e) {
         reportFailure(e);
     }
@@ -157,9 +166,102 @@ void AcquisitionEngine::destroy() {
 
 // ---- recording hooks -------------------------------------------------------------------
 
-void AcquisitionEngine::startRecording(int channel) { hooks_->startRecording(channel); }
-void AcquisitionEngine::stopRecording(int channel) { hooks_->stopRecording(channel); }
-bool AcquisitionEngine::isRecording(int channel) const { return hooks_->isRecording(channel); }
+bool AcquisitionEngine::isRecording(int channel) const { return recordings_[size_t(channel - 1)].recording(); }
+
+void AcquisitionEngine::startRecording(int channel) {
+    if (isRecording(channel)) return;
+    const size_t i = size_t(channel - 1);
+    RecordingPlan plan;
+    plan.folder = regime_.dataFolderPath(channel);
+    plan.letter = state_.channelPairAB ? (channel == 1 ? 'a' : 'b') : (channel == 1 ? 'c' : 'd');
+    plan.parameters = state_.regime.parameters[i];
+    plan.channelValue = state_.regime.channelValue[i];
+    plan.channelName = cutText(state_.settings.channelName[i], kChannelNameLength);
+    plan.polarity = state_.polarity[i];
+    plan.recordTimeSec = state_.settings.recordTimeSec[i];
+    plan.plannedCount = plannedPointCount(plan.recordTimeSec, state_.settings.pointsPerSecond);
+    recordings_[i].start(plan);
+    state_.display[i].progressText.clear();
+    recordingStarted(channel);
+}
+
+void AcquisitionEngine::stopRecording(int channel) {
+    const size_t i = size_t(channel - 1);
+    ChannelRecording& r = recordings_[i];
+    if (!r.recording()) return;
+    ChannelRecording::Finished finished;
+    try {
+        finished = r.finish(env_.clock.now());
+        if (!finished.renamed)
+            message(MessageKind::Warning, "",
+                    RU("Файл ") + r.fileName() + RU("m уже существует. Запись сохранена в файле ") + r.fileName() + ".");
+    } catch (const std::exception& e) {
+        reportFailure(e);
+        finished = {r.currentPath(), false};
+    }
+    recordingFinished(channel, finished);
+}
+
+void AcquisitionEngine::writePoint(int channel, int16_t point) {
+    const size_t i = size_t(channel - 1);
+    ChannelRecording& r = recordings_[i];
+    try {
+        r.writePoint(point);
+    } catch (const std::exception& e) {
+        // This channel stops with its file as written so far; the other one goes on.
+        r.abandon();
+        message(MessageKind::Error, "", describe_(e) + "\n" + RU("Запись канала остановлена."));
+        recordingFinished(channel, {r.currentPath(), false});
+        return;
+    }
+    const double minutes = r.recordedCount() / state_.settings.pointsPerSecond / 60.0;
+    state_.display[i].progressText =
+        fixedText(minutes, 7, 2) + "/" + std::string(trimBlanks(recordTimeMinutesText(r.plan().recordTimeSec))) + RU(" мин");
+    if (r.planReached()) stopRecording(channel);
+}
+
+void AcquisitionEngine::recordingStarted(int channel) { (void)channel; }
+
+void AcquisitionEngine::recordingFinished(int channel, const ChannelRecording::Finished& finished) {
+    (void)channel;
+    (void)finished;
+}
+
+void AcquisitionEngine::loadPreview(int channel) {
+    const ChannelRecording& r = recordings_[size_t(channel - 1)];
+    LoadPreview(r.currentPath(), r.recording(), state_.settings.pointsPerSecond, previews_[size_t(channel - 1)]);
+}
+
+bool AcquisitionEngine::correctTimeScale(double startSec, double endSec, const std::string& trueMinutesText) {
+    const auto rate = correctedPointsPerSecond(state_.settings.pointsPerSecond, startSec, endSec, trueMinutesText);
+    if (!rate) {
+        env_.dialogs.warning(RU("Неверный отрезок коррекции времени"));
+        return false;
+    }
+    state_.settings.pointsPerSecond = *rate;
+    for (auto& p : previews_) p.rate = *rate;
+    return true;
+}
+
+// ---- channel pair ----------------------------------------------------------------------
+
+std::string AcquisitionEngine::channelLabel(int channel) const {
+    if (state_.channelPairAB) return channel == 1 ? RU("Канал А") : RU("Канал В");
+    return channel == 1 ? RU("Канал C") : RU("Канал D");
+}
+
+void AcquisitionEngine::switchChannelPair() {
+    hooks_->sendBoxCommand(state_.channelPairAB ? 0 : 64);
+    regime_.load();
+}
+
+bool AcquisitionEngine::togglePairSaving() {
+    if (anyRecording()) return false;
+    regime_.save();
+    state_.channelPairAB = !state_.channelPairAB;
+    switchChannelPair();
+    return true;
+}
 
 void AcquisitionEngine::stopAllRecordings() {
     if (isRecording(1)) stopRecording(1);
@@ -231,7 +333,7 @@ void AcquisitionEngine::processInputBuffer(const int16_t* frames) {
         state_.ampZero = {uint16_t(a1), uint16_t(a2)};
         state_.calibrationState = 1;
         state_.channelPairAB = true;
-        hooks_->switchChannelPair();
+        switchChannelPair();
         hooks_->computeCalibration();
         return;
     }
@@ -265,7 +367,8 @@ void AcquisitionEngine::processChannel(int channel, const ChannelScan& scan) {
 
     // The point of a running recording comes before the auto-start test, so that a
     // recording the carrier starts takes its first point from the next block.
-    if (isRecording(channel)) hooks_->writePoint(channel, recordedPoint(v, state_.fullScaleVolts[i], state_.polarity[i]));
+    if (isRecording(channel))
+        writePoint(channel, recordedPoint(v, state_.fullScaleVolts[i], recordings_[i].plan().polarity));
 
     // Frequency measured up to the previous block, and the auto-start.
     const double period = state_.periodMs[i];

@@ -13,6 +13,8 @@
 #include "acquisition/acquisition_files.h"
 #include "acquisition/demodulation.h"
 #include "acquisition/level_scale.h"
+#include "acquisition/recording.h"
+#include "acquisition/regime.h"
 #include "common/clock.h"
 #include "common/paths.h"
 #include "platform/dialogs.h"
@@ -20,25 +22,15 @@
 
 namespace vk7 {
 
-// Where the engine hands over to recording, the box command link, the regime and the
-// calibration cycle. Each does nothing until that part of the program is connected.
+// Where the engine hands over to the box command link and the calibration cycle. Each does
+// nothing until that part of the program is connected.
 class AcquisitionHooks {
 public:
     virtual ~AcquisitionHooks() = default;
-    // Recording of channel 1 or 2.
-    virtual bool isRecording(int channel) const { (void)channel; return false; }
-    virtual void startRecording(int channel) { (void)channel; }
-    virtual void stopRecording(int channel) { (void)channel; }
-    // One point for the running recording of the channel.
-    virtual void writePoint(int channel, int16_t point) { (void)channel; (void)point; }
     // Box commands: 0 pair AB, 64 pair CD, 192 reference voltage, 128 reference zero.
     virtual void sendBoxCommand(uint8_t command) { (void)command; }
     virtual void createServiceThread() {}
     virtual void endServiceThread() {}
-    // Relabels the panels, sends the pair command and loads the pair's regime.
-    virtual void switchChannelPair() {}
-    // Saves the regime and channel settings of the current pair.
-    virtual void saveRegime() {}
     // The calibration lines from the amplitudes captured on the reference and the zero.
     virtual void computeCalibration() {}
 };
@@ -49,6 +41,7 @@ struct ChannelDisplay {
     std::string adcText;        // Label9 / Label10: the amplitude in ADC units
     std::string frequencyText;  // Label6 / Label8: "   20.05 кГц"
     std::string noiseText;      // Label14 / Label15: " 0.1234 %"
+    std::string progressText;   // Label12 / Label13: "   1.25/ 30.00 мин" while recording
     int barWidth = 0;           // the level bar, pixels from the left
     bool barRed = false;        // red above 0 V, blue otherwise
     bool barShown = false;      // channel 2 shows no bar while it is switched off
@@ -80,6 +73,10 @@ struct AcquisitionState {
     std::array<uint16_t, 2> ampZero{0, 0};
 
     std::array<ChannelDisplay, 2> display;
+
+    // The regime grid of the current pair (names, record times and polarities are in
+    // `settings` and `polarity`).
+    RegimeState regime;
 
     // The zero correction in force for channel 1 or 2 (A/B in pair AB, C/D in pair CD).
     double zeroCorrection(int channel) const;
@@ -123,11 +120,31 @@ public:
     // One block of 2048 interleaved stereo frames.
     void processInputBuffer(const int16_t* frames);
 
-    // F10 / F11, the stop buttons.
+    // F10 / F11 and the start tone; a channel that records already goes on. Throws IoError
+    // when the file cannot be created (nothing records then).
     void startRecording(int channel);
+    // The stop buttons and the planned count: the file gets its comment and its .hrm name.
     void stopRecording(int channel);
     void stopAllRecordings();
     bool isRecording(int channel) const;
+    const ChannelRecording& recording(int channel) const { return recordings_[size_t(channel - 1)]; }
+    // The calibration and the pair switch wait while any channel records.
+    bool anyRecording() const { return isRecording(1) || isRecording(2); }
+
+    // The preview of the channel's current or last file, read again (Timer1, the views).
+    void loadPreview(int channel);
+    const ChannelPreview& preview(int channel) const { return previews_[size_t(channel - 1)]; }
+
+    // The regime grid, its files and methods.
+    RegimeEditor& regime() { return regime_; }
+    // Labels the channels of the current pair, sends its box command and loads its regime.
+    void switchChannelPair();
+    // The main pair switch: saves the pair, then switches to the other one. False (and
+    // nothing done) while a channel records.
+    bool togglePairSaving();
+    // "Канал А" / "Канал В" or "Канал C" / "Канал D".
+    std::string channelLabel(int channel) const;
+    void togglePolarity(int channel) { regime_.togglePolarity(channel); }
 
     // Record-time editor of channel 1 or 2.
     std::string recordTimeEditText(int channel) const;
@@ -143,6 +160,12 @@ public:
     AcquisitionState& state() { return state_; }
     const AcquisitionState& state() const { return state_; }
     const StartFolder& start() const { return env_.start; }
+    Dialogs& dialogs() const { return env_.dialogs; }
+
+    // The time correction of a channel view: the marks in seconds and the true length typed
+    // in minutes rescale the points per second (written to vk7.dat at the close). A refused
+    // stretch changes nothing and says so; false then.
+    bool correctTimeScale(double startSec, double endSec, const std::string& trueMinutesText);
     // Whether the input opened; the error kind when it did not.
     SoundOpenError inputError() const { return inputError_; }
 
@@ -154,11 +177,19 @@ private:
     void startSoundInput();
     void processChannel(int channel, const ChannelScan& scan);
     void finishNoiseWindow();
+    void writePoint(int channel, int16_t point);
+    // Where a recording's start and finish are seen; the count of input blocks lost while
+    // the channel recorded is reported from recordingFinished.
+    void recordingStarted(int channel);
+    void recordingFinished(int channel, const ChannelRecording::Finished& finished);
 
     Environment env_;
     AcquisitionHooks defaultHooks_;
     AcquisitionHooks* hooks_;
     AcquisitionState state_;
+    std::array<ChannelRecording, 2> recordings_;
+    std::array<ChannelPreview, 2> previews_;
+    RegimeEditor regime_;
     std::array<LevelScaleGeometry, 2> scales_;
     std::function<std::string(const std::exception&)> describe_;
     std::function<void()> observer_;

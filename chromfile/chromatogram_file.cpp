@@ -1,7 +1,9 @@
 #include "chromfile/chromatogram_file.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <memory>
 
 #include "common/cp1251.h"
 #include "common/errors.h"
@@ -18,16 +20,31 @@ std::string InvalidChromatogram::messageText() const {
     return RU("Файл ") + textFromPath(file_) + RU(" не является хроматограммой:") + "\n" + reason_;
 }
 
-std::vector<int16_t> readWords(const fs::path& file) {
-    const std::string bytes = readFileBytes(file);
-    std::vector<int16_t> words(bytes.size() / 2);
-    for (size_t i = 0; i < words.size(); ++i) {
-        const auto lo = static_cast<uint8_t>(bytes[2 * i]);
-        const auto hi = static_cast<uint8_t>(bytes[2 * i + 1]);
-        words[i] = static_cast<int16_t>(static_cast<uint16_t>(lo | (hi << 8)));
+namespace {
+
+// Files of 4 GiB or more hold more words than a 32-bit count; no recording comes near.
+constexpr uint64_t kMaxFileBytes = uint64_t(1) << 32;
+
+std::vector<int16_t> readAllWords(const ReadOnlyFile& in) {
+    std::vector<int16_t> words(in.size() / 2);
+    words.resize(readWordsAt(in, 0, words.data(), words.size()));
+    return words;
+}
+
+}  // namespace
+
+size_t readWordsAt(const ReadOnlyFile& in, uint64_t at, int16_t* out, size_t count) {
+    const size_t words = in.readAt(2 * at, out, 2 * count) / 2;
+    if constexpr (std::endian::native == std::endian::big) {
+        for (size_t i = 0; i < words; ++i) {
+            const auto u = static_cast<uint16_t>(out[i]);
+            out[i] = static_cast<int16_t>(static_cast<uint16_t>((u >> 8) | (u << 8)));
+        }
     }
     return words;
 }
+
+std::vector<int16_t> readWords(const fs::path& file) { return readAllWords(ReadOnlyFile(file)); }
 
 std::string wordsToBytes(std::span<const int16_t> words) {
     std::string bytes(words.size() * 2, '\0');
@@ -41,23 +58,63 @@ std::string wordsToBytes(std::span<const int16_t> words) {
 
 namespace {
 
-// The layout problem of a file's words, or an empty text when it is consistent.
-std::string layoutProblem(const std::vector<int16_t>& w) {
-    const int64_t n = static_cast<int64_t>(w.size());
+// The layout problem of a file of `fileBytes` bytes with comment length c and triple count p,
+// or an empty text when it is consistent.
+std::string layoutProblem(uint64_t fileBytes, int c, int p) {
+    if (fileBytes >= kMaxFileBytes) return RU("файл слишком длинный.");
+    const int64_t n = static_cast<int64_t>(fileBytes / 2);
     if (n < 21) return RU("файл слишком короткий.");
-    const int c = w[hw::CommentLength];
-    const int p = w[hw::StoredPeaks];
     if (c < 0) return RU("в заголовке неверная длина комментария.");
     if (p < 0 || p > kMaxPeaks) return RU("в заголовке неверное число отмеченных пиков.");
     if (21 + int64_t(c) + 3 * int64_t(p) > n) return RU("длина файла не согласуется с заголовком.");
     return {};
 }
 
+// The header and the tail (comment, stored triples, last word) of a file, read without its
+// samples and checked like ChromatogramWords.
+struct HeaderAndTail {
+    std::array<int16_t, kHeaderWords> header{};
+    int wordCount = 0;
+    std::vector<int16_t> tail;
+
+    int commentLength() const { return header[hw::CommentLength]; }
+    int storedPeakCount() const { return header[hw::StoredPeaks]; }
+    int sampleCount() const { return wordCount - 21 - commentLength() - 3 * storedPeakCount(); }
+    int16_t lastWord() const { return tail.back(); }
+};
+
+HeaderAndTail readHeaderAndTail(const ReadOnlyFile& in, const fs::path& file) {
+    HeaderAndTail f;
+    const size_t got = readWordsAt(in, 0, f.header.data(), kHeaderWords);
+    const int c = got == kHeaderWords ? f.header[hw::CommentLength] : 0;
+    const int p = got == kHeaderWords ? f.header[hw::StoredPeaks] : 0;
+    if (std::string problem = layoutProblem(in.size(), c, p); !problem.empty()) throw InvalidChromatogram(file, problem);
+    f.wordCount = static_cast<int>(in.size() / 2);
+    f.tail.resize(size_t(c) + 3 * size_t(p) + 1);
+    const uint64_t tailStart = uint64_t(f.wordCount) - f.tail.size();
+    if (readWordsAt(in, tailStart, f.tail.data(), f.tail.size()) != f.tail.size())
+        throw IoError("read", pathForMessage(file), "the file became shorter while it was read");
+    return f;
+}
+
+// The comment from its words: the low bytes of at most 128 of them.
+std::string commentFromWords(const int16_t* words, int length) {
+    std::string text;
+    const int c = std::min<int>(length, static_cast<int>(kMaxCommentChars));
+    for (int k = 0; k < c; ++k) text.push_back(static_cast<char>(words[k] & 0xFF));
+    return text;
+}
+
 }  // namespace
 
 ChromatogramWords readChromatogramWords(const fs::path& file) {
-    ChromatogramWords f{readWords(file)};
-    if (std::string problem = layoutProblem(f.words); !problem.empty()) throw InvalidChromatogram(file, problem);
+    const ReadOnlyFile in(file);
+    if (in.size() >= kMaxFileBytes) throw InvalidChromatogram(file, layoutProblem(in.size(), 0, 0));
+    ChromatogramWords f{readAllWords(in)};
+    const int c = f.words.size() >= size_t(kHeaderWords) ? f.header(hw::CommentLength) : 0;
+    const int p = f.words.size() >= size_t(kHeaderWords) ? f.header(hw::StoredPeaks) : 0;
+    if (std::string problem = layoutProblem(2 * f.words.size(), c, p); !problem.empty())
+        throw InvalidChromatogram(file, problem);
     return f;
 }
 
@@ -103,27 +160,6 @@ int groupedPointCount(int sampleCount, int width) {
     return static_cast<int>(std::clamp<int64_t>(count, 0, INT32_MAX));
 }
 
-int16_t trimmedMean(const int16_t* g, int width) {
-    // One pass: the first smallest, the first largest and the sum of all words; the mean
-    // of the others is the sum less those two.
-    int lo = 0, hi = 0;
-    int loValue = g[0], hiValue = g[0];
-    int64_t sum = g[0];
-    for (int k = 1; k < width; ++k) {
-        const int v = g[k];
-        sum += v;
-        const bool lower = v < loValue;
-        lo = lower ? k : lo;
-        loValue = lower ? v : loValue;
-        const bool higher = v > hiValue;
-        hi = higher ? k : hi;
-        hiValue = higher ? v : hiValue;
-    }
-    if (lo == hi) hi = lo + 1;
-    sum -= int64_t(g[lo]) + g[hi];
-    return clampToInt16(sum / (width - 2));
-}
-
 void applyAdditionalFilter(NumberedArray<int16_t>& pts) {
     for (int i = 2; i <= pts.count() - 1; ++i) {
         const int d1 = pts[i] - pts[i - 1];
@@ -136,50 +172,49 @@ void applyAdditionalFilter(NumberedArray<int16_t>& pts) {
 void offsetToPoint3(NumberedArray<int16_t>& pts) {
     if (pts.count() < 3) return;
     const int zero = pts[3];
-    for (auto& v : pts) v = clampToInt16(int64_t(v) - zero);
+    for (auto& v : pts) v = static_cast<int16_t>(std::clamp(v - zero, -32768, 32767));
 }
 
 std::string ReadComment(const ChromatogramWords& f) {
-    std::string text;
-    const int c = std::min<int>(f.commentLength(), static_cast<int>(kMaxCommentChars));
-    for (int k = 0; k < c; ++k) text.push_back(static_cast<char>(f.words[size_t(f.commentStart() + k)] & 0xFF));
-    return text;
+    return commentFromWords(f.words.data() + f.commentStart(), f.commentLength());
 }
 
 std::string previewComment(const fs::path& file) noexcept {
     try {
-        std::vector<int16_t> w = readWords(file);
-        if (!layoutProblem(w).empty()) return {};
-        return ReadComment(ChromatogramWords{std::move(w)});
+        const ReadOnlyFile in(file);
+        const HeaderAndTail f = readHeaderAndTail(in, file);
+        return commentFromWords(f.tail.data(), f.commentLength());
     } catch (...) {
         return {};
     }
 }
 
 ReadResult ReadChromatogram(const fs::path& file, const ReadRequest& req) {
-    const ChromatogramWords f = readChromatogramWords(file);
+    const ReadOnlyFile in(file);
+    const HeaderAndTail f = readHeaderAndTail(in, file);
     const int p = f.storedPeakCount();
+    auto header = [&](int w) { return f.header[size_t(w)]; };
 
     ReadResult r;
     int averagingMs = std::clamp(req.AveragingMs, 0, 65535);
     if (p > 0 && req.MarkupMode == 2) averagingMs = static_cast<uint16_t>(f.lastWord());
 
-    const double rate = decodeRateCode(f.header(hw::Rate), req.Vk7Rate);
+    const double rate = decodeRateCode(header(hw::Rate), req.Vk7Rate);
     if (!(rate > 0) || !std::isfinite(rate)) {
-        if (f.header(hw::Rate) == 21)
+        if (header(hw::Rate) == 21)
             throw InvalidChromatogram(file, RU("частота точек берется из строки 7 файла vk7.dat, а ее нет "
                                                "(файл vk7.dat в стартовой папке не найден или не содержит частоты)."));
         throw InvalidChromatogram(file, RU("в заголовке неверный код частоты."));
     }
 
     OpenChromatogram& c = r.Chrom;
-    std::copy_n(f.words.begin(), kHeaderWords, c.Header.begin());
+    c.Header = f.header;
     c.SamplingRate = rate;
     c.SampleCount = f.sampleCount();
     c.LastWord = f.lastWord();
     r.ViewEndSec = static_cast<int>(roundHalfEven(c.SampleCount / rate));
 
-    auto lowByte = [&](int w) { return static_cast<int>(static_cast<uint16_t>(f.header(w)) & 0xFF); };
+    auto lowByte = [&](int w) { return static_cast<int>(static_cast<uint16_t>(header(w)) & 0xFF); };
     c.DetectorIndex = lowByte(hw::Detector);
     c.GasIndex = lowByte(hw::Gas);
     c.ColumnIndex = lowByte(hw::Column);
@@ -188,16 +223,16 @@ ReadResult ReadChromatogram(const fs::path& file, const ReadRequest& req) {
     c.GainCode = lowByte(hw::Gain);
     c.UnitCode = lowByte(hw::Unit);
     const int fieldWords[7] = {hw::Temperature, hw::Field5, hw::Field15, hw::Field16, hw::Field6, hw::Field7, hw::Field8};
-    for (int k = 0; k < 7; ++k) c.PassportFieldTexts[size_t(k)] = intText(f.header(fieldWords[k]), 4);
-    c.PassportR = std::exp(f.header(hw::LogR) / 1000.0);
-    c.SignalMultiplier = f.header(hw::Multiplier) == 0 ? 1 : f.header(hw::Multiplier);
+    for (int k = 0; k < 7; ++k) c.PassportFieldTexts[size_t(k)] = intText(header(fieldWords[k]), 4);
+    c.PassportR = std::exp(header(hw::LogR) / 1000.0);
+    c.SignalMultiplier = header(hw::Multiplier) == 0 ? 1 : header(hw::Multiplier);
 
     // The width, and the averaging interval it really gives at this rate.
     int width = widthForAveraging(averagingMs, rate);
     const int t = averagingForWidth(width, rate);
     r.AveragingChanged = t != averagingMs;
     averagingMs = t;
-    const int64_t wordsAfterHeader = f.wordCount() - 21;
+    const int64_t wordsAfterHeader = f.wordCount - 21;
     if (roundHalfEven(double(wordsAfterHeader) / width) > kMaxPoints) {
         width = static_cast<int>(std::min<int64_t>(wordsAfterHeader / kMaxPoints + 1, 255));
         averagingMs = averagingForWidth(width, rate);
@@ -208,17 +243,17 @@ ReadResult ReadChromatogram(const fs::path& file, const ReadRequest& req) {
     const int count = std::min(groupedPointCount(c.SampleCount, width), kMaxPoints);
     if (count < 3) throw InvalidChromatogram(file, RU("в файле слишком мало отсчетов для хроматограммы."));
     c.Points.resize(count);
-    averageAllBlocks(f.words, width, count, [&](int n, int16_t mean) { c.Points[n] = mean; });
+    averageFileBlocks(in, file, width, count, [&](int n, int16_t mean) { c.Points[n] = mean; });
 
     for (int k = 0; k < p; ++k) {
-        const size_t at = size_t(f.markupStart() + 3 * k);
+        const size_t at = size_t(f.commentLength() + 3 * k);
         // Point numbers are unsigned words (point 32768 is 0x8000).
-        StoredPeak s{static_cast<uint16_t>(f.words[at]), static_cast<uint16_t>(f.words[at + 1]),
-                     static_cast<char>(f.words[at + 2] & 0xFF)};
+        StoredPeak s{static_cast<uint16_t>(f.tail[at]), static_cast<uint16_t>(f.tail[at + 1]),
+                     static_cast<char>(f.tail[at + 2] & 0xFF)};
         if (s.start >= 1 && s.end <= count && s.start <= s.end) r.StoredMarkup.push_back(s);
     }
 
-    c.CommentText = ReadComment(f);
+    c.CommentText = commentFromWords(f.tail.data(), f.commentLength());
     c.AnalysisDurationSec = static_cast<int>(std::clamp<int64_t>(roundHalfEven(double(width) * count / rate), 0, 65535));
     const std::string tempText = req.TemperatureEntry ? cutText(req.TemperatureEntry(c.TemperatureIndex), 128) : "";
     c.Temperature = ParseTemperatureProgram(tempText, c.AnalysisDurationSec);

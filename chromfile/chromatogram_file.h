@@ -9,11 +9,18 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "common/errors.h"
+#include "common/files.h"
 #include "common/numbered_array.h"
 #include "chromfile/temperature_program.h"
 
@@ -57,7 +64,8 @@ private:
     std::string reason_;
 };
 
-// The words of a file with its sections, checked for consistency.
+// The words of a file with its sections, checked for consistency (files of 4 GiB or more are
+// refused before they are read, so the word count fits an int).
 struct ChromatogramWords {
     std::vector<int16_t> words;
 
@@ -76,8 +84,8 @@ std::vector<int16_t> readWords(const fs::path& file);
 // The little-endian bytes of the words.
 std::string wordsToBytes(std::span<const int16_t> words);
 
-// Reads and checks the layout (at least 21 words, 0 <= C, 0 <= P <= 255, 21 + C + 3P <= N).
-// Throws IoError or InvalidChromatogram.
+// Reads and checks the layout (under 4 GiB, at least 21 words, 0 <= C, 0 <= P <= 255,
+// 21 + C + 3P <= N). Throws IoError or InvalidChromatogram.
 ChromatogramWords readChromatogramWords(const fs::path& file);
 
 // Points per second from w0; vk7Rate is the rate of line 7 of vk7.dat (used for w0 = 21).
@@ -96,8 +104,44 @@ int groupedPointCount(int sampleCount, int width);
 
 // The trimmed mean of one group: the first smallest and the first largest word dropped (when
 // they are the same word, the next word stands for the largest), the rest averaged and
-// truncated toward zero.
-int16_t trimmedMean(const int16_t* group, int width);
+// truncated toward zero. The dropped words hold the smallest and the largest value (when
+// they are one word every word is equal, and so is the next), so the sum less those two
+// values is exact; it fits 32 bits for widths up to 255 and the mean lies between them.
+inline int16_t trimmedMean(const int16_t* group, int width) {
+    int k = 1, sum = group[0], lo = group[0], hi = group[0];
+#if defined(__SSE2__)
+    // Eight words at a time: 16-bit minimum and maximum, sums widened to 32 bits in pairs.
+    if (width >= 16) {
+        const __m128i ones = _mm_set1_epi16(1);
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(group));
+        __m128i vlo = v, vhi = v, vsum = _mm_madd_epi16(v, ones);
+        for (k = 8; k + 8 <= width; k += 8) {
+            v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(group + k));
+            vlo = _mm_min_epi16(vlo, v);
+            vhi = _mm_max_epi16(vhi, v);
+            vsum = _mm_add_epi32(vsum, _mm_madd_epi16(v, ones));
+        }
+        vlo = _mm_min_epi16(vlo, _mm_shuffle_epi32(vlo, _MM_SHUFFLE(1, 0, 3, 2)));
+        vlo = _mm_min_epi16(vlo, _mm_shuffle_epi32(vlo, _MM_SHUFFLE(2, 3, 0, 1)));
+        vlo = _mm_min_epi16(vlo, _mm_srli_epi32(vlo, 16));
+        vhi = _mm_max_epi16(vhi, _mm_shuffle_epi32(vhi, _MM_SHUFFLE(1, 0, 3, 2)));
+        vhi = _mm_max_epi16(vhi, _mm_shuffle_epi32(vhi, _MM_SHUFFLE(2, 3, 0, 1)));
+        vhi = _mm_max_epi16(vhi, _mm_srli_epi32(vhi, 16));
+        vsum = _mm_add_epi32(vsum, _mm_shuffle_epi32(vsum, _MM_SHUFFLE(1, 0, 3, 2)));
+        vsum = _mm_add_epi32(vsum, _mm_shuffle_epi32(vsum, _MM_SHUFFLE(2, 3, 0, 1)));
+        lo = static_cast<int16_t>(_mm_cvtsi128_si32(vlo));
+        hi = static_cast<int16_t>(_mm_cvtsi128_si32(vhi));
+        sum = _mm_cvtsi128_si32(vsum);
+    }
+#endif
+    for (; k < width; ++k) {
+        const int v = group[k];
+        sum += v;
+        lo = v < lo ? v : lo;
+        hi = v > hi ? v : hi;
+    }
+    return static_cast<int16_t>((sum - lo - hi) / (width - 2));
+}
 
 // Where the block averaging stands: blocks done so far, groups per block (2048 div width)
 // and the first group of a block that makes a point.
@@ -113,27 +157,60 @@ struct BlockReaderState {
 // whole groups. Calls consumer(n, mean) for 1 <= n <= lastPoint whose group lies wholly in
 // the block; increments BlocksDone. The same operation serves the reader (which stores the
 // means) and the subtraction of a second file (which combines them with the open points).
+namespace detail {
+// Groups `from` to `to` of a block through the trimmed mean, group g giving point
+// pointOfGroup0 + g. W > 0 fixes the width at compile time (its division becomes a multiplication).
+template <int W, class Consumer>
+void meansOfGroups(const int16_t* block, int width, int from, int to, int pointOfGroup0, Consumer& consumer) {
+    const int w = W > 0 ? W : width;
+    for (int g = from; g <= to; ++g)
+        consumer(pointOfGroup0 + g, trimmedMean(block + static_cast<size_t>(g - 1) * static_cast<size_t>(w), w));
+}
+}  // namespace detail
+
 template <class Consumer>
 void AveragePointsBlock(std::span<const int16_t> block, BlockReaderState& state, int width, int lastPoint,
                         Consumer&& consumer) {
-    const int skipped = kHeaderWords / width;
-    for (int g = state.FirstGroup; g <= state.GroupsPerBlock; ++g) {
-        if (static_cast<size_t>(g) * static_cast<size_t>(width) > block.size()) break;
-        const int n = state.BlocksDone * state.GroupsPerBlock + g - skipped;
-        if (n < 1) continue;
-        if (n > lastPoint) break;
-        consumer(n, trimmedMean(block.data() + static_cast<size_t>(g - 1) * static_cast<size_t>(width), width));
+    const int pointOfGroup0 = state.BlocksDone * state.GroupsPerBlock - kHeaderWords / width;
+    const int from = std::max(state.FirstGroup, 1 - pointOfGroup0);
+    const int to = std::min({state.GroupsPerBlock, static_cast<int>(block.size()) / width, lastPoint - pointOfGroup0});
+    const int16_t* words = block.data();
+    switch (width) {
+        case 3: detail::meansOfGroups<3>(words, width, from, to, pointOfGroup0, consumer); break;
+        case 4: detail::meansOfGroups<4>(words, width, from, to, pointOfGroup0, consumer); break;
+        case 5: detail::meansOfGroups<5>(words, width, from, to, pointOfGroup0, consumer); break;
+        case 6: detail::meansOfGroups<6>(words, width, from, to, pointOfGroup0, consumer); break;
+        case 7: detail::meansOfGroups<7>(words, width, from, to, pointOfGroup0, consumer); break;
+        case 8: detail::meansOfGroups<8>(words, width, from, to, pointOfGroup0, consumer); break;
+        default: detail::meansOfGroups<0>(words, width, from, to, pointOfGroup0, consumer); break;
     }
     ++state.BlocksDone;
 }
 
-// Every block of `words` through AveragePointsBlock, from block 0.
+// Reads up to `count` words from word `at`; returns the number of whole words read.
+size_t readWordsAt(const ReadOnlyFile& in, uint64_t at, int16_t* out, size_t count);
+
+// Streams a file from word 0 through one buffer of whole 4096-byte blocks, each block averaged
+// by AveragePointsBlock as it comes, and stops after the block that makes point `lastPoint`.
+// Throws IoError (also when the file is shorter than those blocks).
 template <class Consumer>
-void averageAllBlocks(std::span<const int16_t> words, int width, int lastPoint, Consumer&& consumer) {
+void averageFileBlocks(const ReadOnlyFile& in, const fs::path& file, int width, int lastPoint, Consumer&& consumer) {
     BlockReaderState state{0, kBlockWords / width, 1};
-    for (size_t at = 0; at < words.size(); at += kBlockWords)
-        AveragePointsBlock(words.subspan(at, std::min<size_t>(kBlockWords, words.size() - at)), state, width,
-                           lastPoint, consumer);
+    const int64_t lastGroup = int64_t(lastPoint) + kHeaderWords / width - 1;  // from 0, across blocks
+    const uint64_t endWord =
+        std::min<uint64_t>(in.size() / 2, uint64_t(lastGroup / state.GroupsPerBlock + 1) * kBlockWords);
+    // Sixteen blocks per read, fewer for a shorter file.
+    const size_t kBufferWords = static_cast<size_t>(std::min<uint64_t>(16 * kBlockWords, endWord));
+    const std::unique_ptr<int16_t[]> buffer(new int16_t[kBufferWords]);
+    for (uint64_t at = 0; at < endWord;) {
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(kBufferWords, endWord - at));
+        if (readWordsAt(in, at, buffer.get(), want) != want)
+            throw IoError("read", pathForMessage(file), "the file became shorter while it was read");
+        for (size_t b = 0; b < want; b += kBlockWords)
+            AveragePointsBlock(std::span<const int16_t>(buffer.get() + b, std::min<size_t>(kBlockWords, want - b)),
+                               state, width, lastPoint, consumer);
+        at += want;
+    }
 }
 
 // One-point peaks and dips flattened, in place, each point compared with its already
@@ -181,7 +258,9 @@ struct ReadResult {
     int ViewEndSec = 0;                    // samples / rate, rounded
 };
 
-// Reads a chromatogram into a new object; the caller commits it only on success.
+// Reads a chromatogram into a new object; the caller commits it only on success. The header
+// and the tail are read first, then the samples stream through one buffer of whole 4096-byte
+// blocks up to the last point; the whole file is never held.
 // Throws IoError or InvalidChromatogram (state of the caller untouched).
 ReadResult ReadChromatogram(const fs::path& file, const ReadRequest& request);
 
@@ -189,8 +268,8 @@ ReadResult ReadChromatogram(const fs::path& file, const ReadRequest& request);
 // 128 characters.
 std::string ReadComment(const ChromatogramWords& file);
 
-// The comment of any file for the open dialog's preview; empty for anything that is not a
-// consistent chromatogram. Never throws.
+// The comment of any file for the open dialog's preview, from its header and tail only;
+// empty for anything that is not a consistent chromatogram. Never throws.
 std::string previewComment(const fs::path& file) noexcept;
 
 // Replaces the comment (cut to 128 characters) and w14, keeping samples, markup and last

@@ -120,7 +120,7 @@ std::optional<double> readVk7PointsPerSecond(const StartFolder& start) {
     return rate;
 }
 
-StartupValues StartUp(const StartFolder& start, PrinterInfo& printer) {
+StartupValues StartUp(const StartFolder& start, Printer& printer) {
     StartupValues v;
 
     // vk7.dat and treat.dat are independent: a problem with one never skips the other.
@@ -164,10 +164,9 @@ StartupValues StartUp(const StartFolder& start, PrinterInfo& printer) {
         removeStaleRewriteTemporaries(dir);
     if (!v.Settings.DataDir.empty()) removeStaleRewriteTemporaries(pathFromText(v.Settings.DataDir));
 
-    if (auto dpi = printer.resolution()) {
-        v.PrinterDpiX = dpi->dpiX;
-        v.PrinterDpiY = dpi->dpiY != dpi->dpiX ? dpi->dpiX : dpi->dpiY;
-    }
+    const PrinterResolution dpi = printer.resolution();
+    v.PrinterDpiX = dpi.dpiX;
+    v.PrinterDpiY = dpi.dpiY != dpi.dpiX ? dpi.dpiX : dpi.dpiY;
     return v;
 }
 

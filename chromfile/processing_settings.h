@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/paths.h"
-#include "platform/printer_info.h"
+#include "platform/printer.h"
 
 namespace vk7 {
 
@@ -62,7 +62,7 @@ struct StartupValues {
 
 // What the main window reads when it is created: vk7.dat and treat.dat independently,
 // then the printer resolution (down set equal to across when they differ; 0 with no printer).
-StartupValues StartUp(const StartFolder& start, PrinterInfo& printer);
+StartupValues StartUp(const StartFolder& start, Printer& printer);
 
 // Rewrites \space\treat.dat (creating \space when needed); with `keepBackup` the previous
 // file is kept as treat.dat.bak first. Throws IoError.

@@ -1,5 +1,21 @@
 # Helpers that keep every folder's build description to one line.
 
+# moc's Ninja rule reruns for the headers it saw at its last run, not for a header that the
+# globs of a re-configure found since: when the files of a target changed, its moc timestamp
+# is dropped so that moc runs again (the build folder is never cleaned for this).
+function(vk7_moc_follows_files target)
+  set(list_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_files.txt)
+  string(JOIN "\n" now ${ARGN})
+  set(before "")
+  if(EXISTS ${list_file})
+    file(READ ${list_file} before)
+  endif()
+  if(NOT now STREQUAL before)
+    file(WRITE ${list_file} "${now}")
+    file(REMOVE ${CMAKE_CURRENT_BINARY_DIR}/${target}_autogen/timestamp)
+  endif()
+endfunction()
+
 # vk7_library(<target> [DEPS <libs...>] [QT])
 # A static library of the *.cpp files of the current folder (not recursive). QT turns on
 # moc and links Qt Widgets. A folder with no sources yet gives an interface library.
@@ -13,6 +29,7 @@ function(vk7_library target)
     target_link_libraries(${target} PUBLIC ${ARG_DEPS})
     if(ARG_QT)
       set_target_properties(${target} PROPERTIES AUTOMOC ON)
+      vk7_moc_follows_files(${target} ${sources} ${headers})
       target_link_libraries(${target} PUBLIC Qt6::Widgets Qt6::PrintSupport)
     endif()
   else()
@@ -37,6 +54,7 @@ function(vk7_test target)
   endif()
   add_executable(${target} ${sources})
   set_target_properties(${target} PROPERTIES AUTOMOC ON)
+  vk7_moc_follows_files(${target} ${sources})
   target_link_libraries(${target} PRIVATE ${ARG_DEPS} vk7_test_support GTest::gtest GTest::gmock)
   # Tests that check installation data (install/) find the source tree through this.
   target_compile_definitions(${target} PRIVATE VK7_SOURCE_DIR="${PROJECT_SOURCE_DIR}")

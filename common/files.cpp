@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 
 #include "common/errors.h"
 
@@ -16,26 +15,54 @@ namespace vk7 {
 
 std::string pathForMessage(const fs::path& path) { return path.string(); }
 
+void renameOver(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    fs::rename(from, to, ec);
+    if (ec) throw IoError("rename", pathForMessage(from), ec.message());
+}
+
 std::optional<std::string> readFileBytesIfExists(const fs::path& path) {
     std::error_code ec;
     if (!fs::exists(path, ec)) return std::nullopt;
     return readFileBytes(path);
 }
 
-std::string readFileBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw IoError("open", pathForMessage(path), std::strerror(errno));
-    // A read error (a folder opened as a file, a failing disk) surfaces from the stream
-    // buffer as an exception of its own: report it as the failed read of this file.
-    std::string bytes;
-    try {
-        char buffer[1 << 16];
-        while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
-            bytes.append(buffer, static_cast<size_t>(in.gcount()));
-    } catch (const std::exception& e) {
-        throw IoError("read", pathForMessage(path), e.what());
+ReadOnlyFile::ReadOnlyFile(const fs::path& path) : path_(path) {
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) throw IoError("open", pathForMessage(path), std::strerror(errno));
+    struct stat st{};
+    if (::fstat(fd_, &st) != 0) {
+        const int err = errno;
+        ::close(fd_);
+        throw IoError("open", pathForMessage(path), std::strerror(err));
     }
-    if (in.bad()) throw IoError("read", pathForMessage(path));
+    size_ = st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
+}
+
+ReadOnlyFile::~ReadOnlyFile() { ::close(fd_); }
+
+size_t ReadOnlyFile::readAt(uint64_t offset, void* into, size_t count) const {
+    size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::pread(fd_, static_cast<char*>(into) + done, count - done, static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw IoError("read", pathForMessage(path_), std::strerror(errno));
+        }
+        if (n == 0) break;
+        done += static_cast<size_t>(n);
+    }
+    return done;
+}
+
+std::string readFileBytes(const fs::path& path) {
+    const ReadOnlyFile in(path);
+    // One read of the size known at opening; a file that has grown since (or shows no size,
+    // as those of /proc) is then read on to its end.
+    std::string bytes(in.size(), '\0');
+    bytes.resize(in.readAt(0, bytes.data(), bytes.size()));
+    char buffer[1 << 16];
+    while (const size_t n = in.readAt(bytes.size(), buffer, sizeof buffer)) bytes.append(buffer, n);
     return bytes;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -12,6 +13,26 @@
 namespace vk7 {
 
 namespace fs = std::filesystem;
+
+// A file opened for reading by position; closed when the object goes. Throws IoError when
+// the file cannot be opened or read (a folder fails at its first read).
+class ReadOnlyFile {
+public:
+    explicit ReadOnlyFile(const fs::path& path);
+    ~ReadOnlyFile();
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+    // Size in bytes when it was opened.
+    uint64_t size() const { return size_; }
+    // Reads up to `count` bytes from `offset` into `into`; fewer only where the file ends.
+    size_t readAt(uint64_t offset, void* into, size_t count) const;
+
+private:
+    fs::path path_;
+    int fd_ = -1;
+    uint64_t size_ = 0;
+};
 
 // The whole file. Throws IoError when it cannot be opened or read.
 std::string readFileBytes(const fs::path& path);
@@ -48,6 +69,9 @@ int removeStaleRewriteTemporaries(const fs::path& folder, std::chrono::seconds o
 
 // safeRewrite of lines written with CR LF.
 void writeLines(const fs::path& target, const std::vector<std::string>& lines, const RewriteOptions& options = {});
+
+// Renames `from` over `to` (replacing it). Throws IoError.
+void renameOver(const fs::path& from, const fs::path& to);
 
 // Text of a path for messages (UTF-8).
 std::string pathForMessage(const fs::path& path);

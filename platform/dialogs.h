@@ -11,6 +11,7 @@
 namespace vk7 {
 
 namespace fs = std::filesystem;
+class Printer;
 
 enum class MessageKind { Information, Warning, Error, Question };
 enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
@@ -46,6 +47,9 @@ public:
     // The chosen files in the order the dialog gives them; empty on Cancel.
     virtual std::vector<fs::path> openSeveral(const FileDialogRequest& request) = 0;
     virtual std::optional<fs::path> saveAs(const FileDialogRequest& request) = 0;
+    // The print dialog on the program's printer: the choice of printer and its settings stay
+    // for later jobs. True when the user accepted it.
+    virtual bool printSetup(Printer& printer) = 0;
 
     // Conveniences over message().
     void info(const std::string& text, const std::string& caption = {});

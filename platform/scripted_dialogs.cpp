@@ -56,6 +56,17 @@ std::optional<fs::path> ScriptedDialogs::saveAs(const FileDialogRequest& request
     return result;
 }
 
+bool ScriptedDialogs::printSetup(Printer&) {
+    shown_.push_back({Shown::PrintSetup, {}, {}});
+    if (const Item* item = front(Shown::PrintSetup)) {
+        const bool accepted = item->answer == Answer::Ok;
+        queue_.pop_front();
+        return accepted;
+    }
+    unexpected_.push_back("print setup");
+    return false;
+}
+
 std::vector<std::string> ScriptedDialogs::messageTexts() const {
     std::vector<std::string> out;
     for (const auto& s : shown_)

@@ -11,7 +11,7 @@ namespace vk7 {
 class ScriptedDialogs : public Dialogs {
 public:
     struct Shown {
-        enum Type { Message, OpenOne, OpenSeveral, SaveAs } type;
+        enum Type { Message, OpenOne, OpenSeveral, SaveAs, PrintSetup } type;
         MessageRequest message;     // for Message
         FileDialogRequest file;     // for the file dialogs
     };
@@ -23,6 +23,8 @@ public:
         queue_.push_back({Shown::OpenSeveral, {}, {}, std::move(chosen)});
     }
     void expectSaveAs(std::optional<fs::path> chosen) { queue_.push_back({Shown::SaveAs, {}, std::move(chosen), {}}); }
+    // The print dialog accepted (Answer::Ok) or cancelled.
+    void expectPrintSetup(Answer answer) { queue_.push_back({Shown::PrintSetup, answer, {}, {}}); }
     // Plain information boxes are answered OK without being queued.
     void setAutoAcknowledgeInfo(bool on) { autoInfo_ = on; }
     // Run while a file dialog is "open", before its answer is returned, e.g. to drive the
@@ -33,6 +35,7 @@ public:
     std::optional<fs::path> openOne(const FileDialogRequest& request) override;
     std::vector<fs::path> openSeveral(const FileDialogRequest& request) override;
     std::optional<fs::path> saveAs(const FileDialogRequest& request) override;
+    bool printSetup(Printer& printer) override;
 
     const std::vector<Shown>& shown() const { return shown_; }
     // The texts of every message box shown, in order (Windows-1251).

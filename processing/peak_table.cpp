@@ -9,6 +9,7 @@
 #include "common/files.h"
 #include "common/number_text.h"
 #include "processing/calibration_archive.h"
+#include "processing/table_rows.h"
 
 namespace vk7 {
 
@@ -16,26 +17,6 @@ namespace {
 
 constexpr size_t kCommentMax = 128;
 constexpr size_t kTitleMax = 128;
-
-// A value in its column group: right-aligned in `valueWidth` with `decimals` (the blanks
-// before it up to `fieldWidth` separate it from the previous value). With `expForLarge` a
-// value of 100000 or more takes the exponent form of the whole group when that form fits
-// it; a value too wide for its columns loses decimals, then may take the separating
-// blanks, and only then the exponent form. A value too wide for the field in every form is
-// written as the largest whole number the field holds (9999999 in 7 columns, -999999 for a
-// negative one), so that no later column shifts.
-std::string fieldText(double v, int valueWidth, int fieldWidth, int decimals, bool expForLarge) {
-    if (!std::isfinite(v)) v = 0;
-    if (expForLarge && std::fabs(v) >= 100000.0 && fieldWidth >= 10) return expText(v, fieldWidth);
-    for (int width : {valueWidth, fieldWidth})
-        for (int d = decimals; d >= 0; --d) {
-            std::string text = fixedText(v, 0, d);
-            if (text.size() <= static_cast<size_t>(width)) return padLeft(text, fieldWidth);
-        }
-    const std::string exp = expTextWithin(v, fieldWidth);
-    if (exp.size() <= static_cast<size_t>(fieldWidth)) return padLeft(exp, fieldWidth);
-    return v < 0 ? "-" + std::string(static_cast<size_t>(fieldWidth - 1), '9') : std::string(static_cast<size_t>(fieldWidth), '9');
-}
 
 // The cell of a column group: its text without the separating blanks (as many of the
 // `separators` leading blanks as it has).
@@ -47,7 +28,7 @@ std::string cellText(std::string field, int separators) {
 }
 
 std::string cellFor(double v, int valueWidth, int fieldWidth, int decimals, bool expForLarge) {
-    return cellText(fieldText(v, valueWidth, fieldWidth, decimals, expForLarge), fieldWidth - valueWidth);
+    return cellText(tableFieldText(v, valueWidth, fieldWidth, decimals, expForLarge), fieldWidth - valueWidth);
 }
 
 bool isGroupMember(char type) { return type == 'B' || type == 'G' || type == 'E'; }

@@ -52,12 +52,15 @@ fs::path figurePicturePath(const StartFolder& start) {
     return findNoCase(start.ensureFolder("results"), kFigureGifName);
 }
 
-std::string OpenTableText(const StartFolder& start, Shell& shell) {
-    const fs::path table = start.file("results", "tabl.txt");
+std::string OpenResultFile(const StartFolder& start, std::string_view name, Shell& shell) {
+    const fs::path file = start.file("results", name);
+    const std::string shown = "\\results\\" + std::string(name);
     std::error_code ec;
-    if (!fs::is_regular_file(table, ec)) return RU("Нет файла \\results\\tabl.txt");
-    if (!shell.open(table)) return RU("Не удалось открыть файл \\results\\tabl.txt");
+    if (!fs::is_regular_file(file, ec)) return RU("Нет файла ") + shown;
+    if (!shell.open(file)) return RU("Не удалось открыть файл ") + shown;
     return {};
 }
+
+std::string OpenTableText(const StartFolder& start, Shell& shell) { return OpenResultFile(start, "tabl.txt", shell); }
 
 }  // namespace vk7

@@ -32,6 +32,11 @@ std::optional<fs::path> nextPicturePath(const StartFolder& start);
 // \results\fig.gif, creating \results when needed.
 fs::path figurePicturePath(const StartFolder& start);
 
+// Asks the shell to open \results\<name>. Returns the message to show ("Нет файла
+// \results\<name>" when it is missing, "Не удалось открыть файл \results\<name>" when the
+// shell failed), or an empty text.
+std::string OpenResultFile(const StartFolder& start, std::string_view name, Shell& shell);
+
 // "Таблица TXT": asks the shell to open \results\tabl.txt. Returns the message to show
 // ("Нет файла \results\tabl.txt" when it is missing), or an empty text.
 std::string OpenTableText(const StartFolder& start, Shell& shell);

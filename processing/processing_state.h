@@ -12,6 +12,7 @@
 #include "chromfile/peak_markup.h"
 #include "chromfile/processing_settings.h"
 #include "common/paths.h"
+#include "processing/html_protocol_settings.h"
 #include "processing/plot_view.h"
 
 namespace vk7 {
@@ -52,6 +53,9 @@ struct ProcessingState {
     // repeated on every zoom and scroll. The opening of a chromatogram clears it, so that each
     // opened chromatogram gets its message once.
     std::string IdentificationNoticeKey;
+
+    // The HTML protocol's settings, as in \space\prot.dat.
+    HtmlProtocolSettings HtmlProtocol;
 
     uint8_t HelpPage = 0;
     bool GroupAreasFromModelling = false;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <utility>
 
 #include "common/files.h"
@@ -26,6 +27,22 @@ constexpr std::array<ColumnSpan, kTableColumnCount> kSpans{{
 
 }  // namespace
 
+std::string tableFieldText(double v, int valueWidth, int groupWidth, int decimals, bool expForLarge) {
+    if (!std::isfinite(v)) v = 0;
+    if (expForLarge && std::fabs(v) >= 100000.0 && groupWidth >= 10) return expText(v, groupWidth);
+    for (int width : {valueWidth, groupWidth})
+        for (int d = decimals; d >= 0; --d) {
+            std::string text = fixedText(v, 0, d);
+            if (text.size() <= static_cast<size_t>(width)) return padLeft(text, groupWidth);
+        }
+    const std::string exp = expTextWithin(v, groupWidth);
+    if (exp.size() <= static_cast<size_t>(groupWidth)) return padLeft(exp, groupWidth);
+    // Too wide for the group in every form: the largest whole number the group holds, so
+    // that no later column shifts.
+    return v < 0 ? "-" + std::string(static_cast<size_t>(groupWidth - 1), '9')
+                 : std::string(static_cast<size_t>(groupWidth), '9');
+}
+
 ColumnSpan columnSpan(TableColumn column) { return kSpans[static_cast<size_t>(column)]; }
 
 std::string_view columnText(std::string_view line, TableColumn column) {
@@ -33,6 +50,11 @@ std::string_view columnText(std::string_view line, TableColumn column) {
     const size_t at = span.first - 1;
     if (line.size() <= at) return {};
     return line.substr(at, span.width);
+}
+
+std::string_view trimTrailingBlanks(std::string_view text) {
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
 }
 
 double columnValue(std::string_view line, TableColumn column) { return parseLenient(columnText(line, column)); }

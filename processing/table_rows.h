@@ -33,8 +33,20 @@ inline constexpr size_t kTableNameMax = 32;
 // The text of a column of a row line as it stands, blanks included; shorter when the line
 // ends inside the column, empty when it ends before it.
 std::string_view columnText(std::string_view line, TableColumn column);
+// The text without the blanks at its end (names are padded in the tables and in komp.dat).
+std::string_view trimTrailingBlanks(std::string_view text);
 // The number in a column, read leniently (an empty or unreadable column gives 0).
 double columnValue(std::string_view line, TableColumn column);
+
+// A value in its column group, the text `groupWidth` characters wide: right-aligned in
+// `valueWidth` with `decimals` (the blanks before it up to `groupWidth` separate it from the
+// previous value). With `expForLarge` a value of 100000 or more takes the exponent form of the
+// whole group when that form fits it; a value too wide for its columns loses decimals, then
+// may take the separating blanks, and only then the exponent form. A value too wide for the
+// group in every form is written as the largest whole number the group holds (9999999 in 7
+// columns, -999999 for a negative one). Every writer of the result tables builds its columns
+// with this, so that columnText reads each value whole and no later column shifts.
+std::string tableFieldText(double v, int valueWidth, int groupWidth, int decimals, bool expForLarge);
 
 // One row line read into values.
 struct TableRow {

@@ -20,4 +20,11 @@ TForm4::TForm4(StartFolder start, QWidget* parent)
     resize(545, 488);
 }
 
+void TForm4::showPage(const std::string& name) {
+    HelpPageName_ = name;
+    WebBrowser1_->showPage(start_.file("help", name));
+    show();
+    raise();
+}
+
 }  // namespace vk7

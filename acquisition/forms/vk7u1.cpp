@@ -18,6 +18,7 @@
 #include <QToolButton>
 
 #include "acquisition/forms/helper.h"
+#include "acquisition/help_page.h"
 #include "acquisition/forms/vk7v1.h"
 #include "acquisition/forms/vk7v2.h"
 #include "common/cp1251.h"
@@ -253,8 +254,34 @@ TForm1::TForm1(StartFolder start, SoundInput& input, Dialogs& dialogs, const Clo
     connect(SpeedButton14, &QToolButton::clicked, this, [this] { guard([this] { OpenRecordTimeEditor(2); }); });
     connect(SpeedButton2, &QToolButton::clicked, this, [this] { guard([this] { ShowChannelView(1); }); });
     connect(SpeedButton5, &QToolButton::clicked, this, [this] { guard([this] { ShowChannelView(2); }); });
-    connect(SpeedButton3, &QToolButton::clicked, this, [this] { guard([this] { engine_->stopRecording(1); }); });
-    connect(SpeedButton6, &QToolButton::clicked, this, [this] { guard([this] { engine_->stopRecording(2); }); });
+    connect(SpeedButton8, &QToolButton::clicked, this, [this] { guard([this] { ShowAcquisitionHelp(); }); });
+    connect(SpeedButton3, &QToolButton::clicked, this, [this] { guard([this] { StopRecording(1); }); });
+    connect(SpeedButton6, &QToolButton::clicked, this, [this] { guard([this] { StopRecording(2); }); });
+    connect(SpeedButton1, &QToolButton::clicked, this, [this] {
+        guard([this] { engine_->togglePolarity(1); });
+        ShowRegime();
+    });
+    connect(SpeedButton4, &QToolButton::clicked, this, [this] {
+        guard([this] { engine_->togglePolarity(2); });
+        ShowRegime();
+    });
+    connect(SpeedButton17, &QToolButton::clicked, this, [this] {
+        guard([this] {
+            HidePopups();
+            engine_->togglePairSaving();
+        });
+        ShowRegime();
+    });
+    connect(StGr1, &QTableWidget::cellClicked, this, [this](int row, int column) { guard([&] { StGr1Click(row, column); }); });
+    connect(StGr1, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+        if (fillingGrid_ || item->column() < 1) return;
+        guard([&] { engine_->regime().cellTyped(item->row(), item->column(), fromQString(item->text())); });
+        ShowRegime();
+    });
+    connect(ComboBox3, qOverload<int>(&QComboBox::activated), this, [this](int index) { guard([&] { ComboBox3Click(index); }); });
+    ComboBox3->installEventFilter(this);
+    ComboBox3->lineEdit()->installEventFilter(this);
+    Edit1->installEventFilter(this);
     connect(SpeedButton22, &QToolButton::clicked, this, [this] {
         guard([this] {
             engine_->toggleChannel2();
@@ -277,6 +304,28 @@ void TForm1::setOtherForms(TForm2* form2, TForm3* form3, TForm4* form4) {
     form2_ = form2;
     form3_ = form3;
     form4_ = form4;
+    for (ChannelViewWindow* view : std::initializer_list<ChannelViewWindow*>{form2_, form3_})
+        if (view) view->setHelpHandler([this, view] {
+            if (!form4_) return;
+            AcquisitionHelpContext c;
+            c.regimeListShown = ComboBox3->isVisible();
+            c.calibrationPanelShown = Panel3->isVisible();
+            c.channelViewFocused = true;  // F1 or "?" of the view itself
+            (void)view;
+            form4_->showPage(acquisitionHelpPage(c));
+        });
+    viewRecordTime_ = {-1, -1};
+    ShowRegime();
+}
+
+void TForm1::ShowAcquisitionHelp() {
+    if (!form4_) return;
+    AcquisitionHelpContext c;
+    c.regimeListShown = ComboBox3->isVisible();
+    c.calibrationPanelShown = Panel3->isVisible();
+    c.channelViewFocused = (form2_ && form2_->isVisible() && form2_->isActiveWindow()) ||
+                           (form3_ && form3_->isVisible() && form3_->isActiveWindow());
+    form4_->showPage(acquisitionHelpPage(c));
 }
 
 void TForm1::guard(const std::function<void()>& action) { guarded(dialogs_, action); }
@@ -292,6 +341,8 @@ void TForm1::FormCreate() {
     DrawLevelScale(2);
     Label14->clear();
     Label15->clear();
+    ShowRegime();
+    ShowRecordingState();
     const bool on = engine_->state().settings.channel2On;
     SpeedButton22->setChecked(on);
     SpeedButton22->setText(ru(on ? RU("Вкл.") : RU("Выкл.")));
@@ -350,6 +401,33 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         guard([&] { FormKeyDown(key->key()); });
     }
 
+    // The list and the name editor above the grid.
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (watched == ComboBox3 || watched == ComboBox3->lineEdit()) {
+        if (enter) {
+            guard([this] { ComboBox3Enter(); });
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape) {
+            ComboBox3->setVisible(false);
+            return true;
+        }
+        if (key->key() == Qt::Key_F8 && gridRow_ == regime_row::Method) {
+            guard([this] { ComboBox3Delete(); });
+            return true;
+        }
+    }
+    if (watched == Edit1) {
+        if (enter) {
+            guard([this] { Edit1Enter(); });
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape) {
+            Edit1->setVisible(false);
+            return true;
+        }
+    }
+
     // The record-time editors: Enter accepts, Esc cancels.
     for (int ch = 1; ch <= 2; ++ch) {
         QLineEdit* edit = ch == 1 ? Edit4 : Edit5;
@@ -368,9 +446,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 
 void TForm1::FormKeyDown(int key) {
     switch (key) {
-        case Qt::Key_F1: break;  // the help window comes with its page chooser
-        case Qt::Key_F10: engine_->startRecording(1); break;
-        case Qt::Key_F11: engine_->startRecording(2); break;
+        case Qt::Key_F1: ShowAcquisitionHelp(); break;
+        case Qt::Key_F10: StartRecording(1); break;
+        case Qt::Key_F11: StartRecording(2); break;
         case Qt::Key_F12: ToggleDiagnostics(); break;
         case Qt::Key_Escape: ShowAbout(false); break;
         default: break;
@@ -411,10 +489,16 @@ void TForm1::CloseRecordTimeEditor(int channel, bool accept) {
     QLineEdit* edit = channel == 1 ? Edit4 : Edit5;
     QToolButton* button = channel == 1 ? SpeedButton13 : SpeedButton14;
     if (accept) {
+        if (engine_->isRecording(channel)) {
+            edit->setVisible(false);
+            button->setVisible(true);
+            return;
+        }
         engine_->acceptRecordTime(channel, fromQString(edit->text()));
         const uint16_t seconds = engine_->state().settings.recordTimeSec[size_t(channel - 1)];
         if (channel == 1 && form2_) form2_->setRecordTimeSec(seconds);
         if (channel == 2 && form3_) form3_->setRecordTimeSec(seconds);
+        viewRecordTime_[size_t(channel - 1)] = seconds;
     }
     edit->setVisible(false);
     button->setVisible(true);
@@ -475,6 +559,158 @@ void TForm1::MMInOpen() {
         frequency[i]->setText(ru(d.frequencyText));
         DrawLevelBar(ch);
     }
+    // A recording started or stopped by the carrier or the planned count, a pair switched
+    // at the end of a calibration cycle.
+    ShowRecordingState();
+    if (engine_->state().regime.generation != shownRegimeGeneration_) ShowRegime();
+}
+
+// ---- recording -------------------------------------------------------------------------
+
+void TForm1::StartRecording(int channel) {
+    // A failure to create the file is shown by the guard; the controls show what is true.
+    struct Show {
+        TForm1* f;
+        ~Show() { f->ShowRecordingState(); }
+    } show{this};
+    engine_->startRecording(channel);
+}
+
+void TForm1::StopRecording(int channel) {
+    engine_->stopRecording(channel);
+    ShowRecordingState();
+}
+
+void TForm1::ShowRecordingState() {
+    struct Controls {
+        QToolButton *preview, *stop, *recordTime, *polarity;
+        TShape* marker;
+        QLabel* progress;
+        QWidget* view;
+    };
+    const std::array<Controls, 2> controls{
+        Controls{SpeedButton2, SpeedButton3, SpeedButton13, SpeedButton1, Shape1, Label12, form2_},
+        Controls{SpeedButton5, SpeedButton6, SpeedButton14, SpeedButton4, Shape2, Label13, form3_}};
+    for (int ch = 1; ch <= 2; ++ch) {
+        const Controls& c = controls[size_t(ch - 1)];
+        const bool rec = engine_->isRecording(ch);
+        // A view open on a recording that has just ended is closed with it.
+        if (!rec && c.stop->isEnabled() && c.view && c.view->isVisible()) c.view->hide();
+        c.preview->setEnabled(rec);
+        c.stop->setEnabled(rec);
+        c.recordTime->setEnabled(!rec);
+        c.polarity->setEnabled(!rec);
+        c.marker->setVisible(rec);
+        c.progress->setVisible(rec);
+        c.progress->setText(rec ? ru(engine_->display(ch).progressText) : QString());
+    }
+    SpeedButton11->setEnabled(!engine_->anyRecording());
+    SpeedButton17->setEnabled(!engine_->anyRecording());
+}
+
+// ---- regime grid -----------------------------------------------------------------------
+
+void TForm1::ShowRegime() {
+    const AcquisitionState& st = engine_->state();
+    fillingGrid_ = true;
+    auto put = [this](int row, int column, const std::string& text, bool editable) {
+        QTableWidgetItem* item = StGr1->item(row, column);
+        if (!item) {
+            item = new QTableWidgetItem;
+            StGr1->setItem(row, column, item);
+        }
+        item->setText(ru(text));
+        item->setFlags(editable ? (Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable)
+                                : (Qt::ItemIsEnabled | Qt::ItemIsSelectable));
+    };
+    for (int row = 0; row < kRegimeGridRows; ++row) {
+        put(row, 0, st.regime.captions[size_t(row)], false);
+        // Rows that open a list or the name editor are not typed in place.
+        const bool inPlace = row >= 1 && row <= regime_row::R && !regimeDictionary(row);
+        for (int ch = 1; ch <= 2; ++ch) put(row, ch, engine_->regime().cell(row, ch), inPlace);
+    }
+    fillingGrid_ = false;
+    shownRegimeGeneration_ = st.regime.generation;
+    Label3->setText(ru(engine_->channelLabel(1)));
+    Label7->setText(ru(engine_->channelLabel(2)));
+    GroupBox1->setTitle(ru(engine_->channelLabel(1)));
+    GroupBox2->setTitle(ru(engine_->channelLabel(2)));
+    SpeedButton1->setText(st.polarity[0] ? "-" : "+");
+    SpeedButton4->setText(st.polarity[1] ? "-" : "+");
+    if (!Edit4->isVisible()) Edit4->setText(ru(engine_->recordTimeEditText(1)));
+    if (!Edit5->isVisible()) Edit5->setText(ru(engine_->recordTimeEditText(2)));
+    // A record time changed by the pair switch or a method: the view's range follows it.
+    for (int ch = 1; ch <= 2; ++ch) {
+        const int t = st.settings.recordTimeSec[size_t(ch - 1)];
+        if (viewRecordTime_[size_t(ch - 1)] == t) continue;
+        viewRecordTime_[size_t(ch - 1)] = t;
+        if (ch == 1 && form2_) form2_->setRecordTimeSec(uint16_t(t));
+        if (ch == 2 && form3_) form3_->setRecordTimeSec(uint16_t(t));
+    }
+}
+
+void TForm1::HidePopups() {
+    ComboBox3->setVisible(false);
+    Edit1->setVisible(false);
+}
+
+void TForm1::StGr1Click(int row, int column) {
+    if (column < 1) return;
+    gridRow_ = row;
+    gridColumn_ = column;
+    struct Show {
+        TForm1* f;
+        ~Show() { f->ShowRegime(); }
+    } show{this};
+    const RegimeEditor::PopupView v = engine_->regime().click(row, column);
+    HidePopups();
+    if (v.kind == RegimeEditor::Popup::List) {
+        ComboBox3->clear();
+        for (const auto& item : v.items) ComboBox3->addItem(ru(item));
+        ComboBox3->setCurrentIndex(-1);
+        ComboBox3->setEditText(ru(v.text));
+        ComboBox3->setVisible(true);
+        ComboBox3->setFocus();
+    } else if (v.kind == RegimeEditor::Popup::Edit) {
+        Edit1->setText(ru(v.text));
+        Edit1->setVisible(true);
+        Edit1->setFocus();
+    }
+}
+
+void TForm1::ComboBox3Click(int index) {
+    struct Show {
+        TForm1* f;
+        ~Show() { f->ShowRegime(); }
+    } show{this};
+    const std::string text = fromQString(ComboBox3->itemText(index));
+    ComboBox3->setVisible(false);
+    engine_->regime().listChosen(gridRow_, gridColumn_, index, text);
+}
+
+void TForm1::ComboBox3Enter() {
+    struct Show {
+        TForm1* f;
+        ~Show() { f->ShowRegime(); }
+    } show{this};
+    const std::string text = fromQString(ComboBox3->currentText());
+    ComboBox3->setVisible(false);
+    engine_->regime().listEnter(gridRow_, gridColumn_, text);
+}
+
+void TForm1::ComboBox3Delete() {
+    const int index = ComboBox3->currentIndex();
+    const std::string name = fromQString(index >= 0 ? ComboBox3->itemText(index) : ComboBox3->currentText());
+    if (engine_->regime().deleteMethod(name)) ComboBox3->setVisible(false);
+}
+
+void TForm1::Edit1Enter() {
+    struct Show {
+        TForm1* f;
+        ~Show() { f->ShowRegime(); }
+    } show{this};
+    Edit1->setVisible(false);
+    engine_->regime().nameEntered(gridColumn_, fromQString(Edit1->text()));
 }
 
 }  // namespace vk7

@@ -64,7 +64,8 @@ public:
            std::function<void(int)> sleep, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // The windows created after this one.
+    // The windows created after this one. The views' F1 and "?" come back to the page
+    // chooser of this window.
     void setOtherForms(TForm2* form2, TForm3* form3, TForm4* form4);
 
     AcquisitionEngine& engine() { return *engine_; }
@@ -125,6 +126,19 @@ private:
     void ShowChannelView(int channel);
     void ShowAbout(bool shown);
     void guard(const std::function<void()>& action);
+    // The regime grid, channel captions, polarity buttons and record times as the engine has them.
+    void ShowRegime();
+    // Enabled states, markers and progress texts of the recording controls.
+    void ShowRecordingState();
+    void StartRecording(int channel);
+    void StopRecording(int channel);
+    void StGr1Click(int row, int column);
+    void ComboBox3Click(int index);
+    void ComboBox3Enter();
+    void ComboBox3Delete();
+    void Edit1Enter();
+    void HidePopups();
+    void ShowAcquisitionHelp();
 
     std::unique_ptr<AcquisitionEngine> engine_;
     Dialogs& dialogs_;
@@ -133,6 +147,12 @@ private:
     TForm4* form4_ = nullptr;
     bool startMessagesShown_ = false;
     bool closed_ = false;
+    // The grid is being filled by the program (its changes are not typed values).
+    bool fillingGrid_ = false;
+    int shownRegimeGeneration_ = -1;
+    int gridRow_ = 0, gridColumn_ = 1;
+    // The record times the views were last given.
+    std::array<int, 2> viewRecordTime_{-1, -1};
     // A key press travels up from the focused control; it is previewed once.
     bool lastKeyValid_ = false;
     int lastKey_ = 0;

@@ -1,4 +1,4 @@
-// Channel-1 view (TForm2, "Канал 1"): the recording of the pair's first channel as a curve.
+// Channel-1 view (TForm2, "Канал 1"): the recording of the pair's first channel, in blue.
 #include "acquisition/forms/vk7v1.h"
 
 #include "common/cp1251.h"
@@ -6,19 +6,9 @@
 
 namespace vk7 {
 
-TForm2::TForm2(AcquisitionEngine& engine, QWidget* parent) : QWidget(parent, Qt::Window), engine_(engine) {
+TForm2::TForm2(AcquisitionEngine& engine, QWidget* parent)
+    : ChannelViewWindow(engine, 1, 0xFF0000, toQString(RU("Канал 1")), parent) {
     setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(toQString(RU("Канал 1")));
-    resize(640, 326);
-    ChannelViewEndSec_ = engine_.state().settings.recordTimeSec[0];
 }
-
-void TForm2::ShowChannelView() {
-    show();
-    raise();
-    activateWindow();
-}
-
-void TForm2::RefreshView() {}
 
 }  // namespace vk7

@@ -1,29 +1,15 @@
-// Channel-2 view (TForm3, "Канал 2"): the recording of the pair's second channel as a curve.
+// Channel-2 view (TForm3, "Канал 2"): the recording of the pair's second channel, in maroon.
 #pragma once
 
-#include <QWidget>
-
-#include "acquisition/acquisition_engine.h"
+#include "acquisition/forms/channel_view_window.h"
 
 namespace vk7 {
 
-class TForm3 : public QWidget {
+class TForm3 : public ChannelViewWindow {
     Q_OBJECT
 
 public:
     explicit TForm3(AcquisitionEngine& engine, QWidget* parent = nullptr);
-
-    // Shows the window with the channel's preview.
-    void ShowChannelView();
-    // The main window's timer: the preview of the growing file and its curve.
-    void RefreshView();
-    // The end of the shown time range follows the channel's planned record time.
-    void setRecordTimeSec(uint16_t seconds) { ChannelViewEndSec_ = seconds; }
-    uint16_t ChannelViewEndSec() const { return ChannelViewEndSec_; }
-
-private:
-    AcquisitionEngine& engine_;
-    uint16_t ChannelViewEndSec_ = 0;
 };
 
 }  // namespace vk7

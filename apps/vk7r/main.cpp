@@ -13,10 +13,12 @@
 #include "common/paths.h"
 #include "platform/qt/alsa_sound_input.h"
 #include "platform/qt/qt_dialogs.h"
+#include "platform/qt/window_placement.h"
 #include "platform/qt/qt_text.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    vk7::installWindowPlacement(app);  // every window opens whole on the screen
     QApplication::setApplicationDisplayName(vk7::toQString(RU("ВМ-7. Прием.")));
     QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
 

@@ -5,13 +5,15 @@
 
 #include "common/clock.h"
 #include "common/paths.h"
-#include "platform/printer_info.h"
 #include "platform/qt/qt_dialogs.h"
+#include "platform/qt/qt_printer.h"
 #include "platform/qt/shell_desktop.h"
+#include "platform/qt/window_placement.h"
 #include "processing/forms/program_windows.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    vk7::installWindowPlacement(app);  // every window opens whole on the screen
     QApplication::setApplicationDisplayName(QString::fromUtf8("ВК-7. Обработка."));
     // Qt's own dialogs and buttons in Russian, where the machine has Qt's translations.
     QTranslator qtRussian;
@@ -20,7 +22,7 @@ int main(int argc, char** argv) {
 
     vk7::QtDialogs dialogs;
     vk7::SystemClock clock;
-    vk7::NoPrinter printer;
+    vk7::QtPrinter printer;
     vk7::DesktopShell shell;
     // The start folder is the folder current when the program starts.
     std::unique_ptr<vk7::TForm1> form1 =

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
 
+#include "platform/qt/qt_printer.h"
 #include "platform/qt/qt_text.h"
 
 namespace vk7 {
@@ -103,6 +105,13 @@ std::optional<fs::path> QtDialogs::saveAs(const FileDialogRequest& r) {
     auto files = runFileDialog(owner_, r, QFileDialog::AnyFile, QFileDialog::AcceptSave);
     if (files.empty()) return std::nullopt;
     return files.front();
+}
+
+bool QtDialogs::printSetup(Printer& printer) {
+    auto* qt = dynamic_cast<QtPrinter*>(&printer);
+    if (!qt) return false;
+    QPrintDialog dialog(&qt->device(), owner_);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 }  // namespace vk7

@@ -20,6 +20,8 @@ public:
     std::optional<fs::path> openOne(const FileDialogRequest& request) override;
     std::vector<fs::path> openSeveral(const FileDialogRequest& request) override;
     std::optional<fs::path> saveAs(const FileDialogRequest& request) override;
+    // QPrintDialog on the QtPrinter's QPrinter; any other printer has nothing to set up.
+    bool printSetup(Printer& printer) override;
 
 private:
     QPointer<QWidget> owner_;

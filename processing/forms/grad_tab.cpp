@@ -71,6 +71,7 @@ TForm6::TForm6(const StartFolder& start, std::string& archiveName, Dialogs& dial
       archiveName_(archiveName),
       dialogs_(dialogs),
       showHelpPage_(std::move(showHelpPage)) {
+    setObjectName(QStringLiteral("Form6"));
     setWindowTitle(toQString(RU("Архив градуировок")));
 
     Panel1 = new QWidget(this);
@@ -111,7 +112,11 @@ TForm6::TForm6(const StartFolder& start, std::string& archiveName, Dialogs& dial
                            QAbstractItemView::DoubleClicked);
     Grid2->setColumnWidth(0, 205);
     Grid2->setColumnWidth(1, 180);
-    Grid2->setFixedSize(400, 300);
+    // 400 wide as laid out, narrower (with a scroll bar) where the screen has no room for it.
+    Grid2->setFixedHeight(300);
+    Grid2->setMinimumWidth(240);
+    Grid2->setMaximumWidth(400);
+    Grid2->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
 
     ComboBox1 = new QComboBox(Grid2->viewport());
     ComboBox1->hide();
@@ -167,7 +172,7 @@ TForm6::TForm6(const StartFolder& start, std::string& archiveName, Dialogs& dial
     grids->addLayout(middle);
     grids->addLayout(right);
     auto* main = new QVBoxLayout(this);
-    main->setSizeConstraint(QLayout::SetFixedSize);
+    main->setSizeConstraint(QLayout::SetMinimumSize);
     main->addWidget(Panel1);
     main->addLayout(grids);
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include <QAction>
+#include <QColor>
 #include <QComboBox>
 #include <QFont>
 #include <QFrame>
@@ -21,6 +22,7 @@
 #include "platform/qt/qt_text.h"
 #include "processing/forms/spisok.h"
 #include "processing/forms/vk7tu1.h"
+#include "processing/table_rows.h"
 
 namespace vk7 {
 
@@ -164,30 +166,76 @@ void TForm4::FormResize() {
 
 void TForm4::setCaption(const std::string& caption) { setWindowTitle(ru(caption)); }
 
-void TForm4::fillRows(const std::vector<PeakTableRow>& rows, bool summary) {
+void TForm4::fillGrid(const std::vector<std::vector<std::string>>& rows, const QColor& colour, const QColor& fixed,
+                      const std::string& concHeading) {
     const QSignalBlocker block(Grid);
     Grid->clearContents();
     Grid->setRowCount(static_cast<int>(rows.size()));
-    Grid->horizontalHeaderItem(CellConc)->setText(ru(RU("C, 1/см3")));
-    const QBrush white(Qt::white);
-    const QBrush fixed = summary ? white : palette().button();
+    Grid->horizontalHeaderItem(CellConc)->setText(ru(concHeading));
+    QPalette gridPalette = Grid->palette();
+    gridPalette.setColor(QPalette::Base, colour);
+    Grid->setPalette(gridPalette);
+    const QBrush cellBrush(colour);
+    const QBrush fixedBrush(fixed);
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
-        const std::vector<std::string> cells = peakTableGridCells(rows[static_cast<size_t>(r)], summary);
+        const std::vector<std::string>& cells = rows[static_cast<size_t>(r)];
         for (int c = 0; c < kPeakTableGridColumns; ++c) {
             // Numbers are shown without the blanks that align them in the text files.
             const bool number = c <= CellDeviation;
-            const std::string& text = cells[static_cast<size_t>(c)];
+            const std::string text = c < static_cast<int>(cells.size()) ? cells[static_cast<size_t>(c)] : std::string();
             auto* item = new QTableWidgetItem(ru(number ? std::string(trimBlanks(text)) : text));
             item->setTextAlignment((number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
             Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
             if (c >= kFixedColumns) flags |= Qt::ItemIsEditable;
             item->setFlags(flags);
-            item->setBackground(c < kFixedColumns ? fixed : white);
+            item->setBackground(c < kFixedColumns ? fixedBrush : cellBrush);
             Grid->setItem(r, c, item);
         }
     }
     if (!rows.empty()) Grid->setCurrentCell(0, CellName);
 }
+
+void TForm4::fillRows(const std::vector<PeakTableRow>& rows, bool summary) {
+    std::vector<std::vector<std::string>> cells;
+    cells.reserve(rows.size());
+    for (const PeakTableRow& row : rows) cells.push_back(peakTableGridCells(row, summary));
+    const QColor white(Qt::white);
+    fillGrid(cells, white, summary ? white : palette().color(QPalette::Button), RU("C, 1/см3"));
+    Grid->horizontalHeader()->setStyleSheet(QString());
+    fileTableShown_ = false;
+}
+
+// Each row line cut at the columns of the result tables; the status "Расчет", or "-" for a
+// peak that is not named.
+void TForm4::loadFileGrid(const std::filesystem::path& file, bool normalised) {
+    const TableText text = readTableText(file);
+    std::vector<std::vector<std::string>> rows;
+    rows.reserve(text.Rows.size());
+    for (const std::string& line : text.Rows) {
+        std::vector<std::string> cells;
+        for (int c = 0; c < kTableColumnCount; ++c) cells.emplace_back(columnText(line, static_cast<TableColumn>(c)));
+        const bool unnamed = trimBlanks(cells[CellName]) == "?";
+        cells.push_back(unnamed ? std::string("-") : CalculatedStatusText());
+        rows.push_back(std::move(cells));
+    }
+    if (normalised) {
+        fillGrid(rows, palette().color(QPalette::Base), palette().color(QPalette::Button), RU("C, %"));
+        Grid->horizontalHeader()->setStyleSheet(QString());
+    } else {
+        const QColor silver(192, 192, 192);
+        fillGrid(rows, silver, silver, RU("C, 1/см3"));
+        Grid->horizontalHeader()->setStyleSheet(
+            QStringLiteral("QHeaderView::section { background-color: %1; }").arg(silver.name()));
+    }
+    setCaption(text.Head.empty() ? std::string() : text.Head[0]);
+    content_.NormalisedShown = normalised;
+    fileTableShown_ = true;
+    updatePicker();
+}
+
+void TForm4::LoadTableGrid() { loadFileGrid(peakTablePath(state_.Start), false); }
+
+void TForm4::LoadNormalisedGrid() { loadFileGrid(state_.Start.file("results", "tablr.txt"), true); }
 
 void TForm4::FillPeakTableGrid() {
     fillRows(content_.Table, false);
@@ -209,9 +257,12 @@ void TForm4::LoadSubstanceNames() {
     if (ComboBox1->count() > 0) ComboBox1->setCurrentIndex(0);
 }
 
-// The picker names peaks of the open chromatogram, so it is off while the summary is shown.
+// The picker and the standard take the peaks of the open chromatogram, so they are off while
+// the grid shows the summary or a table read from a file (averaged, normalised, recalculated).
+bool TForm4::pickerAllowed() const { return !content_.SummaryShown && !fileTableShown_; }
+
 void TForm4::updatePicker() {
-    const bool allowed = !content_.SummaryShown;
+    const bool allowed = pickerAllowed();
     if (!allowed) namePickMode_ = false;
     SpeedButton3->setEnabled(allowed);
     SpeedButton3->setChecked(namePickMode_);
@@ -233,13 +284,13 @@ int TForm4::rowCount() const { return Grid->rowCount(); }
 // --- Buttons ------------------------------------------------------------------------------
 
 void TForm4::SpeedButton3Click() {
-    namePickMode_ = !namePickMode_ && !content_.SummaryShown;
+    namePickMode_ = !namePickMode_ && pickerAllowed();
     updatePicker();
 }
 
 void TForm4::ComboBox1Change(int index) {
     guarded(dialogs_, [&] {
-        if (content_.SummaryShown || index < 0) return;
+        if (!pickerAllowed() || index < 0) return;
         const int peak = Grid->currentRow() + 1;
         const std::string name = fromQString(ComboBox1->itemText(index));
         if (!AssignSubstance(state_, content_, peak, name)) return;
@@ -250,7 +301,7 @@ void TForm4::ComboBox1Change(int index) {
 
 void TForm4::SpeedButton2Click() {
     guarded(dialogs_, [&] {
-        if (content_.SummaryShown || !hooks_.appendCalibrationTable) return;
+        if (!pickerAllowed() || !hooks_.appendCalibrationTable) return;
         const OpenChromatogram& chrom = state_.Chrom;
         const double secPerPoint = chrom.SamplingRate > 0 ? chrom.SamplesPerPoint / chrom.SamplingRate : 0;
         std::vector<PeakRowForCalibration> rows;

@@ -1,6 +1,7 @@
 // Peak table window (TForm4) "Таблица пиков".
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "processing/peak_table.h"
 #include "processing/processing_state.h"
 
+class QColor;
 class QComboBox;
 class QFrame;
 class QTableWidget;
@@ -51,6 +53,15 @@ public:
     void ShowSummaryGrid();
     // The substance picker's items (from the calibration points).
     void LoadSubstanceNames();
+    // The grid from \results\tabl.txt (an averaged or recalculated table): its title as the
+    // caption, a silver grid, the heading "C, 1/см3". Throws IoError.
+    void LoadTableGrid();
+    // The grid from \results\tablr.txt (the normalised table): the ordinary colours, the
+    // heading "C, %". Throws IoError.
+    void LoadNormalisedGrid();
+    // Whether the grid shows a table read from a file rather than the peaks of the open
+    // chromatogram or the summary collected in this run.
+    bool fileTableShown() const { return fileTableShown_; }
 
     // What the window shows.
     PeakTableContent& content() { return content_; }
@@ -94,6 +105,12 @@ private:
     void FormResize();
     void setCaption(const std::string& caption);
     void fillRows(const std::vector<PeakTableRow>& rows, bool summary);
+    // The grid from rows of cell texts (number .. status), `colour` for the cells, `fixed` for
+    // the columns that cannot be edited and the heading.
+    void fillGrid(const std::vector<std::vector<std::string>>& rows, const QColor& colour, const QColor& fixed,
+                  const std::string& concHeading);
+    void loadFileGrid(const std::filesystem::path& file, bool normalised);
+    bool pickerAllowed() const;
     void updatePicker();
     // The window at the main window's left edge, its top 90 pixels above the main window's
     // bottom, shown without taking the focus from it.
@@ -107,6 +124,7 @@ private:
     Hooks hooks_;
     PeakTableContent content_;
     bool namePickMode_ = false;
+    bool fileTableShown_ = false;
 };
 
 }  // namespace vk7

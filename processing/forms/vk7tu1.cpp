@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -42,11 +43,15 @@
 #include "processing/pipeline.h"
 #include "processing/plot_drawing.h"
 #include "processing/plot_pictures.h"
+#include "results/averaging.h"
 #include "results/forms/base7.h"
+#include "results/html_protocol.h"
+#include "results/normalisation.h"
 #include "results/forms/poverx.h"
 #include "results/forms/povery7.h"
 #include "results/forms/ustexl7.h"
 #include "results/forms/usthtm7.h"
+#include "results/office_protocols.h"
 
 namespace vk7 {
 
@@ -245,12 +250,42 @@ void TForm1::createControls() {
 
     // Export of points and the recalculation panel.
     Panel11 = panel(Client, "Panel11");
-    Panel11->resize(260, 40);
+    Panel11->resize(300, 64);
     Edit7 = new QLineEdit(Panel11);
     Edit7->setObjectName(QStringLiteral("Edit7"));
     Edit7->setGeometry(8, 8, 80, 23);
+    Label6 = label(Panel11, "Label6", QString());
+    Label6->setText(ru(RU("точек")));
+    Label6->setGeometry(94, 10, 40, 20);
+    SpeedButton37 = speedButton(Panel11, "SpeedButton37", ru(RU("Экспорт")), QString());
+    SpeedButton37->setGeometry(140, 8, 70, kButton);
+    SpeedButton36 = speedButton(Panel11, "SpeedButton36", ru(RU("Отмена")), QString());
+    SpeedButton36->setGeometry(216, 8, 70, kButton);
+    ProgressBar1 = new QProgressBar(Panel11);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setGeometry(8, 38, 278, 16);
     Panel13 = panel(Client, "Panel13");
-    Panel13->resize(260, 40);
+    Panel13->resize(346, 40);
+    Label10 = label(Panel13, "Label10", QString());
+    Label10->setText(QStringLiteral("C'=a*C/b"));
+    Label10->setGeometry(6, 12, 60, 16);
+    Label12 = label(Panel13, "Label12", QString());
+    Label13 = label(Panel13, "Label13", QString());
+    for (QLineEdit** edit : {&Edit5, &Edit6}) {
+        *edit = new QLineEdit(Panel13);
+        (*edit)->setAlignment(Qt::AlignRight);
+    }
+    Edit5->setObjectName(QStringLiteral("Edit5"));
+    Edit6->setObjectName(QStringLiteral("Edit6"));
+    Edit5->setGeometry(86, 8, 46, kButton);
+    Edit6->setGeometry(160, 8, 46, kButton);
+    SpeedButton33 = speedButton(Panel13, "SpeedButton33", ru(RU("Отмена")), QString());
+    SpeedButton34 = speedButton(Panel13, "SpeedButton34", ru(RU("Пересчет")), QString());
+    SpeedButton33->setGeometry(212, 8, 58, kButton);
+    SpeedButton34->setGeometry(274, 8, 66, kButton);
 
     // Connections.
     connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::OpenChromatogramDialog);
@@ -260,6 +295,8 @@ void TForm1::createControls() {
     connect(SpeedButton4, &QToolButton::clicked, this, &TForm1::SpeedButton4Click);
     connect(SpeedButton28, &QToolButton::clicked, this, &TForm1::SpeedButton28Click);
     connect(UpDown1, &UpDown::clicked, this, &TForm1::UpDown1Click);
+    connect(SpeedButton37, &QToolButton::clicked, this, &TForm1::ExportPointsToExcel);
+    connect(SpeedButton36, &QToolButton::clicked, this, &TForm1::SpeedButton36Click);
     // The plot: the paint box shows its image; its owner draws and handles the mouse.
     connect(PaintBox1, &PaintBox::resized, this, [this] { RepaintPlot(); });
     connect(PaintBox1, &PaintBox::mouseDown, this, [this](int x, int y, Qt::MouseButton) { PaintBox1MouseDown(x, y); });
@@ -278,6 +315,7 @@ void TForm1::createControls() {
         {SpeedButton27, &TForm1::SpeedButton27Click}, {SpeedButton21, &TForm1::SpeedButton21Click},
         {SpeedButton22, &TForm1::SpeedButton22Click}, {SpeedButton23, &TForm1::SpeedButton23Click},
         {SpeedButton24, &TForm1::SpeedButton24Click}, {SpeedButton26, &TForm1::SpeedButton26Click},
+        {SpeedButton33, &TForm1::SpeedButton33Click}, {SpeedButton34, &TForm1::SpeedButton34Click},
     };
     for (const auto& [button, slot] : buttonHandlers) connect(button, &QToolButton::clicked, this, slot);
 }
@@ -841,14 +879,141 @@ void TForm1::N14Click() {
         if (!message.empty()) dialogs_.info(message);
     });
 }
-void TForm1::Word1Click() {}
-void TForm1::Excel3Click() {}
-void TForm1::Html1Click() {}
-void TForm1::Excel2Click() {}
-void TForm1::Average1Click() {}
-void TForm1::Normalise1Click() {}
-void TForm1::Formula1Click() {}
-void TForm1::NormalConditions1Click() {}
+// "Протокол Word" / "Протокол Excel": the protocol written last, shown by the desktop.
+void TForm1::openResultFile(const std::filesystem::path& file, const std::string& nameForMessage) {
+    handler([&] {
+        if (!std::filesystem::is_regular_file(file)) {
+            dialogs_.info(RU("Нет файла ") + nameForMessage);
+            return;
+        }
+        if (shell_) shell_->open(file);
+    });
+}
+void TForm1::Word1Click() { openResultFile(wordProtocolPath(state_.Start), "\\results\\prot.docx"); }
+void TForm1::Excel3Click() { openResultFile(excelProtocolPath(state_.Start), "\\results\\prot.xlsx"); }
+void TForm1::Excel2Click() {
+    if (state_.ProgramMode == ModeNone) return;
+    Edit7->setText(ru(intText(state_.Chrom.PointCount())));
+    Panel11->show();
+    Panel11->raise();
+    Edit7->setFocus();
+    Edit7->selectAll();
+}
+
+void TForm1::SpeedButton36Click() { Panel11->hide(); }
+
+// The points of the open chromatogram, about as many as typed, to \results\points.xlsx.
+void TForm1::ExportPointsToExcel() {
+    handler([&] {
+        if (state_.ProgramMode == ModeNone) return;
+        const std::string message =
+            vk7::ExportPointsToExcel(state_.Start, state_.Chrom, fullScaleVolts(state_.Chrom.GainCode),
+                                     fromQString(Edit7->text()), [this](int percent) { ProgressBar1->setValue(percent); });
+        if (!message.empty()) {
+            dialogs_.info(message);
+            return;
+        }
+        Panel11->hide();
+        if (shell_) shell_->open(pointsExportPath(state_.Start));
+    });
+}
+
+void TForm1::Html1Click() {
+    handler([&] {
+        if (!shell_) return;
+        const std::string message = OpenHtmlProtocol(state_.Start, *shell_);
+        if (!message.empty()) dialogs_.info(message);
+    });
+}
+
+// --- Averaging, normalisation, recalculation -------------------------------------------
+
+void TForm1::Average1Click() {
+    handler([&] {
+        if (!state_.ListMode) return;
+        if (const auto refusal = AverageAnalyses(state_.Start, state_.Settings.Decimals)) {
+            dialogs_.info(*refusal);
+            return;
+        }
+        // The averaged table ends the several-files mode.
+        state_.ListMode = false;
+        Average1->setEnabled(false);
+        w_.Form4->SpeedButton10->setEnabled(false);
+        w_.Form4->LoadTableGrid();
+        w_.Form4->show();
+    });
+}
+
+void TForm1::Normalise1Click() {
+    handler([&] {
+        NormaliseTable(state_.Start, state_.ListMode, state_.Settings.Decimals);
+        w_.Form4->LoadNormalisedGrid();
+        w_.Form4->show();
+    });
+}
+
+void TForm1::NormalConditions1Click() { StartNormalConditions(); }
+void TForm1::Formula1Click() { StartFormulaRecalc(); }
+
+// Panel13 in a mode: the captions of the two fields at their places, the values in them.
+void TForm1::showRecalcPanel(int mode, const std::string& first, int firstX, const std::string& second, int secondX,
+                             const std::string& firstValue, const std::string& secondValue) {
+    RecalcMode = mode;
+    Label10->setVisible(mode == 2);
+    Label12->setText(ru(first));
+    Label12->setGeometry(firstX, 12, 84 - firstX, 16);
+    Label13->setText(ru(second));
+    Label13->setGeometry(secondX, 12, 158 - secondX, 16);
+    Edit5->setText(ru(firstValue));
+    Edit6->setText(ru(secondValue));
+    Panel13->show();
+    Panel13->raise();
+}
+
+void TForm1::StartNormalConditions() {
+    handler([&] {
+        const ClimateValues c = LoadClimate(state_.Start);
+        showRecalcPanel(1, RU("N,кПа"), 44, "t,C", 136, fixedText(c.Pressure, 6, 1), fixedText(c.Temperature, 6, 1));
+    });
+}
+
+void TForm1::StartFormulaRecalc() {
+    handler([&] {
+        const FormulaCoefficients c = LoadFormulaCoefficients(state_.Start);
+        showRecalcPanel(2, "a", 68, "b", 140, fixedText(c.A, 8, 3), fixedText(c.B, 8, 3));
+    });
+}
+
+void TForm1::SpeedButton33Click() { Panel13->hide(); }
+
+void TForm1::SpeedButton34Click() {
+    handler([&] {
+        const double first = parseLenient(fromQString(Edit5->text()));
+        const double second = parseLenient(fromQString(Edit6->text()));
+        std::string suffix;
+        if (RecalcMode == 1) {
+            const ClimateValues climate{first, second};
+            if (const auto refusal = ClimateRefusal(climate)) {
+                dialogs_.info(*refusal);
+                return;
+            }
+            SaveClimate(state_.Start, climate);
+            RecalcNormalConditions(state_.Start, climate, state_.Settings.Decimals);
+            suffix = NormalConditionsSuffix();
+        } else if (RecalcMode == 2) {
+            const FormulaCoefficients stored = SaveFormulaCoefficients(state_.Start, {first, second});
+            RecalcFormula(state_.Start, stored, state_.Settings.Decimals);
+            suffix = FormulaSuffix();
+        } else {
+            return;
+        }
+        Panel13->hide();
+        // The grid shows the rewritten tabl.txt; the caption gets the suffix.
+        const std::string caption = fromQString(w_.Form4->windowTitle());
+        w_.Form4->LoadTableGrid();
+        w_.Form4->setWindowTitle(ru(caption + suffix));
+    });
+}
 void TForm1::N21Click() {}
 
 // --- Keyboard -------------------------------------------------------------------------
@@ -888,6 +1053,14 @@ bool TForm1::FormKeyDown(QKeyEvent* event) {
 bool TForm1::FormKeyPress(QKeyEvent* event) {
     if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    // Edit7KeyPress: Esc closes the export panel, Enter exports.
+    if (focusWidget() == Edit7 && Panel11->isVisible() && (enter || event->key() == Qt::Key_Escape)) {
+        if (enter)
+            ExportPointsToExcel();
+        else
+            SpeedButton36Click();
+        return true;
+    }
     if (event->key() == Qt::Key_Escape) {
         FormEscape();
         return true;

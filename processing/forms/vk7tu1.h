@@ -10,7 +10,7 @@
 
 #include "common/clock.h"
 #include "platform/dialogs.h"
-#include "platform/printer_info.h"
+#include "platform/printer.h"
 #include "platform/qt/paint_box.h"
 #include "platform/shell.h"
 #include "processing/chosen_file.h"
@@ -25,6 +25,7 @@ class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QProgressBar;
 class QToolButton;
 
 namespace vk7 {
@@ -59,7 +60,7 @@ public:
     struct Services {
         Dialogs& dialogs;
         const Clock& clock;
-        PrinterInfo& printer;
+        Printer& printer;
         // Opens result files in their applications ("Таблица TXT"); none: nothing is opened.
         Shell* shell = nullptr;
     };
@@ -176,8 +177,21 @@ public:
     UpDown* UpDown1;
     QToolButton* SpeedButton28;  // "Х"
     QFrame* Panel11;        // export of points
-    QLineEdit* Edit7;
-    QFrame* Panel13;        // recalculation
+    QLineEdit* Edit7;       // the number of points
+    QLabel* Label6;         // "точек"
+    QToolButton* SpeedButton37;  // "Экспорт"
+    QToolButton* SpeedButton36;  // "Отмена"
+    QProgressBar* ProgressBar1;
+    QFrame* Panel13;        // recalculation of the concentrations
+    QLabel* Label10;        // "C'=a*C/b" (formula only)
+    QLabel* Label12;        // "N,кПа" / "a"
+    QLabel* Label13;        // "t,C" / "b"
+    QLineEdit* Edit5;       // P or a
+    QLineEdit* Edit6;       // t or b
+    QToolButton* SpeedButton33;  // "Отмена"
+    QToolButton* SpeedButton34;  // "Пересчет"
+    // What Panel13 serves while shown: 1 the recalculation to normal conditions, 2 the formula.
+    int RecalcMode = 0;
 
     // Menu.
     QMenu* File1;                 // "Файл"
@@ -269,10 +283,18 @@ public slots:
     void Excel3Click();
     void Html1Click();
     void Excel2Click();
-    void Average1Click();
-    void Normalise1Click();
-    void Formula1Click();
-    void NormalConditions1Click();
+    void ExportPointsToExcel();  // "Экспорт" or Enter in Edit7
+    void SpeedButton36Click();   // "Отмена"
+    void Average1Click();        // averaging of the analyses of the summary
+    void Normalise1Click();      // normalisation
+    void Formula1Click();        // StartFormulaRecalc
+    void NormalConditions1Click();  // StartNormalConditions
+    // Panel13 for the recalculation to normal conditions / by C'=a*C/b, its fields loaded from
+    // \space\klimat.dat / modif.dat.
+    void StartNormalConditions();
+    void StartFormulaRecalc();
+    void SpeedButton33Click();   // "Отмена": the panel hidden, nothing saved
+    void SpeedButton34Click();   // "Пересчет": the values saved, tabl.txt and the grid recalculated
     void N21Click();
 
 protected:
@@ -314,11 +336,15 @@ private:
     void showReadouts(const RulerReadouts& readouts);
     void saveCommentText(const std::string& text);
     void showWindow(QWidget* window);
+    void showRecalcPanel(int mode, const std::string& first, int firstX, const std::string& second, int secondX,
+                         const std::string& firstValue, const std::string& secondValue);
+    // The file through the shell, or "Нет файла " + the name when it is missing.
+    void openResultFile(const std::filesystem::path& file, const std::string& nameForMessage);
 
     ProcessingState state_;
     Dialogs& dialogs_;
     const Clock& clock_;
-    PrinterInfo& printer_;
+    Printer& printer_;
     Shell* shell_;
     Windows w_;
     KeyPreview* keyPreview_ = nullptr;

@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "chromfile/chromatogram_file.h"
 #include "common/cp1251.h"
 #include "common/errors.h"
 #include "common/files.h"
@@ -17,46 +18,21 @@
 namespace vk7 {
 namespace {
 
-// Records what the engine hands over; recording starts and stops as asked.
+// Records what the engine hands over to the box command link and the calibration.
 struct Hooks : AcquisitionHooks {
-    std::array<bool, 2> recording{false, false};
-    std::vector<std::pair<int, int16_t>> points;  // channel, point
-    std::vector<std::pair<int, uint64_t>> starts;  // channel, block number at the start
-    std::vector<int> stops;
     std::vector<uint8_t> commands;
-    int switches = 0, computes = 0, threadsCreated = 0, threadsEnded = 0, regimeSaves = 0;
-    bool failWrites = false;
+    int computes = 0, threadsCreated = 0, threadsEnded = 0;
     SimulatedBox* box = nullptr;
-    std::function<void(int)> onStop;
 
-    bool isRecording(int ch) const override { return recording[size_t(ch - 1)]; }
-    void startRecording(int ch) override {
-        recording[size_t(ch - 1)] = true;
-        starts.push_back({ch, box ? box->deliveredBlocks() : 0});
-    }
-    void stopRecording(int ch) override {
-        if (onStop) onStop(ch);
-        recording[size_t(ch - 1)] = false;
-        stops.push_back(ch);
-    }
-    void writePoint(int ch, int16_t p) override {
-        if (failWrites) throw IoError("write", "/data/h1a.hr");
-        points.push_back({ch, p});
-    }
     void sendBoxCommand(uint8_t c) override {
         commands.push_back(c);
         if (box && c == 128) box->setConnection(BoxConnection::ReferenceZero);
         if (box && c == 192) box->setConnection(BoxConnection::ReferenceVoltage);
         if (box && c == 0) box->setConnection(BoxConnection::PairAB);
     }
-    void switchChannelPair() override {
-        ++switches;
-        sendBoxCommand(0);
-    }
     void computeCalibration() override { ++computes; }
     void createServiceThread() override { ++threadsCreated; }
     void endServiceThread() override { ++threadsEnded; }
-    void saveRegime() override { ++regimeSaves; }
 };
 
 const std::string kInstalledSettings = "44100\r\n44100\r\nA\r\nB\r\n1800\r\n1800\r\n 21.533203125000\r\n1\r\n";
@@ -95,8 +71,7 @@ TEST_F(EngineTest, StartOpensTheInputAtTheFileRateAndCloseWritesBothFilesBack) {
     EXPECT_TRUE(box.isOpen());
     EXPECT_EQ(box.rate(), 48000);
     EXPECT_EQ(hooks.threadsCreated, 1);
-    EXPECT_EQ(hooks.switches, 1);
-    EXPECT_EQ(hooks.commands, std::vector<uint8_t>{0});
+    EXPECT_EQ(hooks.commands, std::vector<uint8_t>{0});  // the pair AB selected
     EXPECT_FALSE(engine.state().settings.channel2On);
     engine.showStartMessages();
     EXPECT_TRUE(dialogs.shown().empty());
@@ -105,7 +80,8 @@ TEST_F(EngineTest, StartOpensTheInputAtTheFileRateAndCloseWritesBothFilesBack) {
     engine.toggleChannel2();
     ASSERT_TRUE(engine.close());
     EXPECT_FALSE(box.isOpen());
-    EXPECT_EQ(hooks.regimeSaves, 1);
+    EXPECT_TRUE(fs::exists(dir / "space/regim.dat"));
+    EXPECT_TRUE(fs::exists(dir / "space/rsv.dat"));
     EXPECT_EQ(file("vk7.dat"), "48000\r\n48000\r\nA\r\nB\r\n150\r\n600\r\n 23.437500000000\r\n1\r\n");
     EXPECT_EQ(file("calibrvk"), kInstalledCalibration);  // line 1 "7" kept
 
@@ -179,7 +155,7 @@ TEST_F(EngineTest, EachSoundOpenFailureHasItsOwnBoxAndTheProgramGoesOn) {
         EXPECT_EQ(shown.shown()[0].message.caption, toCp1251(c.caption));
         EXPECT_EQ(shown.shown()[0].message.text, toCp1251(c.text));
         EXPECT_EQ(e.inputError(), c.error);
-        EXPECT_EQ(h.switches, 1) << "the start goes on after the box";
+        EXPECT_EQ(h.commands, std::vector<uint8_t>{0}) << "the start goes on after the box";
         EXPECT_TRUE(e.close());
         EXPECT_TRUE(fs::exists(folder / "vk7.dat"));
     }
@@ -262,22 +238,22 @@ TEST_F(EngineTest, StartToneStartsARecordingWhosePointsBeginWithTheNextBlock) {
     engine.state().settings.channel2On = false;
     engine.showStartMessages();
     box.run(0.99);
-    EXPECT_TRUE(hooks.starts.empty());
-    box.run(0.2);
-    ASSERT_EQ(hooks.starts.size(), 1u);
-    EXPECT_EQ(hooks.starts[0].first, 1);
+    EXPECT_FALSE(engine.isRecording(1));
+    uint64_t startBlock = 0;
+    while (!engine.isRecording(1) && box.time() < 1.5) box.step();
+    ASSERT_TRUE(engine.isRecording(1));
+    startBlock = box.deliveredBlocks();
+    EXPECT_FALSE(engine.isRecording(2));
     // Blocks from 1.0 s on carry the tone; the frequency measured on the first of them
-    // starts the recording while the second is processed.
+    // starts the recording while the second is processed, whose point is not recorded.
     const uint64_t firstToneBlock = uint64_t(std::ceil(1.0 * 44100 / 2048));
-    EXPECT_EQ(hooks.starts[0].second, firstToneBlock + 2);
-    const size_t pointsBefore = hooks.points.size();
-    EXPECT_EQ(pointsBefore, box.deliveredBlocks() - hooks.starts[0].second);
+    EXPECT_EQ(startBlock, firstToneBlock + 2);
+    EXPECT_EQ(engine.recording(1).recordedCount(), 0);
     box.run(0.5);
-    for (const auto& [ch, p] : hooks.points) {
-        EXPECT_EQ(ch, 1);
-        EXPECT_NEAR(p, 0.0236 * 209715.2, 200);
-    }
-    EXPECT_EQ(hooks.starts.size(), 1u);
+    const auto words = readWords(engine.recording(1).currentPath());
+    ASSERT_EQ(words.size(), 20 + (box.deliveredBlocks() - startBlock));
+    for (size_t k = 20; k < words.size(); ++k) EXPECT_NEAR(words[k], 0.0236 * 209715.2, 200);
+    EXPECT_EQ(engine.recording(1).fileName(), "h1a.hr");
     EXPECT_NEAR(parseLenient(engine.display(1).frequencyText), 4.0, 0.05);
 }
 
@@ -287,7 +263,7 @@ TEST_F(EngineTest, NoAutoStartWhileCalibrating) {
     start();
     engine.state().calibrationState = 1;
     box.run(1.0);
-    EXPECT_TRUE(hooks.starts.empty());
+    EXPECT_FALSE(engine.isRecording(1));
     // In the setup the values are shown without zero correction and the factor 1.18.
     engine.state().calibration.zeroCorrection[0] = 0.1;
     box.setDetector(0, DetectorScript{0.05, {}});
@@ -300,12 +276,15 @@ TEST_F(EngineTest, NoAutoStartWhileCalibrating) {
 
 TEST_F(EngineTest, AFailureInTheHandlerIsReportedOnceAndTheBlocksKeepComing) {
     installFiles();
-    hooks.failWrites = true;
-    hooks.recording[0] = true;
+    // The channel's data folder is a plain file: every start by the tone fails.
+    dir.write("data/kanal1", "not a folder");
+    dir.write("space/rsv.dat", "0\r\nA\r\nB\r\n1800\r\n1800\r\n\r\n\r\n\r\n\r\n0\r\n0\r\n\r\n\r\n1\r\n1\r\n\r\n\r\nkanal1\r\nkanal2\r\n");
+    box.addStartTone(0, 0.0, 3.0);
     start();
     box.run(2.0);
     ASSERT_EQ(dialogs.messageTexts().size(), 1u);
-    EXPECT_NE(dialogs.messageTexts()[0].find("h1a.hr"), std::string::npos);
+    EXPECT_NE(dialogs.messageTexts()[0].find("kanal1"), std::string::npos);
+    EXPECT_FALSE(engine.isRecording(1));
     EXPECT_EQ(box.deliveredBlocks(), box.producedBlocks());
     EXPECT_GT(box.deliveredBlocks(), 40u);
     EXPECT_EQ(box.droppedBlocks(), 0u);
@@ -351,29 +330,29 @@ TEST_F(EngineTest, CalibrationCycleCapturesTheReferenceAndTheZero) {
     EXPECT_EQ(engine.state().calibrationState, 1);
     EXPECT_NEAR(engine.state().ampZero[0], 5000, 30);
     EXPECT_EQ(hooks.computes, 1);
-    EXPECT_EQ(hooks.switches, 2);
+    EXPECT_EQ(hooks.commands, (std::vector<uint8_t>{128, 0}));  // the zero, then the pair AB again
     EXPECT_TRUE(engine.state().channelPairAB);
 }
 
 TEST_F(EngineTest, CloseAsksBeforeStoppingARecording) {
     installFiles();
     start();
-    hooks.recording[1] = true;
+    engine.startRecording(2);
+    box.run(0.5);
     dialogs.expectMessage(Answer::Cancel);
     EXPECT_FALSE(engine.close());
-    EXPECT_TRUE(hooks.recording[1]);
+    EXPECT_TRUE(engine.isRecording(2));
     EXPECT_TRUE(box.isOpen());
-    EXPECT_EQ(hooks.regimeSaves, 0);
+    EXPECT_FALSE(fs::exists(dir / "space/regim.dat"));
 
-    // OK: the recording is finished before the settings files are written.
+    // OK: the recording is finished, then the settings files are written.
     engine.toggleChannel2();
-    std::string settingsAtStop;
-    hooks.onStop = [&](int) { settingsAtStop = file("vk7.dat"); };
     dialogs.expectMessage(Answer::Ok);
     EXPECT_TRUE(engine.close());
-    EXPECT_EQ(hooks.stops, std::vector<int>{2});
-    EXPECT_EQ(settingsAtStop, kInstalledSettings);
+    EXPECT_FALSE(engine.isRecording(2));
+    EXPECT_TRUE(fs::exists(dir / "data/kanal2/h1b.hrm") || fs::exists(dir / "data/h1b.hrm"));
     EXPECT_NE(file("vk7.dat"), kInstalledSettings);
+    EXPECT_TRUE(fs::exists(dir / "space/regim.dat"));
     EXPECT_FALSE(box.isOpen());
     EXPECT_EQ(dialogs.messageTexts()[0], RU("Запись сигналов не окончена. Остановить ее?"));
     EXPECT_TRUE(dialogs.unexpected().empty());

@@ -6,6 +6,7 @@
 #include "chromfile/temperature_program.h"
 #include "common/cp1251.h"
 #include "common/files.h"
+#include "platform/recording_printer.h"
 #include "tests/support/temp_dir.h"
 
 namespace vk7 {
@@ -96,7 +97,7 @@ TEST(StartUp, RemovesTemporariesOfKilledRewritesFromTheFoldersItWrites) {
                                                   "results/.vk7-tabl.txt.cccccc", "data/.vk7-h1a.hrm.dddddd"};
     for (const std::string& t : temporaries) std::filesystem::last_write_time(dir.write(t, "copy"), old);
     const auto young = dir.write("data/.vk7-h1b.hrm.eeeeee", "copy");
-    NoPrinter printer;
+    RecordingPrinter printer;
     StartUp(StartFolder(dir.path()), printer);
     for (const std::string& t : temporaries) EXPECT_FALSE(std::filesystem::exists(dir / t)) << t;
     EXPECT_TRUE(std::filesystem::exists(young));
@@ -106,12 +107,12 @@ TEST(StartUp, FilesAreReadIndependently) {
     test::TempDir dir;
     StartFolder start(dir.path());
     writeLines(dir.write("space/treat.dat", ""), formatTreatDat(sample()));
-    NoPrinter printer;
+    RecordingPrinter printer;
     StartupValues v = StartUp(start, printer);  // no vk7.dat
     EXPECT_EQ(v.Settings, sample());
     EXPECT_EQ(v.Vk7Rate, 0);
     EXPECT_EQ(v.Notices.size(), 1u);
-    EXPECT_EQ(v.PrinterDpiX, 0);
+    EXPECT_EQ(v.PrinterDpiX, 600);  // the PDF in the printer's place
     EXPECT_FALSE(v.TreatNeedsBackup);
 
     writeLines(dir / "vk7.dat", {"44100", "A", "B", "600", "600", "1", "21.533203125"});
@@ -119,10 +120,6 @@ TEST(StartUp, FilesAreReadIndependently) {
     EXPECT_DOUBLE_EQ(v.Vk7Rate, 21.533203125);
     EXPECT_TRUE(v.Notices.empty());
 }
-
-struct FixedPrinter : PrinterInfo {
-    std::optional<PrinterResolution> resolution() override { return PrinterResolution{600, 1200}; }
-};
 
 TEST(StartUp, BrokenTreatDatIsKeptAsBackupAtClose) {
     test::TempDir dir;
@@ -132,7 +129,8 @@ TEST(StartUp, BrokenTreatDatIsKeptAsBackupAtClose) {
     lines[4] = "x";
     writeLines(dir.write("SPACE/TREAT.DAT", ""), lines);
     const std::string original = readFileBytes(dir / "SPACE/TREAT.DAT");
-    FixedPrinter printer;
+    RecordingPrinter printer(600, 4800, 6600);
+    printer.setResolution({600, 1200});  // down differs from across: across is taken
     StartupValues v = StartUp(start, printer);
     EXPECT_TRUE(v.TreatNeedsBackup);
     ASSERT_EQ(v.Notices.size(), 1u);
@@ -147,7 +145,7 @@ TEST(StartUp, BrokenTreatDatIsKeptAsBackupAtClose) {
 TEST(StartUp, MissingTreatDatGivesDefaultsAndIsWrittenAtClose) {
     test::TempDir dir;
     StartFolder start(dir.path());
-    NoPrinter printer;
+    RecordingPrinter printer;
     StartupValues v = StartUp(start, printer);
     EXPECT_EQ(v.Settings, ProcessingSettings{});
     EXPECT_EQ(v.Notices.size(), 2u);

@@ -174,7 +174,7 @@ TEST_F(MainWindowTest, AboutPanelIsShownAtStartAndGoesOnEsc) {
     EXPECT_EQ(fromQString(form->Label19->text()), RU("Версия 7.4"));
     pressKey(form->StGr1, Qt::Key_Escape);
     EXPECT_FALSE(form->Panel1->isVisible());
-    EXPECT_EQ(fromQString(form->GroupBox1->title()), RU(" Канал A "));
+    EXPECT_EQ(fromQString(form->GroupBox1->title()), RU("Канал А"));  // the pair AB, labelled by the switch
     EXPECT_EQ(form->StGr1->columnWidth(0), 170);
     EXPECT_EQ(form->StGr1->columnWidth(2), 127);
     EXPECT_FALSE(form->Panel3->isVisible());

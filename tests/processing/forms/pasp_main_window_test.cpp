@@ -15,7 +15,7 @@
 #include "common/files.h"
 #include "common/number_text.h"
 #include "platform/gif_palette.h"
-#include "platform/printer_info.h"
+#include "platform/recording_printer.h"
 #include "platform/qt/gif_image.h"
 #include "platform/qt/qt_text.h"
 #include "platform/scripted_dialogs.h"
@@ -69,7 +69,7 @@ protected:
     test::TempDir dir;
     ScriptedDialogs dialogs;
     FixedClock clock{LocalDateTime{2024, 3, 5, 9, 7, 41}};
-    NoPrinter printer;
+    RecordingPrinter printer;
     RecordingShell shell;
     std::unique_ptr<TForm1> form;
 };

@@ -12,7 +12,7 @@
 #include "common/cp1251.h"
 #include "common/files.h"
 #include "common/number_text.h"
-#include "platform/printer_info.h"
+#include "platform/recording_printer.h"
 #include "platform/qt/qt_text.h"
 #include "platform/scripted_dialogs.h"
 #include "processing/forms/program_windows.h"
@@ -83,7 +83,7 @@ protected:
     test::TempDir dir;
     ScriptedDialogs dialogs;
     FixedClock clock{LocalDateTime{2024, 3, 5, 9, 7, 41}};
-    NoPrinter printer;
+    RecordingPrinter printer;
     std::unique_ptr<TForm1> form;
 };
 

@@ -2,6 +2,7 @@
 // substance picker, the calibration button and the several-files summary.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -11,6 +12,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTableWidget>
 #include <QToolButton>
 
@@ -22,7 +25,8 @@
 #include "common/files.h"
 #include "common/number_text.h"
 #include "common/paths.h"
-#include "platform/printer_info.h"
+#include "platform/recording_printer.h"
+#include "platform/shell.h"
 #include "platform/qt/qt_text.h"
 #include "platform/scripted_dialogs.h"
 #include "processing/calibration_archive.h"
@@ -31,6 +35,7 @@
 #include "processing/forms/spisok.h"
 #include "processing/forms/table.h"
 #include "processing/peak_table.h"
+#include "results/forms/usthtm7.h"
 #include "processing/table_rows.h"
 #include "tests/support/chromatogram_fixture.h"
 #include "tests/support/point_generator.h"
@@ -68,7 +73,7 @@ protected:
         dir.write("space/grad.grd", key + "\r\n" + formatCalibrationLine({32, 100, 1, "benzene", false}) + "\r\n" +
                                         formatCalibrationLine({80, 100, 2, "toluene", false}) + "\r\n#\r\n");
 
-        form = CreateProgramWindows(StartFolder(dir.path()), {dialogs, clock, printer});
+        form = CreateProgramWindows(StartFolder(dir.path()), {dialogs, clock, printer, &shell});
         form->show();
         QApplication::processEvents();
         table = form->windows().Form4;
@@ -115,7 +120,8 @@ protected:
     test::TempDir dir;
     ScriptedDialogs dialogs;
     FixedClock clock{LocalDateTime{2024, 3, 5, 9, 7, 41}};
-    NoPrinter printer;
+    RecordingPrinter printer;
+    RecordingShell shell;
     std::unique_ptr<TForm1> form;
     TForm4* table = nullptr;
     std::string key;
@@ -268,6 +274,161 @@ TEST_F(PeakTableWindow, ThreeFilesEndInTheSummary) {
     EXPECT_FALSE(table->SpeedButton3->isEnabled());
     EXPECT_FALSE(table->SpeedButton2->isEnabled());
     EXPECT_FALSE(table->ComboBox1->isVisible());
+}
+
+// Three analyses of the same sample: averaging, normalisation and the recalculation to normal
+// conditions, each shown in the grid.
+TEST_F(PeakTableWindow, AveragedTableThenNormalisedThenRecalculated) {
+    const fs::path a = dir.path() / "DATA" / "h1a.hrm";
+    const fs::path b = chromatogram("h2a.hrm", threePeaks(), "second");
+    const fs::path c = chromatogram("h3a.hrm", PointGenerator(1000, 300).gaussian(200, 4400, 8).gaussian(500, 6000, 8)
+                                                   .gaussian(800, 3000, 8), "third");
+    dialogs.expectOpenSeveral({a, b, c});
+    form->OpenSeveralChromatograms();
+    pressEnter();
+    pressEnter();
+    pressEnter();
+    ASSERT_TRUE(table->SpeedButton10->isEnabled());
+    const auto summary = readLines(dir.path() / "results" / "tabsum.txt");
+    ASSERT_EQ(summary.size(), 13u);
+
+    table->SpeedButton10->click();
+    EXPECT_FALSE(st().ListMode);
+    EXPECT_FALSE(form->Average1->isEnabled());
+    EXPECT_FALSE(table->SpeedButton10->isEnabled());
+    EXPECT_EQ(table->windowTitle(), q(RU("h1a.hrm h2a.hrm h3a.hrm  (усреднение)")));
+    ASSERT_EQ(table->rowCount(), 3);
+    EXPECT_EQ(column(CellName), (std::vector<std::string>{"benzene", "toluene", "?"}));
+    EXPECT_EQ(column(CellStatus), (std::vector<std::string>{RU("Расчет"), RU("Расчет"), "-"}));
+    EXPECT_EQ(table->cellText(0, CellConc), RU("C, 1/см3"));
+    EXPECT_EQ(table->Grid->item(0, CellName)->background().color(), QColor(192, 192, 192));
+    EXPECT_EQ(table->Grid->item(0, CellNumber)->background().color(), QColor(192, 192, 192));
+    // The rows are no peaks of the open chromatogram: no picker, no standard.
+    EXPECT_FALSE(table->SpeedButton3->isEnabled());
+    EXPECT_FALSE(table->SpeedButton2->isEnabled());
+    const auto tabl = readLines(dir.path() / "results" / "tabl.txt");
+    ASSERT_EQ(tabl.size(), 7u);
+    EXPECT_EQ(table->cellText(1, CellConc), std::string(trimBlanks(columnText(tabl[4], TableColumn::Conc))));
+    // Benzene's first peak was higher in one analysis: a spread, so a d% above 0.
+    EXPECT_GT(parseLenient(table->cellText(1, CellDeviation)), 0.0);
+    EXPECT_EQ(table->cellText(2, CellDeviation), "0.0");
+    const double benzene = readTableRow(tabl[4]).Conc;
+    const double toluene = readTableRow(tabl[5]).Conc;
+
+    table->SpeedButton7->click();  // "Нормал"
+    EXPECT_EQ(table->cellText(0, CellConc), RU("C, %"));
+    EXPECT_TRUE(table->content().NormalisedShown);
+    EXPECT_NEAR(parseLenient(table->cellText(1, CellConc)), benzene / (benzene + toluene) * 100, 1e-3);
+    EXPECT_EQ(table->cellText(3, CellConc), "-");
+    EXPECT_EQ(table->windowTitle(), q(RU("h1a.hrm h2a.hrm h3a.hrm  (усреднение) (нормализация)")));
+    EXPECT_EQ(table->Grid->item(0, CellName)->background().color(), table->palette().color(QPalette::Base));
+
+    table->SpeedButton8->click();  // "НКУ"
+    ASSERT_TRUE(form->Panel13->isVisible());
+    EXPECT_EQ(form->RecalcMode, 1);
+    EXPECT_EQ(form->Label12->text(), q(RU("N,кПа")));
+    EXPECT_EQ(form->Edit5->text(), QStringLiteral(" 101.3"));
+    EXPECT_EQ(form->Edit6->text(), QStringLiteral("  20.0"));
+    form->Edit6->setText(QStringLiteral("27,3"));
+    if (const char* shots = std::getenv("VK7_SCREENSHOT_DIR"))
+        form->grab().save(QString::fromStdString((fs::path(shots) / "recalc_panel.png").string()));
+    form->SpeedButton34->click();
+    EXPECT_FALSE(form->Panel13->isVisible());
+    EXPECT_EQ(readLines(dir.path() / "space" / "klimat.dat")[1], " 2.73000000000000E+0001");
+    EXPECT_EQ(table->cellText(0, CellConc), RU("C, 1/см3"));
+    EXPECT_FALSE(table->content().NormalisedShown);
+    EXPECT_NEAR(parseLenient(table->cellText(1, CellConc)), benzene * 1.1, 2e-3);
+    EXPECT_EQ(table->windowTitle(), q(RU("h1a.hrm h2a.hrm h3a.hrm  (усреднение) (нормализация). НУ.")));
+    EXPECT_EQ(readLines(dir.path() / "results" / "tabl.txt")[0], RU("h1a.hrm h2a.hrm h3a.hrm  (усреднение). НУ."));
+    if (const char* shots = std::getenv("VK7_SCREENSHOT_DIR"))
+        table->grab().save(QString::fromStdString((fs::path(shots) / "averaged_recalculated.png").string()));
+
+    // The formula: a refused pressure first leaves the panel and the files.
+    table->SpeedButton8->click();
+    form->Edit5->setText(QString());
+    dialogs.expectMessage(Answer::Ok);
+    form->SpeedButton34->click();
+    EXPECT_EQ(dialogs.messageTexts().back(), RU("Давление должно быть больше нуля"));
+    EXPECT_TRUE(form->Panel13->isVisible());
+    EXPECT_EQ(readLines(dir.path() / "space" / "klimat.dat")[0], " 1.01300000000000E+0002");
+    form->SpeedButton33->click();
+    EXPECT_FALSE(form->Panel13->isVisible());
+
+    table->SpeedButton9->click();  // "C'=aC/b"
+    EXPECT_EQ(form->RecalcMode, 2);
+    EXPECT_TRUE(form->Label10->isVisible());
+    EXPECT_EQ(form->Edit5->text(), QStringLiteral("   1.000"));
+    form->Edit5->setText(QStringLiteral("2"));
+    form->Edit6->setText(QStringLiteral("4"));
+    const double before = parseLenient(table->cellText(1, CellConc));
+    form->SpeedButton34->click();
+    EXPECT_NEAR(parseLenient(table->cellText(1, CellConc)), before / 2, 1e-3);
+    EXPECT_EQ(readLines(dir.path() / "results" / "tabl.txt")[0],
+              RU("h1a.hrm h2a.hrm h3a.hrm  (усреднение). НУ.. Форм."));
+}
+
+TEST_F(PeakTableWindow, RefusedAveragingKeepsTheSummaryGrid) {
+    const fs::path a = dir.path() / "DATA" / "h1a.hrm";
+    const fs::path b = chromatogram("h2a.hrm", PointGenerator(1000, 300).gaussian(200, 4000, 8), "second");
+    dialogs.expectOpenSeveral({a, b});
+    form->OpenSeveralChromatograms();
+    pressEnter();
+    pressEnter();
+    ASSERT_EQ(table->rowCount(), 4);
+    const std::string tabl = readFileBytes(dir.path() / "results" / "tabl.txt");
+    dialogs.expectMessage(Answer::Ok);
+    form->Average1->trigger();
+    EXPECT_EQ(dialogs.messageTexts().back(), RU("Некорректные данные: некратное число строк"));
+    EXPECT_EQ(readFileBytes(dir.path() / "results" / "tabl.txt"), tabl);
+    EXPECT_EQ(table->rowCount(), 4);
+    EXPECT_TRUE(st().ListMode);
+    EXPECT_TRUE(form->Average1->isEnabled());
+}
+
+// "HTML" after Enter: the protocol from the installation's blank, shown through the shell;
+// "Протокол HTML" shows it again.
+TEST_F(PeakTableWindow, HtmlButtonWritesAndOpensTheProtocol) {
+    const fs::path install = fs::path(VK7_SOURCE_DIR) / "install";
+    for (const char* name : {"formu.dat", "prot.dat", "mask.dat"})
+        fs::copy_file(install / "space" / name, dir.path() / "space" / name);
+    fs::create_directories(dir.path() / "doc");
+    fs::copy_file(install / "doc" / "pdk.htm", dir.path() / "doc" / "pdk.htm");
+    dir.write("space/komp.dat", RU("Воздух рабочей зоны\r\n-------------\r\n") + padRight("benzene", 24) +
+                                    "     0.001\r\n" + padRight("toluene", 24) + "   100.000\r\n");
+
+    dialogs.expectMessage(Answer::Ok);
+    form->Html1->trigger();
+    EXPECT_EQ(dialogs.messageTexts().back(), RU("Нет файла \\results\\prot.htm"));
+
+    openOne(dir.path() / "DATA" / "h1a.hrm");
+    pressEnter();
+    ASSERT_TRUE(table->isVisible());
+    table->SpeedButton6->click();
+    const fs::path page = dir.path() / "results" / "prot.htm";
+    ASSERT_TRUE(fs::exists(page));
+    ASSERT_EQ(shell.opened.size(), 1u);
+    EXPECT_EQ(shell.opened[0], page);
+    EXPECT_EQ(readLines(dir.path() / "space" / "prot.dat")[3], "1");
+    const std::string html = readFileBytes(page);
+    EXPECT_NE(html.find("<td>benzene</td>"), std::string::npos);
+    EXPECT_NE(html.find("<td>toluene</td>"), std::string::npos);
+    EXPECT_EQ(html.find("<td>?</td>"), std::string::npos);
+    EXPECT_NE(html.find(RU("по 1 веществу.")), std::string::npos);
+    EXPECT_NE(html.find(RU("Файл h1a.hrm")), std::string::npos);
+
+    // A protocol written while the settings window is shown shows there the new number.
+    form->HtmlSettings1->trigger();
+    table->SpeedButton6->click();
+    EXPECT_EQ(form->windows().Form16->Edit1->text(), QStringLiteral("2"));
+
+    form->Html1->trigger();
+    EXPECT_EQ(shell.opened.size(), 3u);
+    if (const char* shots = std::getenv("VK7_SCREENSHOT_DIR")) {
+        const std::string shot = "chromium-headless-shell --no-sandbox --disable-gpu --screenshot='" +
+                                 (fs::path(shots) / "prot_from_window.png").string() +
+                                 "' --window-size=800,600 'file://" + page.string() + "' >/dev/null 2>&1";
+        EXPECT_EQ(std::system(shot.c_str()), 0);
+    }
 }
 
 }  // namespace

@@ -27,7 +27,7 @@
 #include "common/files.h"
 #include "common/number_text.h"
 #include "common/paths.h"
-#include "platform/printer_info.h"
+#include "platform/recording_printer.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/up_down.h"
 #include "platform/scripted_dialogs.h"
@@ -110,7 +110,7 @@ protected:
     test::TempDir dir;
     ScriptedDialogs dialogs;
     FixedClock clock{LocalDateTime{2024, 3, 5, 9, 7, 41}};
-    NoPrinter printer;
+    RecordingPrinter printer;
     std::unique_ptr<TForm1> form;
 };
 
@@ -549,7 +549,7 @@ TEST(MainWindowNoFile, CommentButtonsNeverWriteTheLastFileOfTheSettings) {
     dir.write("vk7.dat", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n25\r\n");
     ScriptedDialogs dialogs;
     FixedClock clock{LocalDateTime{}};
-    NoPrinter printer;
+    RecordingPrinter printer;
     auto form = CreateProgramWindows(StartFolder(dir.path()), {dialogs, clock, printer});
     const std::string before = readFileBytes(last);
     form->SpeedButton4Click();
@@ -607,7 +607,7 @@ TEST(MainWindowStart, StartNoticesComeWithTheWindowAndStartUpStillRuns) {
     test::TempDir dir;  // neither vk7.dat nor treat.dat
     ScriptedDialogs dialogs;
     FixedClock clock{LocalDateTime{}};
-    NoPrinter printer;
+    RecordingPrinter printer;
     auto form = CreateProgramWindows(StartFolder(dir.path()), {dialogs, clock, printer});
     EXPECT_TRUE(dialogs.messageTexts().empty());
     form->show();

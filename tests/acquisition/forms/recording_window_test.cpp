@@ -1,0 +1,169 @@
+// The acquisition program's regime grid, methods and recordings of both channels of the
+// simulated box, driven through its main window.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QToolButton>
+
+#include "acquisition/forms/helper.h"
+#include "acquisition/forms/vk7u1.h"
+#include "acquisition/forms/vk7v1.h"
+#include "acquisition/forms/vk7v2.h"
+#include "chromfile/chromatogram_file.h"
+#include "common/cp1251.h"
+#include "common/files.h"
+#include "platform/qt/qt_text.h"
+#include "platform/scripted_dialogs.h"
+#include "platform/simulated_box.h"
+#include "tests/support/temp_dir.h"
+
+namespace vk7 {
+namespace {
+
+void pressKey(QWidget* target, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &release);
+}
+
+void saveShot(QWidget* w, const char* name) {
+    if (const char* shots = std::getenv("VK7_SCREENSHOT_DIR"))
+        w->grab().save(QString::fromStdString((fs::path(shots) / name).string()));
+}
+
+class RecordingWindowTest : public ::testing::Test {
+protected:
+    RecordingWindowTest() {
+        // A start folder prepared from the installation data.
+        const fs::path install = fs::path(VK7_SOURCE_DIR) / "install";
+        for (const auto& e : fs::recursive_directory_iterator(install)) {
+            const fs::path to = dir.path() / fs::relative(e.path(), install);
+            if (e.is_directory()) fs::create_directories(to);
+            else if (e.path().filename() != ".keep") fs::copy_file(e.path(), to);
+        }
+    }
+    void openAcquisition() {
+        form = std::make_unique<TForm1>(StartFolder(dir.path()), box, dialogs, clock, [](int) {});
+        form2 = std::make_unique<TForm2>(form->engine());
+        form3 = std::make_unique<TForm3>(form->engine());
+        form4 = std::make_unique<TForm4>(StartFolder(dir.path()));
+        form->setOtherForms(form2.get(), form3.get(), form4.get());
+        form->show();
+        QApplication::processEvents();
+        pressKey(form.get(), Qt::Key_Escape);  // the about panel
+    }
+    void closeAcquisition() {
+        EXPECT_TRUE(form->close());
+        form3.reset();
+        form2.reset();
+        form4.reset();
+        form.reset();
+    }
+    void clickCell(int row, int column) {
+        form->StGr1->setCurrentCell(row, column);
+        emit form->StGr1->cellClicked(row, column);
+    }
+    std::string cell(int row, int column) { return fromQString(form->StGr1->item(row, column)->text()); }
+
+    test::TempDir dir;
+    SimulatedBox box;
+    ScriptedDialogs dialogs;
+    FixedClock clock{LocalDateTime{2024, 5, 6, 14, 5, 0}};
+    std::unique_ptr<TForm1> form;
+    std::unique_ptr<TForm2> form2;
+    std::unique_ptr<TForm3> form3;
+    std::unique_ptr<TForm4> form4;
+};
+
+TEST_F(RecordingWindowTest, TheGridIsEditedSavedAsAMethodAndRecalledAfterARestart) {
+    openAcquisition();
+    EXPECT_EQ(cell(1, 0), RU("Детектор"));
+    EXPECT_EQ(cell(1, 1), RU("ПИД"));
+    // The carrier gas from the dictionary list: the third entry.
+    clickCell(3, 1);
+    ASSERT_TRUE(form->ComboBox3->isVisible());
+    ASSERT_GE(form->ComboBox3->count(), 3);
+    emit form->ComboBox3->activated(2);
+    EXPECT_FALSE(form->ComboBox3->isVisible());
+    EXPECT_EQ(cell(3, 1), RU("Водород"));
+    EXPECT_EQ(cell(0, 1), "?");
+    // A number typed in place.
+    form->StGr1->item(6, 1)->setText("45");
+    // The channel name through its editor.
+    clickCell(14, 1);
+    ASSERT_TRUE(form->Edit1->isVisible());
+    form->Edit1->setText(toQString(RU("Метан")));
+    pressKey(form->Edit1, Qt::Key_Return);
+    EXPECT_EQ(cell(14, 1), RU("Метан"));
+    saveShot(form.get(), "vk7r_regime.png");
+    // Saved as a method: Enter in the list of row 0.
+    clickCell(0, 1);
+    form->ComboBox3->setEditText("Metan-H2");
+    pressKey(form->ComboBox3->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(cell(0, 1), "Metan-H2");
+    // Channel 2 takes the method from the list.
+    clickCell(0, 2);
+    ASSERT_EQ(form->ComboBox3->count(), 1);
+    emit form->ComboBox3->activated(0);
+    EXPECT_EQ(cell(3, 2), RU("Водород"));
+    EXPECT_EQ(cell(6, 2), "45");
+    closeAcquisition();
+
+    // After a restart the grid shows what was left.
+    openAcquisition();
+    EXPECT_EQ(cell(0, 1), "Metan-H2");
+    EXPECT_EQ(cell(3, 1), RU("Водород"));
+    EXPECT_EQ(cell(6, 1), "45");
+    EXPECT_EQ(cell(14, 1), RU("Метан"));
+    closeAcquisition();
+    EXPECT_TRUE(dialogs.unexpected().empty());
+}
+
+// A start tone on channel A and F11 for channel B: two files that run to their planned
+// count and are renamed .hrm.
+TEST_F(RecordingWindowTest, BothChannelsRecordIntoFilesTheProcessingProgramOpens) {
+    box.setDetector(0, DetectorScript{0.005, {{30.0, 0.08, 3.0}, {70.0, 0.05, 5.0}}});
+    box.setDetector(1, DetectorScript{0.002, {{45.0, 0.1, 4.0}}});
+    box.addStartTone(0, 0.5, 0.8);
+    openAcquisition();
+    // Two minutes each, recorded into kanal1 and kanal2 of the installation.
+    form->engine().state().settings.recordTimeSec = {120, 120};
+    box.run(1.0);
+    ASSERT_TRUE(form->engine().isRecording(1));
+    EXPECT_TRUE(form->SpeedButton2->isEnabled());
+    EXPECT_TRUE(form->SpeedButton3->isEnabled());
+    EXPECT_FALSE(form->SpeedButton13->isEnabled());
+    EXPECT_FALSE(form->SpeedButton1->isEnabled());
+    EXPECT_FALSE(form->SpeedButton11->isEnabled());
+    EXPECT_FALSE(form->SpeedButton17->isEnabled());
+    EXPECT_TRUE(fs::exists(dir / "data/kanal1/h1a.hr"));
+    pressKey(form.get(), Qt::Key_F11);
+    ASSERT_TRUE(form->engine().isRecording(2));
+    box.run(60.0);
+    EXPECT_TRUE(form->Label12->isVisible());
+    EXPECT_NE(fromQString(form->Label12->text()).find(RU("/2.00 мин")), std::string::npos) << fromQString(form->Label12->text());
+    saveShot(form.get(), "vk7r_recording.png");
+    while ((form->engine().isRecording(1) || form->engine().isRecording(2)) && box.time() < 200) box.run(1.0);
+    EXPECT_FALSE(form->SpeedButton3->isEnabled());
+    EXPECT_TRUE(form->SpeedButton11->isEnabled());
+    const fs::path a = dir / "data/kanal1/h1a.hrm", b = dir / "data/kanal2/h1b.hrm";
+    ASSERT_TRUE(fs::exists(a));
+    ASSERT_TRUE(fs::exists(b));
+    EXPECT_EQ(readWords(a).size(), 20u + 2585u + 17u + form->engine().state().settings.channelName[0].size() + 1u);
+    closeAcquisition();
+    EXPECT_TRUE(dialogs.unexpected().empty());
+    const auto header = readWords(a);
+    EXPECT_EQ(header[0], 21);
+    EXPECT_EQ(header[1], 2) << "the detector of the installed regime";
+}
+
+}  // namespace
+}  // namespace vk7
