@@ -27,7 +27,7 @@
 #include "platform/qt/qt_text.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/simulated_box.h"
-#include "tests/support/temp_dir.h"
+#include "tests/acquisition/forms/acquisition_windows.h"
 
 namespace vk7 {
 namespace {
@@ -43,22 +43,11 @@ void pressKey(QWidget* window, int key, const QString& text = {}) {
     QApplication::sendEvent(target, &release);
 }
 
-class ChannelViewWindowTest : public ::testing::Test {
+class ChannelViewWindowTest : public ::testing::Test, public test::AcquisitionWindows {
 protected:
     ChannelViewWindowTest() {
-        const fs::path install = fs::path(VK7_SOURCE_DIR) / "install";
-        for (const auto& e : fs::recursive_directory_iterator(install)) {
-            const fs::path to = dir.path() / fs::relative(e.path(), install);
-            if (e.is_directory()) fs::create_directories(to);
-            else if (e.path().filename() != ".keep") fs::copy_file(e.path(), to);
-        }
-        form = std::make_unique<TForm1>(StartFolder(dir.path()), box, dialogs, clock, [](int) {});
-        form2 = std::make_unique<TForm2>(form->engine());
-        form3 = std::make_unique<TForm3>(form->engine());
-        form4 = std::make_unique<TForm4>(StartFolder(dir.path()));
-        form->setOtherForms(form2.get(), form3.get(), form4.get());
-        form->show();
-        QApplication::processEvents();
+        test::copyInstallation(dir.path());
+        openWindows();
         pressKey(form.get(), Qt::Key_Escape);
     }
     ~ChannelViewWindowTest() override {
@@ -86,14 +75,6 @@ protected:
             w->grab().save(QString::fromStdString((fs::path(dirName) / name).string()));
     }
 
-    test::TempDir dir;
-    SimulatedBox box;
-    ScriptedDialogs dialogs;
-    FixedClock clock{LocalDateTime{2024, 5, 6, 14, 5, 0}};
-    std::unique_ptr<TForm1> form;
-    std::unique_ptr<TForm2> form2;
-    std::unique_ptr<TForm3> form3;
-    std::unique_ptr<TForm4> form4;
 };
 
 TEST_F(ChannelViewWindowTest, TheViewShowsTheGrowingCurveOfTheRecording) {

@@ -22,7 +22,7 @@
 #include "platform/qt/qt_text.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/simulated_box.h"
-#include "tests/support/temp_dir.h"
+#include "tests/acquisition/forms/acquisition_windows.h"
 
 namespace vk7 {
 namespace {
@@ -39,25 +39,14 @@ void saveShot(QWidget* w, const char* name) {
         w->grab().save(QString::fromStdString((fs::path(shots) / name).string()));
 }
 
-class RecordingWindowTest : public ::testing::Test {
+class RecordingWindowTest : public ::testing::Test, public test::AcquisitionWindows {
 protected:
     RecordingWindowTest() {
         // A start folder prepared from the installation data.
-        const fs::path install = fs::path(VK7_SOURCE_DIR) / "install";
-        for (const auto& e : fs::recursive_directory_iterator(install)) {
-            const fs::path to = dir.path() / fs::relative(e.path(), install);
-            if (e.is_directory()) fs::create_directories(to);
-            else if (e.path().filename() != ".keep") fs::copy_file(e.path(), to);
-        }
+        test::copyInstallation(dir.path());
     }
     void openAcquisition() {
-        form = std::make_unique<TForm1>(StartFolder(dir.path()), box, dialogs, clock, [](int) {});
-        form2 = std::make_unique<TForm2>(form->engine());
-        form3 = std::make_unique<TForm3>(form->engine());
-        form4 = std::make_unique<TForm4>(StartFolder(dir.path()));
-        form->setOtherForms(form2.get(), form3.get(), form4.get());
-        form->show();
-        QApplication::processEvents();
+        openWindows();
         pressKey(form.get(), Qt::Key_Escape);  // the about panel
     }
     void closeAcquisition() {
@@ -73,14 +62,6 @@ protected:
     }
     std::string cell(int row, int column) { return fromQString(form->StGr1->item(row, column)->text()); }
 
-    test::TempDir dir;
-    SimulatedBox box;
-    ScriptedDialogs dialogs;
-    FixedClock clock{LocalDateTime{2024, 5, 6, 14, 5, 0}};
-    std::unique_ptr<TForm1> form;
-    std::unique_ptr<TForm2> form2;
-    std::unique_ptr<TForm3> form3;
-    std::unique_ptr<TForm4> form4;
 };
 
 TEST_F(RecordingWindowTest, TheGridIsEditedSavedAsAMethodAndRecalledAfterARestart) {

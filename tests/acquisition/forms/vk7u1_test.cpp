@@ -20,7 +20,7 @@
 #include "platform/qt/qt_text.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/simulated_box.h"
-#include "tests/support/temp_dir.h"
+#include "tests/acquisition/forms/acquisition_windows.h"
 
 namespace vk7 {
 namespace {
@@ -34,7 +34,7 @@ void pressKey(QWidget* target, int key) {
 
 std::string text(const QLabel* l) { return fromQString(l->text()); }
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public ::testing::Test, public test::AcquisitionWindows {
 protected:
     MainWindowTest() {
         const fs::path install = fs::path(VK7_SOURCE_DIR) / "install";
@@ -43,13 +43,7 @@ protected:
     }
 
     void open() {
-        form = std::make_unique<TForm1>(StartFolder(dir.path()), box, dialogs, clock, [](int) {});
-        form2 = std::make_unique<TForm2>(form->engine());
-        form3 = std::make_unique<TForm3>(form->engine());
-        form4 = std::make_unique<TForm4>(StartFolder(dir.path()));
-        form->setOtherForms(form2.get(), form3.get(), form4.get());
-        form->show();
-        QApplication::processEvents();
+        openWindows();
     }
 
     ~MainWindowTest() override {
@@ -60,14 +54,6 @@ protected:
     // The colour of a pixel of a level image.
     static QColor pixel(const TImage* image, int x, int y) { return image->picture().pixelColor(x, y); }
 
-    test::TempDir dir;
-    SimulatedBox box;
-    ScriptedDialogs dialogs;
-    FixedClock clock{LocalDateTime{2024, 5, 6, 14, 5, 0}};
-    std::unique_ptr<TForm1> form;
-    std::unique_ptr<TForm2> form2;
-    std::unique_ptr<TForm3> form3;
-    std::unique_ptr<TForm4> form4;
 };
 
 TEST_F(MainWindowTest, LabelsAndBarsFollowTheScriptedVoltage) {
