@@ -35,6 +35,16 @@ void font(Canvas& c, const std::string& family, int pixels, Colour colour) {
     c.setBrush({White, true});
 }
 
+// Decimals of the tick values of an axis: 3 for steps below 0.1; otherwise at least `fewest`
+// and as many as a halved step needs (0.5 -> 1, 0.25 -> 2), so that no two ticks read alike.
+int tickDecimals(double step, int fewest) {
+    if (step < 0.1) return 3;
+    int d = fewest;
+    for (double scaled = step * std::pow(10.0, d); d < 3 && std::fabs(scaled - std::round(scaled)) > 1e-9; scaled *= 10)
+        ++d;
+    return d;
+}
+
 // Where the axis texts go relative to their ticks.
 struct AxisTexts {
     int xLabelDx = 30;      // the x value's left edge: x - xLabelDx
@@ -177,8 +187,8 @@ std::optional<TrendScale> ScaleTrendAxes(TrendRanges r, ChartEdges edges, bool c
     s.TickPixelsX = (edges.Right - edges.Left) / s.TicksX;
     s.TickPixelsY = (edges.Bottom - edges.Top) / s.TicksY;
     if (s.TickPixelsX < 1 || s.TickPixelsY < 1) return std::nullopt;
-    s.DecimalsX = s.StepX < 0.1 ? 3 : 0;
-    s.DecimalsY = s.StepY < 0.1 ? 3 : 1;
+    s.DecimalsX = tickDecimals(s.StepX, 0);
+    s.DecimalsY = tickDecimals(s.StepY, 1);
     return s;
 }
 

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -1111,6 +1112,12 @@ void TForm1::N13Click() {
 
 void TForm1::showEditorLabel(const EditorLabel& label) {
     Label4->setText(toQString(label.Text));
+    // The panel is as wide as the readouts it covers; a prompt wider than the label at the
+    // desktop's font ("Редактирование по группам") is drawn smaller instead of cut off.
+    QFont f = Panel10->font();
+    while (f.pointSizeF() > 6 && QFontMetrics(f).horizontalAdvance(Label4->text()) > Label4->width())
+        f.setPointSizeF(f.pointSizeF() - 0.5);
+    Label4->setFont(f);
     QPalette p = Label4->palette();
     p.setColor(QPalette::WindowText, toQColor(label.FontColour));
     Label4->setPalette(p);

@@ -247,7 +247,9 @@ void TForm13::showTheme() {
     StringGrid1->setColumnCount(static_cast<int>(M) + 1);
     StringGrid1->setRowCount(static_cast<int>(theme_.Rows.size()));
     QStringList heading{ru(RU("Дата анализа"))};
-    for (const std::string& s : theme_.Substances) heading << ru(s);
+    // The file holds the names right-aligned in 13 characters: the heading shows them without
+    // the leading blanks, each column as wide as its name needs (72 pixels at the least).
+    for (const std::string& s : theme_.Substances) heading << ru(std::string(trimBlanks(s)));
     StringGrid1->setHorizontalHeaderLabels(heading);
     for (size_t i = 0; i < theme_.Rows.size(); ++i) {
         const ThemeRow& row = theme_.Rows[i];
@@ -256,6 +258,8 @@ void TForm13::showTheme() {
             StringGrid1->setItem(static_cast<int>(i), static_cast<int>(k) + 1, cell(row.Values[k]));
     }
     StringGrid1->setColumnWidth(0, 110);
+    for (int k = 1; k <= static_cast<int>(M); ++k)
+        StringGrid1->setColumnWidth(k, std::max(72, StringGrid1->horizontalHeader()->sectionSizeHint(k)));
     if (!theme_.Rows.empty()) StringGrid1->setCurrentCell(0, M > 0 ? 1 : 0);
     Label7->setText(QString::number(M));
     Label9->setText(QString::number(theme_.Rows.size()));

@@ -72,6 +72,18 @@ TEST(TrendChart, TicksHalveUntilFourOnEachAxis) {
     EXPECT_EQ(two->StepX, 0.5);
     EXPECT_EQ(two->X1, 2.5);
     EXPECT_EQ(two->TicksX, 5);
+    // Halved steps keep their fractions on the axis (0.5, 1.0, 1.5, not 0, 1, 2).
+    EXPECT_EQ(two->DecimalsX, 1);
+    EXPECT_EQ(two->DecimalsY, 1);
+    const auto quarters = ScaleTrendAxes({0, 1.2, 100, 101.2}, e);
+    ASSERT_TRUE(quarters);
+    EXPECT_EQ(quarters->StepX, 0.25);
+    EXPECT_EQ(quarters->DecimalsX, 2);
+    EXPECT_EQ(quarters->StepY, 0.25);
+    EXPECT_EQ(quarters->DecimalsY, 2);
+    const auto days = ScaleTrendAxes({0, 30, 100, 200}, e);
+    ASSERT_TRUE(days);
+    EXPECT_EQ(days->DecimalsX, 0);
     // A y range below 0.1 is widened by 0.05 on both sides.
     const auto flat = ScaleTrendAxes({0, 30, 100, 100}, e);
     ASSERT_TRUE(flat);

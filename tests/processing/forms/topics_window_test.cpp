@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -140,6 +142,14 @@ TEST_F(TopicsWindow, ANewTopicThenALaterResult) {
     EXPECT_EQ(lines[6].size(), 38u);
     EXPECT_EQ(text(topics->Label3), "gas");
     EXPECT_FALSE(topics->Panel5->isVisible());
+    // The grid's heading names the substances whole, in their own fonts' widths.
+    const QHeaderView* heading = topics->StringGrid1->horizontalHeader();
+    const QFontMetrics bold([&] { QFont f = heading->font(); f.setBold(true); return f; }());
+    for (int k : {1, 2}) {
+        const QString name = topics->StringGrid1->horizontalHeaderItem(k)->text();
+        EXPECT_EQ(name, k == 1 ? QStringLiteral("benzene") : QStringLiteral("toluene"));
+        EXPECT_LE(bold.horizontalAdvance(name), topics->StringGrid1->columnWidth(k));
+    }
     EXPECT_EQ(readLines(dir.path() / "space/base.dat")[1], "gas");
 
     // A later analysis of the same object.
