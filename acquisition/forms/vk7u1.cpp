@@ -330,13 +330,12 @@ void TForm1::setOtherForms(TForm2* form2, TForm3* form3, TForm4* form4) {
     form3_ = form3;
     form4_ = form4;
     for (ChannelViewWindow* view : std::initializer_list<ChannelViewWindow*>{form2_, form3_})
-        if (view) view->setHelpHandler([this, view] {
+        if (view) view->setHelpHandler([this] {
             if (!form4_) return;
             AcquisitionHelpContext c;
             c.regimeListShown = ComboBox3->isVisible();
             c.calibrationPanelShown = Panel3->isVisible();
             c.channelViewFocused = true;  // F1 or "?" of the view itself
-            (void)view;
             form4_->showPage(acquisitionHelpPage(c));
         });
     viewRecordTime_ = {-1, -1};

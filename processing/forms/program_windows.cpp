@@ -86,8 +86,13 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
     w.Form10 = new TForm10(state.Start, main);
     w.Form11 = new TForm11(verificationServices(VerificationMethod::X, main, w.Form4, services), main);
     w.Form12 = new TForm12(verificationServices(VerificationMethod::Y, main, w.Form4, services), main);
-    w.Form13 = new TForm13(state, main);
-    w.Form14 = new TForm14(state, main);
+    w.Form13 = new TForm13(state,
+                           {services.dialogs, services.printer, showHelp,
+                            [start = state.Start](const QImage& image) { return SavePlotPicture(image, start); },
+                            [form4 = w.Form4] { return form4->content().SummaryShown; },
+                            [form4 = w.Form4] { return form4->content().NormalisedShown; }},
+                           main);
+    w.Form14 = new TForm14(state, services.dialogs, services.clock, showHelp, main);
     w.Form15 = new TForm15(main);
     auto* form17 = new TForm17(state, services.dialogs, showHelp, main);
     auto* form18 = new TForm18(state, services.dialogs, showHelp, main);
@@ -106,6 +111,7 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
     tableHooks.appendCalibrationTable = [form6](const std::string& key, const std::vector<PeakRowForCalibration>& rows) {
         form6->AppendCalibrationTable(key, rows);
     };
+    tableHooks.print = [form4 = w.Form4, &printer = services.printer] { form4->PrintTable(printer); };
     tableHooks.average = [main] { main->Average1Click(); };
     tableHooks.normalise = [main] { main->Normalise1Click(); };
     tableHooks.normalConditions = [main] { main->StartNormalConditions(); };

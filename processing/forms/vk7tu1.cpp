@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -54,6 +55,7 @@
 #include "results/forms/ustexl7.h"
 #include "results/forms/usthtm7.h"
 #include "results/office_protocols.h"
+#include "results/printing.h"
 
 namespace vk7 {
 
@@ -886,7 +888,6 @@ void TForm1::WritePassportText() {
 }
 
 // Commands whose windows and drawing are not built yet: they exist and do nothing.
-void TForm1::SpeedButton18Click() {}
 void TForm1::N12Click() {
     if (w_.Form5) w_.Form5->N12Click();
 }
@@ -1032,7 +1033,27 @@ void TForm1::SpeedButton34Click() {
         w_.Form4->setWindowTitle(ru(caption + suffix));
     });
 }
-void TForm1::N21Click() {}
+
+// --- Printing -------------------------------------------------------------------------
+
+void TForm1::SpeedButton18Click() {
+    handler([&] {
+        if (state_.ProgramMode == ModeNone) return;
+        auto job = printer_.begin(resultsPrintRequest(state_.Start, "chrom.pdf"));
+        PrintChromatogram(*job, {state_.PrinterDpiX, state_.PrinterDpiY}, state_);
+        finishPrintJob(*job, dialogs_);
+    });
+}
+
+void TForm1::N21Click() {
+    handler([&] {
+        dialogs_.printSetup(printer_);
+        // Read again whatever the answer: the dialog may have changed the printer.
+        const PrinterResolution dpi = printerDpi(printer_);
+        state_.PrinterDpiX = dpi.dpiX;
+        state_.PrinterDpiY = dpi.dpiY;
+    });
+}
 
 // --- Overlay, subtraction, inversion -----------------------------------------------
 
@@ -1091,6 +1112,12 @@ void TForm1::N13Click() {
 
 void TForm1::showEditorLabel(const EditorLabel& label) {
     Label4->setText(toQString(label.Text));
+    // The panel is as wide as the readouts it covers; a prompt wider than the label at the
+    // desktop's font ("Редактирование по группам") is drawn smaller instead of cut off.
+    QFont f = Panel10->font();
+    while (f.pointSizeF() > 6 && QFontMetrics(f).horizontalAdvance(Label4->text()) > Label4->width())
+        f.setPointSizeF(f.pointSizeF() - 0.5);
+    Label4->setFont(f);
     QPalette p = Label4->palette();
     p.setColor(QPalette::WindowText, toQColor(label.FontColour));
     Label4->setPalette(p);

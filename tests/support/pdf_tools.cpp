@@ -7,6 +7,7 @@
 #include <regex>
 #include <stdexcept>
 
+#include "common/number_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace vk7::test {
@@ -34,8 +35,9 @@ PdfInfo pdfInfo(const std::filesystem::path& pdf) {
     std::smatch m;
     if (std::regex_search(out, m, std::regex(R"(Pages:\s+(\d+))"))) info.pages = std::stoi(m[1]);
     if (std::regex_search(out, m, std::regex(R"(Page size:\s+([\d.]+) x ([\d.]+) pts)"))) {
-        info.widthPt = std::stod(m[1]);
-        info.heightPt = std::stod(m[2]);
+        // The test process may run under a Russian locale, where std::stod stops at '.'.
+        info.widthPt = parseLenient(m.str(1));
+        info.heightPt = parseLenient(m.str(2));
     }
     return info;
 }

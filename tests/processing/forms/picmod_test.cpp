@@ -1,6 +1,7 @@
 // Markup editing and the modelling of a group in the running main window.
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QSlider>
 #include <QToolButton>
@@ -44,6 +45,8 @@ TEST_F(MarkupWindow, ModellingAGroupChangesTheTable) {
     key(QStringLiteral("k"));
     key(QStringLiteral("g"));
     EXPECT_EQ(form->Label4->text(), QString::fromUtf8("Редактирование по группам"));
+    // The longer prompt is drawn whole within the panel.
+    EXPECT_LE(form->Label4->fontMetrics().horizontalAdvance(form->Label4->text()), form->Label4->width());
     EXPECT_FALSE(form->SpeedButton22->isEnabled());
     key(QStringLiteral("i"));
     clickAtPoint(peakNo(2).Apex);
