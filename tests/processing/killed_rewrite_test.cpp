@@ -123,15 +123,28 @@ TEST(KilledRewrite, EveryFileIsTheOldOrTheNewVersion) {
         k.write(start, 0);
         int leftBehind = 0;
         for (int kill = 0; kill < kKills; ++kill) {
+            // The child says when its first rewrite is done, so that the kill lands in its
+            // loop of rewrites however slowly a loaded machine starts it.
+            int ready[2];
+            ASSERT_EQ(::pipe(ready), 0);
             const pid_t child = ::fork();
             ASSERT_GE(child, 0);
             if (child == 0) {
+                ::close(ready[0]);
                 try {
-                    for (int v = 1;; v ^= 1) k.write(start, v);
+                    k.write(start, 1);
+                    const char byte = 1;
+                    if (::write(ready[1], &byte, 1) != 1) ::_exit(4);
+                    for (int v = 0;; v ^= 1) k.write(start, v);
                 } catch (...) {
                 }
                 ::_exit(3);
             }
+            ::close(ready[1]);
+            char byte = 0;
+            const ssize_t got = ::read(ready[0], &byte, 1);
+            ::close(ready[0]);
+            ASSERT_EQ(got, 1) << "the writing child failed before its first rewrite at kill " << kill;
             ::usleep(std::uniform_int_distribution<useconds_t>(200, 6000)(random));
             ::kill(child, SIGKILL);
             int status = 0;
