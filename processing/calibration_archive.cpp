@@ -226,7 +226,11 @@ std::string CalibrationRow::line() const {
     std::string out = timeField_ ? *timeField_ : timeFieldText(timeSec_);
     out += areaField_ ? *areaField_ : expText(area_, static_cast<int>(kCalValueWidth));
     out += concField_ ? *concField_ : expText(conc_, static_cast<int>(kCalValueWidth));
-    out += fillerField_ ? *fillerField_ : std::string(kCalFiller);
+    std::string filler = fillerField_ ? *fillerField_ : std::string(kCalFiller);
+    // Without a name the filler ends the line, where a '-' it was read with would read as
+    // the off mark: a switched-on row gets the filler's own text.
+    if (!off_ && name_.empty() && filler.back() == '-') filler = kCalFiller;
+    out += filler;
     out += nameAsWritten(name_, off_);
     if (off_) out += '-';
     return out;
