@@ -232,6 +232,8 @@ std::string CalibrationRow::line() const {
     if (!off_ && name_.empty() && filler.back() == '-') filler = kCalFiller;
     out += filler;
     out += nameAsWritten(name_, off_);
+    // A row read as nothing but blanks and its off mark stays a row when switched on.
+    if (trimBlanks(out).empty()) out.replace(0, kCalTimeWidth, timeFieldText(timeSec_));
     if (off_) out += '-';
     return out;
 }
