@@ -75,19 +75,24 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
         main->RepaintPlot();
     };
     w.Form2 = new TForm2(state, services.dialogs, {showHelp, passportChanged}, main);
-    w.Form3 = new TForm3(state, main);
+    w.Form3 = new TForm3(state, services.dialogs, main);
     w.Form4 = new TForm4(state, services.dialogs, showHelp, main);
     w.Form5 = new TForm5(state.Start, services.dialogs, main);
     auto* form6 = new TForm6(state.Start, state.Settings.CalibrationArchiveName, services.dialogs, showHelp, main);
     w.Form6 = form6;
     w.Form7 = new TForm7(showHelp, main);
-    w.Form8 = new TForm8(state, main);
-    w.Form9 = new TForm9(state, main);
+    w.Form8 = new TForm8(state, services.dialogs, main);
+    w.Form9 = new TForm9(state, services.dialogs, services.printer, showHelp, main);
     w.Form10 = new TForm10(state.Start, main);
     w.Form11 = new TForm11(verificationServices(VerificationMethod::X, main, w.Form4, services), main);
     w.Form12 = new TForm12(verificationServices(VerificationMethod::Y, main, w.Form4, services), main);
-    w.Form13 = new TForm13(state, main);
-    w.Form14 = new TForm14(state, main);
+    w.Form13 = new TForm13(state,
+                           {services.dialogs, services.printer, showHelp,
+                            [start = state.Start](const QImage& image) { return SavePlotPicture(image, start); },
+                            [form4 = w.Form4] { return form4->content().SummaryShown; },
+                            [form4 = w.Form4] { return form4->content().NormalisedShown; }},
+                           main);
+    w.Form14 = new TForm14(state, services.dialogs, services.clock, showHelp, main);
     w.Form15 = new TForm15(main);
     auto* form17 = new TForm17(state, services.dialogs, showHelp, main);
     auto* form18 = new TForm18(state, services.dialogs, showHelp, main);
@@ -106,6 +111,7 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
     tableHooks.appendCalibrationTable = [form6](const std::string& key, const std::vector<PeakRowForCalibration>& rows) {
         form6->AppendCalibrationTable(key, rows);
     };
+    tableHooks.print = [form4 = w.Form4, &printer = services.printer] { form4->PrintTable(printer); };
     tableHooks.average = [main] { main->Average1Click(); };
     tableHooks.normalise = [main] { main->Normalise1Click(); };
     tableHooks.normalConditions = [main] { main->StartNormalConditions(); };
@@ -168,6 +174,17 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
         QObject::connect(tableModel, &QAbstractItemModel::modelReset, check, &VerificationWindow::peakTableChanged);
         check->watchTableWindow(w.Form4);
     }
+    TForm4* form4 = w.Form4;
+    TForm8::Hooks modelHooks;
+    modelHooks.plotCanvas = [main]() -> Canvas& { return main->PaintBox1->canvas(); };
+    modelHooks.repaintPlot = [main] { main->RepaintPlot(); };
+    modelHooks.showHelpPage = showHelp;
+    modelHooks.applyAreas = [form4, &state](PeakMarkup markup) {
+        RewritePeakTable(state, form4->content(), std::move(markup));
+        if (!form4->content().SummaryShown) form4->FillPeakTableGrid();
+    };
+    w.Form8->setHooks(std::move(modelHooks));
+    w.Form3->setHooks({[main] { main->ReloadChromatogram(); }, [form6] { form6->SpeedButton1Click(); }, showHelp});
     main->attachWindows(w);
     return form1;
 }

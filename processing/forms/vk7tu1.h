@@ -16,6 +16,7 @@
 #include "processing/chosen_file.h"
 #include "processing/help_pages.h"
 #include "processing/key_commands.h"
+#include "processing/markup_editing.h"
 #include "processing/plot_navigation.h"
 #include "processing/processing_state.h"
 
@@ -325,9 +326,15 @@ private:
     void setPanel2Height(int height);
 
     FileDialogRequest chromatogramDialog();
+    // The open dialog of an overlay or a subtraction.
+    FileDialogRequest secondChromatogramDialog(const std::string& title);
     void showPreview();
     // Commits a successful read and processes it; the caption names the file.
+    // Splits a chosen chromatogram and reads it; none when its name is refused (told).
+    std::optional<std::pair<ChosenFile, ReadResult>> readChosenFile(const std::filesystem::path& chosen);
     void commitOpen(const ChosenFile& file, ReadResult&& read);
+    // The comment box, the caption, the passport and parameter grids of the open file.
+    void showOpenChromatogram();
     void runPipeline();
     // What a view command or a drag asks for: the pipeline reruns only while a chromatogram
     // is merely shown (ProgramMode 1); in markup editing, group editing and with the peak
@@ -340,6 +347,8 @@ private:
                          const std::string& firstValue, const std::string& secondValue);
     // The file through the shell, or "Нет файла " + the name when it is missing.
     void openResultFile(const std::filesystem::path& file, const std::string& nameForMessage);
+    // The label of the markup-editing panel.
+    void showEditorLabel(const EditorLabel& label);
 
     ProcessingState state_;
     Dialogs& dialogs_;
@@ -349,6 +358,7 @@ private:
     Windows w_;
     KeyPreview* keyPreview_ = nullptr;
     int panel2Height_ = 57;
+    int clickX_ = 0;  // where the last press on the plot was, for the click that follows
     std::vector<std::string> pendingNotices_;  // start-up notices, shown once the window is up
 };
 

@@ -12,11 +12,8 @@
 #include <QTableWidget>
 #include <QToolButton>
 
-#include "acquisition/forms/helper.h"
-#include "acquisition/forms/vk7u1.h"
-#include "acquisition/forms/vk7v1.h"
-#include "acquisition/forms/vk7v2.h"
 #include "chromfile/chromatogram_file.h"
+#include "tests/acquisition/forms/acquisition_windows.h"
 #include "common/cp1251.h"
 #include "common/files.h"
 #include "platform/qt/qt_text.h"
@@ -27,46 +24,19 @@
 namespace vk7 {
 namespace {
 
-void pressKey(QWidget* target, int key) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(target, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-    QApplication::sendEvent(target, &release);
-}
-
 void saveShot(QWidget* w, const char* name) {
     if (const char* shots = std::getenv("VK7_SCREENSHOT_DIR"))
         w->grab().save(QString::fromStdString((fs::path(shots) / name).string()));
 }
 
-class RecordingWindowTest : public ::testing::Test {
+class RecordingWindowTest : public ::testing::Test, protected test::AcquisitionWindows {
 protected:
     RecordingWindowTest() {
         // A start folder prepared from the installation data.
-        const fs::path install = fs::path(VK7_SOURCE_DIR) / "install";
-        for (const auto& e : fs::recursive_directory_iterator(install)) {
-            const fs::path to = dir.path() / fs::relative(e.path(), install);
-            if (e.is_directory()) fs::create_directories(to);
-            else if (e.path().filename() != ".keep") fs::copy_file(e.path(), to);
-        }
+        test::copyInstallation(fs::path(VK7_SOURCE_DIR) / "install", dir.path());
     }
-    void openAcquisition() {
-        form = std::make_unique<TForm1>(StartFolder(dir.path()), box, dialogs, clock, [](int) {});
-        form2 = std::make_unique<TForm2>(form->engine());
-        form3 = std::make_unique<TForm3>(form->engine());
-        form4 = std::make_unique<TForm4>(StartFolder(dir.path()));
-        form->setOtherForms(form2.get(), form3.get(), form4.get());
-        form->show();
-        QApplication::processEvents();
-        pressKey(form.get(), Qt::Key_Escape);  // the about panel
-    }
-    void closeAcquisition() {
-        EXPECT_TRUE(form->close());
-        form3.reset();
-        form2.reset();
-        form4.reset();
-        form.reset();
-    }
+    void openAcquisition() { open(dir.path(), box, dialogs, clock); }
+    void closeAcquisition() { EXPECT_TRUE(close()); }
     void clickCell(int row, int column) {
         form->StGr1->setCurrentCell(row, column);
         emit form->StGr1->cellClicked(row, column);
@@ -77,10 +47,6 @@ protected:
     SimulatedBox box;
     ScriptedDialogs dialogs;
     FixedClock clock{LocalDateTime{2024, 5, 6, 14, 5, 0}};
-    std::unique_ptr<TForm1> form;
-    std::unique_ptr<TForm2> form2;
-    std::unique_ptr<TForm3> form3;
-    std::unique_ptr<TForm4> form4;
 };
 
 TEST_F(RecordingWindowTest, TheGridIsEditedSavedAsAMethodAndRecalledAfterARestart) {
@@ -101,13 +67,13 @@ TEST_F(RecordingWindowTest, TheGridIsEditedSavedAsAMethodAndRecalledAfterARestar
     clickCell(14, 1);
     ASSERT_TRUE(form->Edit1->isVisible());
     form->Edit1->setText(toQString(RU("Метан")));
-    pressKey(form->Edit1, Qt::Key_Return);
+    test::typeKey(form->Edit1, Qt::Key_Return);
     EXPECT_EQ(cell(14, 1), RU("Метан"));
     saveShot(form.get(), "vk7r_regime.png");
     // Saved as a method: Enter in the list of row 0.
     clickCell(0, 1);
     form->ComboBox3->setEditText("Metan-H2");
-    pressKey(form->ComboBox3->lineEdit(), Qt::Key_Return);
+    test::typeKey(form->ComboBox3->lineEdit(), Qt::Key_Return);
     EXPECT_EQ(cell(0, 1), "Metan-H2");
     // Channel 2 takes the method from the list.
     clickCell(0, 2);
@@ -145,7 +111,7 @@ TEST_F(RecordingWindowTest, BothChannelsRecordIntoFilesTheProcessingProgramOpens
     EXPECT_FALSE(form->SpeedButton11->isEnabled());
     EXPECT_FALSE(form->SpeedButton17->isEnabled());
     EXPECT_TRUE(fs::exists(dir / "data/kanal1/h1a.hr"));
-    pressKey(form.get(), Qt::Key_F11);
+    test::typeKey(form.get(), Qt::Key_F11);
     ASSERT_TRUE(form->engine().isRecording(2));
     box.run(60.0);
     EXPECT_TRUE(form->Label12->isVisible());
