@@ -1,6 +1,7 @@
 #include "acquisition/box_command_link.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -50,15 +51,29 @@ void InterleaveStereo(int16_t* out, const int16_t* left, const int16_t* right, i
 
 TServiceThread::TServiceThread(SoundOutput& output, const OutputParameters& parameters)
     : output_(output), parameters_(parameters) {
-    thread_ = std::thread([this] { Execute(); });
+    thread_ = std::thread([this] {
+        Execute();
+        std::lock_guard lock(doneMutex_);
+        done_ = true;
+        doneCv_.notify_all();
+    });
 }
 
 TServiceThread::~TServiceThread() { terminate(); }
 
-void TServiceThread::terminate() {
+bool TServiceThread::terminate() {
     terminated_ = true;
     output_.interrupt();
-    if (thread_.joinable()) thread_.join();
+    if (!thread_.joinable()) return true;
+    std::unique_lock lock(doneMutex_);
+    if (!doneCv_.wait_for(lock, std::chrono::milliseconds(kJoinTimeoutMs), [this] { return done_; })) {
+        lock.unlock();
+        thread_.detach();
+        return false;
+    }
+    lock.unlock();
+    thread_.join();
+    return true;
 }
 
 void TServiceThread::Execute() {
@@ -107,7 +122,13 @@ void BoxCommandLink::createServiceThread() {
 
 void BoxCommandLink::endServiceThread() {
     if (!worker_) return;
-    worker_->terminate();
+    if (!worker_->terminate()) {
+        // The output hangs: the program ends without waiting for it. The worker keeps
+        // its object; it is not freed under it.
+        (void)worker_.release();
+        ++abandoned_;
+        return;
+    }
     worker_.reset();
 }
 

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -44,8 +46,11 @@ public:
     TServiceThread& operator=(const TServiceThread&) = delete;
 
     void send(uint8_t command) { pending_.store(command); }
-    // Asks the worker to end and waits for it.
-    void terminate();
+    // Asks the worker to end and waits for it, at most kJoinTimeoutMs: false when its
+    // output did not return (a device that hangs); the worker is then left running and this
+    // object must be left alive with it.
+    bool terminate();
+    static constexpr int kJoinTimeoutMs = 2000;
     // Buffers written so far, and how many of them carried a burst.
     uint64_t buffersWritten() const { return buffers_.load(); }
     uint64_t burstsWritten() const { return bursts_.load(); }
@@ -60,6 +65,9 @@ private:
     std::atomic<uint64_t> buffers_{0};
     std::atomic<uint64_t> bursts_{0};
     std::thread thread_;
+    std::mutex doneMutex_;
+    std::condition_variable doneCv_;
+    bool done_ = false;
 };
 
 // The engine's hooks for the box commands: the worker over a sound output.
@@ -75,6 +83,8 @@ public:
     void endServiceThread() override;
 
     bool running() const { return worker_ != nullptr; }
+    // Workers left behind because their output hung.
+    int abandonedWorkers() const { return abandoned_; }
     // The last command sent (-1 before the first).
     int lastCommand() const { return last_; }
 
@@ -84,6 +94,7 @@ private:
     OutputParameters parameters_;
     std::unique_ptr<TServiceThread> worker_;
     int last_ = -1;
+    int abandoned_ = 0;
 };
 
 }  // namespace vk7

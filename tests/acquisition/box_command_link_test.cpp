@@ -191,6 +191,43 @@ TEST(ServiceThread, StressManySendsWhileTheWorkerGeneratesEveryBurstIsWholeAndTh
     for (uint8_t c : heard) EXPECT_TRUE(wasSent[c]);
 }
 
+// An output whose write never returns until released (a device that hangs).
+class HangingOutput : public SoundOutput {
+public:
+    bool open(int) override { return true; }
+    void waitForRoom(int) override {}
+    void write(const int16_t*, int) override {
+        std::unique_lock lock(m_);
+        cv_.wait(lock, [&] { return released_; });
+    }
+    void close() override {}
+    void release() {
+        std::lock_guard lock(m_);
+        released_ = true;
+        cv_.notify_all();
+    }
+
+private:
+    std::mutex m_;
+    std::condition_variable cv_;
+    bool released_ = false;
+};
+
+TEST(BoxCommandLink, AnOutputThatHangsDoesNotHoldUpTheEnd) {
+    HangingOutput out;
+    BoxCommandLink link(out, nullptr);
+    link.createServiceThread();
+    ASSERT_TRUE(link.running());
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the worker is in its write
+    const auto t0 = std::chrono::steady_clock::now();
+    link.endServiceThread();
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(3));
+    EXPECT_EQ(link.abandonedWorkers(), 1);
+    EXPECT_FALSE(link.running());
+    out.release();  // the device answers at last: the worker ends on its own
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+}
+
 TEST(BoxCommandLink, WithoutAnOutputTheMessageAndNoWorker) {
     SimulatedBox box;
     box.setOutputMissing(true);
