@@ -187,6 +187,16 @@ void AveragePointsBlock(std::span<const int16_t> block, BlockReaderState& state,
     ++state.BlocksDone;
 }
 
+// Every block of words already in memory through AveragePointsBlock, from block 0 (the
+// subtraction of a second file averages its samples this way).
+template <class Consumer>
+void averageAllBlocks(std::span<const int16_t> words, int width, int lastPoint, Consumer&& consumer) {
+    BlockReaderState state{0, kBlockWords / width, 1};
+    for (size_t at = 0; at < words.size(); at += kBlockWords)
+        AveragePointsBlock(words.subspan(at, std::min<size_t>(kBlockWords, words.size() - at)), state, width,
+                           lastPoint, consumer);
+}
+
 // Reads up to `count` words from word `at`; returns the number of whole words read.
 size_t readWordsAt(const ReadOnlyFile& in, uint64_t at, int16_t* out, size_t count);
 

@@ -22,6 +22,8 @@ struct Peak {
     double Conc = 0;
     char Type = 'M';
     bool Overload = false;   // apex value beyond 32000 in magnitude
+
+    bool operator==(const Peak&) const = default;
 };
 
 struct PeakMarkup {

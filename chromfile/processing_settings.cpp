@@ -164,9 +164,9 @@ StartupValues StartUp(const StartFolder& start, Printer& printer) {
         removeStaleRewriteTemporaries(dir);
     if (!v.Settings.DataDir.empty()) removeStaleRewriteTemporaries(pathFromText(v.Settings.DataDir));
 
-    const PrinterResolution dpi = printer.resolution();
+    const PrinterResolution dpi = printerDpi(printer);
     v.PrinterDpiX = dpi.dpiX;
-    v.PrinterDpiY = dpi.dpiY != dpi.dpiX ? dpi.dpiX : dpi.dpiY;
+    v.PrinterDpiY = dpi.dpiY;
     return v;
 }
 

@@ -255,4 +255,11 @@ std::optional<int64_t> parseStrictInt(std::string_view text) {
     return static_cast<int64_t>(value);
 }
 
+std::string roundTripText(double v) {
+    if (!std::isfinite(v)) return "0";
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
+    return std::string(buffer, result.ptr);
+}
+
 }  // namespace vk7

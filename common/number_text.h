@@ -63,4 +63,8 @@ std::optional<int64_t> parseStrictInt(std::string_view text);
 // Blanks (space, tab) removed at both ends.
 std::string_view trimBlanks(std::string_view text);
 
+// The shortest text that reads back as exactly `v` ("3.75", "1e+20"), with '.' whatever the
+// locale; for number cells of office documents. Non-finite values give "0".
+std::string roundTripText(double v);
+
 }  // namespace vk7

@@ -33,6 +33,16 @@ public:
     void resize(int count) { v_.resize(static_cast<size_t>(count) + 1); }
     void push_back(const T& x) { v_.push_back(x); }
     void push_back(T&& x) { v_.push_back(std::move(x)); }
+    // Inserts `x` as element n (1 <= n <= count() + 1); the later elements move up by one.
+    void insert(int n, T x) {
+        assert(n >= 1 && n <= count() + 1);
+        v_.insert(v_.begin() + n, std::move(x));
+    }
+    // Removes element n; the later elements move down by one.
+    void erase(int n) {
+        assert(n >= 1 && n <= count());
+        v_.erase(v_.begin() + n);
+    }
 
     // Iteration over elements 1..count().
     auto begin() { return v_.begin() + 1; }

@@ -7,7 +7,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
+#include "common/paths.h"
 #include "platform/canvas.h"
 
 namespace vk7 {
@@ -61,6 +63,19 @@ public:
     // printer refuses).
     virtual std::unique_ptr<PrintJob> begin(const PrintRequest& request) = 0;
 };
+
+// Lengths on a page of `dpi` pixels per inch, rounded: a font of `points` as its pixel size,
+// a distance in centimetres.
+int pagePointPixels(int points, int dpi);
+int pageCmPixels(double cm, int dpi);
+
+// The resolution the printouts lay their pages out in (PrinterDpi): the printer's across
+// value, down taken equal to it.
+PrinterResolution printerDpi(Printer& printer);
+
+// A job named `pdfName` whose PDF, when there is no printer, is \results\<pdfName> (the
+// folder is created when missing).
+PrintRequest resultsPrintRequest(const StartFolder& start, std::string_view pdfName, bool landscape = false);
 
 // Ends a job and, when its pages went to a file for want of a printer, tells the user
 // where: "Принтер не найден: печать выполнена в файл " + the path.

@@ -232,7 +232,9 @@ PeakTableResult ShowPeakTable(ProcessingState& state, PeakTableContent& content,
 
     const std::filesystem::path file = state.openFilePath();
     CloseGroups(state.Markup);
-    SaveMarkup(file, state.Start, state.Chrom, state.Markup, state.Settings.AveragingMs, state.View.VerticalZoom);
+    // The point numbers belong to the averaging they were read at, whatever Тф was typed since.
+    const int readAveragingMs = averagingForWidth(state.Chrom.SamplesPerPoint, state.Chrom.SamplingRate);
+    SaveMarkup(file, state.Start, state.Chrom, state.Markup, readAveragingMs, state.View.VerticalZoom);
     if (outputs.SaveFigureGif) outputs.SaveFigureGif();
 
     // The computing works on a copy, committed when every step has succeeded.
@@ -301,6 +303,11 @@ bool AssignSubstance(ProcessingState& state, PeakTableContent& content, int peak
     if (content.SummaryShown || !state.Markup.Peaks.valid(peak)) return false;
     PeakMarkup markup = state.Markup;
     markup.Peaks[peak].Name = cutText(name, 32);
+    RewritePeakTable(state, content, std::move(markup));
+    return true;
+}
+
+void RewritePeakTable(ProcessingState& state, PeakTableContent& content, PeakMarkup markup) {
     const auto gradLines = readLines(state.Start.file("space", "grad.dat"));
     const AreaScale scale{state.Chrom.UnitCode, state.Chrom.SignalMultiplier, state.Chrom.SamplesPerPoint,
                           state.Chrom.SamplingRate};
@@ -310,7 +317,6 @@ bool AssignSubstance(ProcessingState& state, PeakTableContent& content, int peak
     state.Markup = std::move(markup);
     content.Table = std::move(table.Rows);
     content.StandardFactor = table.StandardFactor;
-    return true;
 }
 
 }  // namespace vk7

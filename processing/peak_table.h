@@ -188,4 +188,10 @@ void CompleteSummary(const ProcessingState& state, PeakTableContent& content);
 // False (nothing changed) while the summary is shown or when there is no such peak.
 bool AssignSubstance(ProcessingState& state, PeakTableContent& content, int peak, std::string_view name);
 
+// The table of `markup` as it stands, its areas kept: the concentrations from grad.dat, the
+// rows, tabl.txt rewritten under the table's title; then the markup and the rows are
+// committed. Used after a substance is picked and after modelled areas replace a group's.
+// Throws IoError (nothing committed).
+void RewritePeakTable(ProcessingState& state, PeakTableContent& content, PeakMarkup markup);
+
 }  // namespace vk7

@@ -1,5 +1,7 @@
 #include "processing/plot_drawing.h"
 
+#include "processing/group_modelling.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -157,6 +159,8 @@ RulerReadouts RepaintPlot(Canvas& c, ProcessingState& s) {
     DrawPeakNames(c, s);
     v.RulerX = std::clamp(v.RulerX, v.PlotLeft, v.PlotRight);
     DrawRuler(c, v);
+    // While a group is being modelled its curve and marker stay on the plot.
+    if (s.ClickMode >= 90 && s.ClickMode <= 92) RedrawModelOverlays(c, s.Model, s.Markup, v);
     return rulerReadouts(v, s.Chrom);
 }
 

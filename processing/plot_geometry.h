@@ -19,7 +19,8 @@ namespace vk7 {
 
 namespace plot_colour {
 constexpr Colour Navy = 0x800000, Blue = 0xFF0000, Green = 0x008000, Lime = 0x00FF00, Maroon = 0x000080,
-                 Teal = 0x808000, Olive = 0x008080, Red = 0x0000FF, Grey = 0x808080, White = 0xFFFFFF;
+                 Teal = 0x808000, Olive = 0x008080, Red = 0x0000FF, Grey = 0x808080, White = 0xFFFFFF,
+                 Black = 0x000000;
 }
 
 struct PlotRect {

@@ -13,6 +13,8 @@
 #include "chromfile/processing_settings.h"
 #include "common/paths.h"
 #include "processing/html_protocol_settings.h"
+#include "processing/group_modelling.h"
+#include "processing/markup_edit_state.h"
 #include "processing/plot_view.h"
 
 namespace vk7 {
@@ -39,6 +41,8 @@ struct ProcessingState {
 
     int ProgramMode = ModeNone;
     int ClickMode = 0;  // what the next click on the plot does (markup editing, peak modelling)
+    MarkupEditClicks MarkupEdit;  // between the clicks of one markup edit
+    PeakGroupModel Model;         // the group being modelled, kept between uses
 
     // Several files chosen at once, processed one after the other.
     bool ListMode = false;

@@ -17,12 +17,14 @@
 
 #include "chromfile/chromatogram_key.h"
 #include "common/cp1251.h"
+#include "common/files.h"
 #include "common/number_text.h"
 #include "platform/qt/event_guard.h"
 #include "platform/qt/qt_text.h"
 #include "processing/forms/spisok.h"
 #include "processing/forms/vk7tu1.h"
 #include "processing/table_rows.h"
+#include "results/printing.h"
 
 namespace vk7 {
 
@@ -280,6 +282,28 @@ std::string TForm4::cellText(int row, int column) const {
 }
 
 int TForm4::rowCount() const { return Grid->rowCount(); }
+
+void TForm4::PrintTable(Printer& printer) {
+    TablePrintout table;
+    table.ListMode = state_.ListMode;
+    table.FileName = state_.Settings.FileName;
+    table.CommentText = state_.Chrom.CommentText;
+    if (!table.ListMode) {
+        auto passport = readLinesIfExists(findNoCase(state_.Start.folder("results"), "pasp.txt"));
+        if (!passport) {
+            dialogs_.warning(RU("Нет файла \\results\\pasp.txt"));
+            return;
+        }
+        table.Passport = std::move(*passport);
+    }
+    for (int r = 0; r <= rowCount(); ++r) {
+        auto& cells = table.Rows.emplace_back();
+        for (int j = 0; j < kPeakTableRowCells; ++j) cells[static_cast<size_t>(j)] = cellText(r, j);
+    }
+    auto job = printer.begin(resultsPrintRequest(state_.Start, "tabl.pdf"));
+    PrintTableAndPassport(*job, {state_.PrinterDpiX, state_.PrinterDpiY}, table);
+    finishPrintJob(*job, dialogs_);
+}
 
 // --- Buttons ------------------------------------------------------------------------------
 

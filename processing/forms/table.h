@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/dialogs.h"
+#include "platform/printer.h"
 #include "platform/qt/tool_window.h"
 #include "processing/calibration_archive.h"
 #include "processing/help_pages.h"
@@ -70,6 +71,10 @@ public:
     // hold their texts without the aligning blanks.
     std::string cellText(int row, int column) const;
     int rowCount() const;  // data rows
+
+    // "Печатать таблицу и паспорт": the grid and, unless in the several-files mode, the
+    // heading and \results\pasp.txt (checked before anything is printed).
+    void PrintTable(Printer& printer);
 
     // Components.
     QFrame* Panel1;              // the grid's panel

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -27,6 +28,7 @@
 #include "common/number_text.h"
 #include "platform/qt/event_guard.h"
 #include "platform/qt/key_preview.h"
+#include "platform/qt/painter_canvas.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/tool_window.h"
 #include "platform/qt/up_down.h"
@@ -43,6 +45,7 @@
 #include "processing/plot_drawing.h"
 #include "processing/plot_pictures.h"
 #include "results/averaging.h"
+#include "processing/second_chromatogram.h"
 #include "results/forms/base7.h"
 #include "results/html_protocol.h"
 #include "results/normalisation.h"
@@ -50,6 +53,8 @@
 #include "results/forms/povery7.h"
 #include "results/forms/ustexl7.h"
 #include "results/forms/usthtm7.h"
+#include "results/office_protocols.h"
+#include "results/printing.h"
 
 namespace vk7 {
 
@@ -121,6 +126,8 @@ TForm1::~TForm1() {
     // No key may reach the handlers while the window's parts are being destroyed.
     delete keyPreview_;
     keyPreview_ = nullptr;
+    // The modelling window leaves the plot while the main window still exists.
+    if (w_.Form8) static_cast<QWidget*>(w_.Form8)->hide();
 }
 
 // --- Controls -------------------------------------------------------------------------
@@ -248,10 +255,23 @@ void TForm1::createControls() {
 
     // Export of points and the recalculation panel.
     Panel11 = panel(Client, "Panel11");
-    Panel11->resize(260, 40);
+    Panel11->resize(300, 64);
     Edit7 = new QLineEdit(Panel11);
     Edit7->setObjectName(QStringLiteral("Edit7"));
     Edit7->setGeometry(8, 8, 80, 23);
+    Label6 = label(Panel11, "Label6", QString());
+    Label6->setText(ru(RU("точек")));
+    Label6->setGeometry(94, 10, 40, 20);
+    SpeedButton37 = speedButton(Panel11, "SpeedButton37", ru(RU("Экспорт")), QString());
+    SpeedButton37->setGeometry(140, 8, 70, kButton);
+    SpeedButton36 = speedButton(Panel11, "SpeedButton36", ru(RU("Отмена")), QString());
+    SpeedButton36->setGeometry(216, 8, 70, kButton);
+    ProgressBar1 = new QProgressBar(Panel11);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setGeometry(8, 38, 278, 16);
     Panel13 = panel(Client, "Panel13");
     Panel13->resize(346, 40);
     Label10 = label(Panel13, "Label10", QString());
@@ -280,6 +300,8 @@ void TForm1::createControls() {
     connect(SpeedButton4, &QToolButton::clicked, this, &TForm1::SpeedButton4Click);
     connect(SpeedButton28, &QToolButton::clicked, this, &TForm1::SpeedButton28Click);
     connect(UpDown1, &UpDown::clicked, this, &TForm1::UpDown1Click);
+    connect(SpeedButton37, &QToolButton::clicked, this, &TForm1::ExportPointsToExcel);
+    connect(SpeedButton36, &QToolButton::clicked, this, &TForm1::SpeedButton36Click);
     // The plot: the paint box shows its image; its owner draws and handles the mouse.
     connect(PaintBox1, &PaintBox::resized, this, [this] { RepaintPlot(); });
     connect(PaintBox1, &PaintBox::mouseDown, this, [this](int x, int y, Qt::MouseButton) { PaintBox1MouseDown(x, y); });
@@ -534,16 +556,22 @@ void TForm1::OpenChromatogramDialog() {
         std::optional<fs::path> chosen = dialogs_.openOne(OpenDialog1());
         if (w_.Form15) w_.Form15->hide();
         if (!chosen) return;
-        const ChosenFile file = splitChosenFile(*chosen);
-        if (!file.ok()) {
-            dialogs_.warning(file.Refusal);
-            return;
-        }
-        ReadResult read = readChromatogramFor(state_, chosenFilePath(file));
-        commitOpen(file, std::move(read));
+        auto read = readChosenFile(*chosen);
+        if (!read) return;
+        commitOpen(read->first, std::move(read->second));
         state_.ListMode = false;
         if (w_.Form7) w_.Form7->hide();
     });
+}
+
+std::optional<std::pair<ChosenFile, ReadResult>> TForm1::readChosenFile(const fs::path& chosen) {
+    const ChosenFile file = splitChosenFile(chosen);
+    if (!file.ok()) {
+        dialogs_.warning(file.Refusal);
+        return std::nullopt;
+    }
+    ReadResult read = readChromatogramFor(state_, chosenFilePath(file));
+    return std::pair{file, std::move(read)};
 }
 
 void TForm1::OpenSeveralChromatograms() {
@@ -605,10 +633,15 @@ void TForm1::ReloadChromatogram() {
 void TForm1::commitOpen(const ChosenFile& file, ReadResult&& read) {
     ResetMainWindow();
     commitChromatogram(state_, file, std::move(read));
+    showOpenChromatogram();
+    runPipeline();
+}
+
+void TForm1::showOpenChromatogram() {
     Edit2->setText(toQString(state_.Chrom.CommentText));
     setWindowTitle(toQString(state_.Settings.DataDir + state_.Settings.FileName));
     if (w_.Form2) w_.Form2->FillPassportGrid();
-    runPipeline();
+    if (w_.Form3) w_.Form3->FillParameterGrid();
 }
 
 void TForm1::runPipeline() {
@@ -740,6 +773,7 @@ void TForm1::PaintBox1DblClick() {
 }
 
 void TForm1::PaintBox1MouseDown(int x, int y) {
+    clickX_ = x;
     handler([&] {
         const PlotMouseResult r = PlotMouseDown(PaintBox1->canvas(), state_, x, y);
         if (r.Readouts) showReadouts(*r.Readouts);
@@ -762,8 +796,20 @@ void TForm1::PaintBox1MouseUp(int, int) {
     });
 }
 
-// The click actions of markup editing and peak modelling (built with those windows).
-void TForm1::PaintBox1Click() {}
+// The click actions of markup editing and the pick of the group to model.
+void TForm1::PaintBox1Click() {
+    handler([&] {
+        const MarkupClickResult r = MarkupClick(state_, plotClickAt(state_, clickX_));
+        if (r.Label) showEditorLabel(*r.Label);
+        if (r.Repaint) RepaintPlot();
+        for (const std::string& notice : r.Notices) dialogs_.info(notice);
+        if (r.Pick != GroupPickOutcome::None) {
+            if (w_.Form8) w_.Form8->GroupPicked(r);
+        } else if (!r.Message.empty()) {
+            dialogs_.info(r.Message);
+        }
+    });
+}
 
 // View commands: with a chromatogram open (their buttons and keys exist only then).
 void TForm1::SpeedButton5Click() {
@@ -841,17 +887,6 @@ void TForm1::WritePassportText() {
 }
 
 // Commands whose windows and drawing are not built yet: they exist and do nothing.
-void TForm1::SpeedButton18Click() {}
-void TForm1::SpeedButton13Click() {}
-void TForm1::SpeedButton14Click() {}
-void TForm1::SpeedButton15Click() {}
-void TForm1::SpeedButton21Click() {}
-void TForm1::SpeedButton22Click() {}
-void TForm1::SpeedButton23Click() {}
-void TForm1::SpeedButton24Click() {}
-void TForm1::SpeedButton26Click() {}
-void TForm1::SpeedButton27Click() {}
-void TForm1::N13Click() {}
 void TForm1::N12Click() {
     if (w_.Form5) w_.Form5->N12Click();
 }
@@ -862,8 +897,45 @@ void TForm1::N14Click() {
         if (!message.empty()) dialogs_.info(message);
     });
 }
-void TForm1::Word1Click() {}
-void TForm1::Excel3Click() {}
+// "Протокол Word" / "Протокол Excel": the protocol written last, shown by the desktop.
+void TForm1::openResultFile(const std::filesystem::path& file, const std::string& nameForMessage) {
+    handler([&] {
+        if (!std::filesystem::is_regular_file(file)) {
+            dialogs_.info(RU("Нет файла ") + nameForMessage);
+            return;
+        }
+        if (shell_) shell_->open(file);
+    });
+}
+void TForm1::Word1Click() { openResultFile(wordProtocolPath(state_.Start), "\\results\\prot.docx"); }
+void TForm1::Excel3Click() { openResultFile(excelProtocolPath(state_.Start), "\\results\\prot.xlsx"); }
+void TForm1::Excel2Click() {
+    if (state_.ProgramMode == ModeNone) return;
+    Edit7->setText(ru(intText(state_.Chrom.PointCount())));
+    Panel11->show();
+    Panel11->raise();
+    Edit7->setFocus();
+    Edit7->selectAll();
+}
+
+void TForm1::SpeedButton36Click() { Panel11->hide(); }
+
+// The points of the open chromatogram, about as many as typed, to \results\points.xlsx.
+void TForm1::ExportPointsToExcel() {
+    handler([&] {
+        if (state_.ProgramMode == ModeNone) return;
+        const std::string message =
+            vk7::ExportPointsToExcel(state_.Start, state_.Chrom, fullScaleVolts(state_.Chrom.GainCode),
+                                     fromQString(Edit7->text()), [this](int percent) { ProgressBar1->setValue(percent); });
+        if (!message.empty()) {
+            dialogs_.info(message);
+            return;
+        }
+        Panel11->hide();
+        if (shell_) shell_->open(pointsExportPath(state_.Start));
+    });
+}
+
 void TForm1::Html1Click() {
     handler([&] {
         if (!shell_) return;
@@ -871,7 +943,6 @@ void TForm1::Html1Click() {
         if (!message.empty()) dialogs_.info(message);
     });
 }
-void TForm1::Excel2Click() {}
 
 // --- Averaging, normalisation, recalculation -------------------------------------------
 
@@ -961,7 +1032,129 @@ void TForm1::SpeedButton34Click() {
         w_.Form4->setWindowTitle(ru(caption + suffix));
     });
 }
-void TForm1::N21Click() {}
+
+// --- Printing -------------------------------------------------------------------------
+
+void TForm1::SpeedButton18Click() {
+    handler([&] {
+        if (state_.ProgramMode == ModeNone) return;
+        auto job = printer_.begin(resultsPrintRequest(state_.Start, "chrom.pdf"));
+        PrintChromatogram(*job, {state_.PrinterDpiX, state_.PrinterDpiY}, state_);
+        finishPrintJob(*job, dialogs_);
+    });
+}
+
+void TForm1::N21Click() {
+    handler([&] {
+        dialogs_.printSetup(printer_);
+        // Read again whatever the answer: the dialog may have changed the printer.
+        const PrinterResolution dpi = printerDpi(printer_);
+        state_.PrinterDpiX = dpi.dpiX;
+        state_.PrinterDpiY = dpi.dpiY;
+    });
+}
+
+// --- Overlay, subtraction, inversion -----------------------------------------------
+
+FileDialogRequest TForm1::secondChromatogramDialog(const std::string& title) {
+    FileDialogRequest r;
+    r.title = title;
+    r.filter = "hrm |*.hrm;";
+    r.initialDir = openDialogFolder(state_);
+    r.proposedName = state_.Settings.FileName;
+    return r;
+}
+
+// "Наложение (N)": the chosen file becomes the open chromatogram and is processed; only its
+// curve is drawn over the plot on the screen, in the next overlay colour.
+void TForm1::SpeedButton14Click() {
+    handler([&] {
+        if (state_.ProgramMode != ModeShown) return;
+        const std::optional<fs::path> chosen = dialogs_.openOne(secondChromatogramDialog(RU("Наложение")));
+        if (!chosen) return;
+        auto read = readChosenFile(*chosen);
+        if (!read) return;
+        CommitOverlay(state_, read->first, std::move(read->second));
+        showOpenChromatogram();
+        const PipelineResult result = ProcessChromatogram(state_);
+        for (const std::string& notice : result.Notices) dialogs_.info(notice);
+        DrawCurve(PaintBox1->canvas(), state_);
+    });
+}
+
+// "Вычитание хроматограммы (S)".
+void TForm1::SpeedButton15Click() {
+    handler([&] {
+        if (state_.ProgramMode != ModeShown) return;
+        const std::optional<fs::path> chosen = dialogs_.openOne(secondChromatogramDialog(RU("Вычитание")));
+        if (!chosen) return;
+        const std::string refusal = SubtractChromatogramFile(state_, *chosen);
+        if (!refusal.empty()) {
+            dialogs_.warning(refusal);
+            return;
+        }
+        RepaintPlot();
+        setWindowTitle(toQString(subtractionCaption(state_.Settings.FileName, textFromPath(chosen->filename()))));
+    });
+}
+
+// "Инвертировать (-)".
+void TForm1::N13Click() {
+    handler([&] {
+        if (state_.ProgramMode != ModeShown) return;
+        InvertSignal(state_);
+        RepaintPlot();
+    });
+}
+
+// --- Markup editing -------------------------------------------------------------------
+
+void TForm1::showEditorLabel(const EditorLabel& label) {
+    Label4->setText(toQString(label.Text));
+    QPalette p = Label4->palette();
+    p.setColor(QPalette::WindowText, toQColor(label.FontColour));
+    Label4->setPalette(p);
+}
+
+void TForm1::SpeedButton13Click() {
+    const std::optional<EditorLabel> label = EnterMarkupEditing(state_);
+    if (!label) return;
+    Panel10->move(Panel4->pos());
+    Panel10->show();
+    Panel10->raise();
+    for (QToolButton* b : {SpeedButton26, SpeedButton22, SpeedButton24}) b->setEnabled(true);
+    showEditorLabel(*label);
+}
+
+void TForm1::SpeedButton21Click() {
+    if (state_.ProgramMode == ModeMarkupEdit) showEditorLabel(PromptDeletePeak(state_));
+    else if (state_.ProgramMode == ModeGroupEdit) showEditorLabel(PromptDissolveGroup(state_));
+}
+
+void TForm1::SpeedButton23Click() {
+    if (state_.ProgramMode == ModeMarkupEdit) showEditorLabel(PromptInsertPeak(state_));
+    else if (state_.ProgramMode == ModeGroupEdit) showEditorLabel(PromptBuildGroup(state_));
+}
+
+void TForm1::SpeedButton22Click() {
+    if (state_.ProgramMode == ModeMarkupEdit) showEditorLabel(PromptChangeBounds(state_));
+}
+
+void TForm1::SpeedButton24Click() {
+    if (state_.ProgramMode != ModeMarkupEdit) return;
+    for (QToolButton* b : {SpeedButton26, SpeedButton22, SpeedButton24}) b->setEnabled(false);
+    showEditorLabel(EnterGroupEditing(state_));
+}
+
+void TForm1::SpeedButton26Click() {
+    if (state_.ProgramMode != ModeMarkupEdit && state_.ProgramMode != ModeGroupEdit) return;
+    showEditorLabel(DeleteAllPeaks(state_));
+    handler([&] { RepaintPlot(); });
+}
+
+void TForm1::SpeedButton27Click() {
+    if (w_.Form8 && state_.ProgramMode != ModeNone) w_.Form8->StartModelling();
+}
 
 // --- Keyboard -------------------------------------------------------------------------
 
@@ -1000,6 +1193,14 @@ bool TForm1::FormKeyDown(QKeyEvent* event) {
 bool TForm1::FormKeyPress(QKeyEvent* event) {
     if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    // Edit7KeyPress: Esc closes the export panel, Enter exports.
+    if (focusWidget() == Edit7 && Panel11->isVisible() && (enter || event->key() == Qt::Key_Escape)) {
+        if (enter)
+            ExportPointsToExcel();
+        else
+            SpeedButton36Click();
+        return true;
+    }
     if (event->key() == Qt::Key_Escape) {
         FormEscape();
         return true;

@@ -16,6 +16,7 @@
 #include "processing/chosen_file.h"
 #include "processing/help_pages.h"
 #include "processing/key_commands.h"
+#include "processing/markup_editing.h"
 #include "processing/plot_navigation.h"
 #include "processing/processing_state.h"
 
@@ -25,6 +26,7 @@ class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QProgressBar;
 class QToolButton;
 
 namespace vk7 {
@@ -176,7 +178,11 @@ public:
     UpDown* UpDown1;
     QToolButton* SpeedButton28;  // "Х"
     QFrame* Panel11;        // export of points
-    QLineEdit* Edit7;
+    QLineEdit* Edit7;       // the number of points
+    QLabel* Label6;         // "точек"
+    QToolButton* SpeedButton37;  // "Экспорт"
+    QToolButton* SpeedButton36;  // "Отмена"
+    QProgressBar* ProgressBar1;
     QFrame* Panel13;        // recalculation of the concentrations
     QLabel* Label10;        // "C'=a*C/b" (formula only)
     QLabel* Label12;        // "N,кПа" / "a"
@@ -278,6 +284,8 @@ public slots:
     void Excel3Click();
     void Html1Click();
     void Excel2Click();
+    void ExportPointsToExcel();  // "Экспорт" or Enter in Edit7
+    void SpeedButton36Click();   // "Отмена"
     void Average1Click();        // averaging of the analyses of the summary
     void Normalise1Click();      // normalisation
     void Formula1Click();        // StartFormulaRecalc
@@ -318,9 +326,15 @@ private:
     void setPanel2Height(int height);
 
     FileDialogRequest chromatogramDialog();
+    // The open dialog of an overlay or a subtraction.
+    FileDialogRequest secondChromatogramDialog(const std::string& title);
     void showPreview();
     // Commits a successful read and processes it; the caption names the file.
+    // Splits a chosen chromatogram and reads it; none when its name is refused (told).
+    std::optional<std::pair<ChosenFile, ReadResult>> readChosenFile(const std::filesystem::path& chosen);
     void commitOpen(const ChosenFile& file, ReadResult&& read);
+    // The comment box, the caption, the passport and parameter grids of the open file.
+    void showOpenChromatogram();
     void runPipeline();
     // What a view command or a drag asks for: the pipeline reruns only while a chromatogram
     // is merely shown (ProgramMode 1); in markup editing, group editing and with the peak
@@ -331,6 +345,10 @@ private:
     void showWindow(QWidget* window);
     void showRecalcPanel(int mode, const std::string& first, int firstX, const std::string& second, int secondX,
                          const std::string& firstValue, const std::string& secondValue);
+    // The file through the shell, or "Нет файла " + the name when it is missing.
+    void openResultFile(const std::filesystem::path& file, const std::string& nameForMessage);
+    // The label of the markup-editing panel.
+    void showEditorLabel(const EditorLabel& label);
 
     ProcessingState state_;
     Dialogs& dialogs_;
@@ -340,6 +358,7 @@ private:
     Windows w_;
     KeyPreview* keyPreview_ = nullptr;
     int panel2Height_ = 57;
+    int clickX_ = 0;  // where the last press on the plot was, for the click that follows
     std::vector<std::string> pendingNotices_;  // start-up notices, shown once the window is up
 };
 

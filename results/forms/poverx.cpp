@@ -2,13 +2,11 @@
 #include "results/forms/poverx.h"
 
 #include "common/cp1251.h"
-#include "platform/qt/qt_text.h"
 
 namespace vk7 {
 
-TForm11::TForm11(ProcessingState& state, QWidget* owner)
-    : ToolWindow(QStringLiteral("Form11"), toQString(RU("Поверка по методу Х")), owner), state_(state) {
-    resize(480, 320);
-}
+TForm11::TForm11(Services services, QWidget* owner)
+    : VerificationWindow(VerificationMethod::X, QStringLiteral("Form11"), RU("Поверка по методу Х"),
+                         std::move(services), owner) {}
 
 }  // namespace vk7

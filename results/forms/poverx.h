@@ -1,20 +1,16 @@
 // Verification by method X window (TForm11) "Поверка по методу Х".
 #pragma once
 
-#include "platform/qt/tool_window.h"
-#include "processing/processing_state.h"
+#include "results/forms/verification_window.h"
 
 namespace vk7 {
 
-class TForm11 : public ToolWindow {
+class TForm11 : public VerificationWindow {
     Q_OBJECT
 
 public:
     // Created once at program start with the main window as `owner`; shown and hidden.
-    TForm11(ProcessingState& state, QWidget* owner);
-
-private:
-    ProcessingState& state_;
+    TForm11(Services services, QWidget* owner);
 };
 
 }  // namespace vk7

@@ -20,6 +20,7 @@
 #include "tests/support/chromatogram_fixture.h"
 #include "tests/support/point_generator.h"
 #include "tests/support/temp_dir.h"
+#include "tests/processing/forms/main_window_fixture.h"
 
 namespace vk7 {
 namespace {
@@ -27,36 +28,11 @@ namespace {
 namespace fs = std::filesystem;
 using namespace plot_colour;
 
-class PlotWindow : public ::testing::Test {
+class PlotWindow : public test::MainWindowTest {
 protected:
-    void SetUp() override {
-        dir.write("vk7.dat", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n21.533\r\n");
-        dir.write("space/grad.grd", "#\r\n");
-        ProcessingSettings s;
-        s.DataDir = textFromPath(dir.path() / "DATA") + "/";
-        s.AveragingMs = 200;  // 5 samples a point at 25 samples a second
-        s.DetectThreshold = 5;
-        fs::create_directories(dir.path() / "space");
-        writeLines(dir.path() / "space" / "treat.dat", formatTreatDat(s));
-        form = CreateProgramWindows(StartFolder(dir.path()), {dialogs, clock, printer});
-        form->resize(1000, 700);
-        form->show();
-        QApplication::processEvents();
-    }
-    void TearDown() override {
-        form.reset();
-        EXPECT_TRUE(dialogs.unexpected().empty()) << dialogs.unexpected().front();
-    }
-
     // 3000 points (10 minutes) with three peaks on a flat base.
     void openThreePeaks() {
-        test::ChromatogramFixture f;
-        f.samples = test::PointGenerator(3000, 0).gaussian(600, 6000, 15).gaussian(1500, 9000, 20).gaussian(2400, 4000, 25).samples(5);
-        f.comment = "x";
-        const fs::path file = f.write(dir.path() / "DATA" / "h1a.hrm");
-        dialogs.expectOpenOne(file);
-        form->OpenChromatogramDialog();
-        QApplication::processEvents();
+        open(writeChromatogram("h1a.hrm", test::PointGenerator(3000, 0).gaussian(600, 6000, 15).gaussian(1500, 9000, 20).gaussian(2400, 4000, 25)));
     }
 
     void mouse(QEvent::Type type, QPoint at, Qt::MouseButtons buttons = Qt::LeftButton) {
@@ -77,14 +53,7 @@ protected:
     // What the screen shows of the paint box.
     Colour shown(int x, int y) { return fromQColor(QColor(form->PaintBox1->grab().toImage().pixel(x, y))); }
 
-    ProcessingState& st() { return form->state(); }
     const PlotView& v() { return st().View; }
-
-    test::TempDir dir;
-    ScriptedDialogs dialogs;
-    FixedClock clock{LocalDateTime{2024, 3, 5, 9, 7, 41}};
-    RecordingPrinter printer;
-    std::unique_ptr<TForm1> form;
 };
 
 TEST_F(PlotWindow, IdleFrameBeforeTheFirstOpenThenThePlotWithItsReadouts) {
