@@ -8,6 +8,7 @@
 #include "common/errors.h"
 #include "common/files.h"
 #include "common/number_text.h"
+#include "acquisition/voltage_calibration.h"
 
 namespace vk7 {
 
@@ -45,6 +46,8 @@ void AcquisitionEngine::message(MessageKind kind, const std::string& caption, co
     r.text = text;
     if (deferMessages_)
         startMessages_.push_back(std::move(r));
+    else if (inBlock_)
+        blockMessages_.push_back(std::move(r));
     else
         env_.dialogs.message(r);
 }
@@ -102,12 +105,19 @@ void AcquisitionEngine::writeSettingsFiles() {
 void AcquisitionEngine::startSoundInput() {
     inputError_ = env_.input.open(state_.settings.inputSampleRate, *this);
     inputOpen_ = inputError_ == SoundOpenError::None;
+    lostSeen_ = env_.input.lostBlocks();
+    state_.inputHow = env_.input.openedHow();
+    // A window manager shortens the caption: the text says what failed and why.
+    auto fail = [this](const std::string& caption, const std::string& meaning) {
+        const std::string reason = env_.input.failureReason();
+        message(MessageKind::Error, caption, reason.empty() ? meaning : meaning + "\n" + reason);
+    };
     switch (inputError_) {
         case SoundOpenError::None: break;
-        case SoundOpenError::NoDevice: message(MessageKind::Error, RU("нет звуковой платы"), "Error"); break;
-        case SoundOpenError::OpenFailed: message(MessageKind::Error, RU("Не открывается зв. карта"), "Error"); break;
-        case SoundOpenError::PrepareFailed: message(MessageKind::Error, "error", RU("Ошибка подготовки буфера")); break;
-        case SoundOpenError::StartFailed: message(MessageKind::Error, "error", RU("Ошибка включения")); break;
+        case SoundOpenError::NoDevice: fail(RU("нет звуковой платы"), RU("Нет звуковой платы")); break;
+        case SoundOpenError::OpenFailed: fail(RU("Не открывается зв. карта"), RU("Не открывается зв. карта")); break;
+        case SoundOpenError::PrepareFailed: fail("error", RU("Ошибка подготовки буфера")); break;
+        case SoundOpenError::StartFailed: fail("error", RU("Ошибка включения")); break;
     }
 }
 
@@ -145,16 +155,17 @@ bool AcquisitionEngine::close() {
         if (!env_.dialogs.confirm(RU("Запись сигналов не окончена. Остановить ее?"))) return false;
         stopAllRecordings();
     }
-    if (inputOpen_) {
-        env_.input.reset();
-        env_.input.close();
-        inputOpen_ = false;
-    }
+    // The files first: a device that stopped answering must not cost the settings.
     writeSettingsFiles();
     try {
         regime_.save();
     } catch (const std::exception& e) {
         reportFailure(e);
+    }
+    if (inputOpen_) {
+        env_.input.reset();
+        env_.input.close();
+        inputOpen_ = false;
     }
     return true;
 }
@@ -170,6 +181,8 @@ bool AcquisitionEngine::isRecording(int channel) const { return recordings_[size
 
 void AcquisitionEngine::startRecording(int channel) {
     if (isRecording(channel)) return;
+    // No recording while the calibration's setup is open: the inputs may be on a reference.
+    if (state_.calibrationState != 0) return;
     const size_t i = size_t(channel - 1);
     RecordingPlan plan;
     plan.folder = regime_.dataFolderPath(channel);
@@ -220,11 +233,41 @@ void AcquisitionEngine::writePoint(int channel, int16_t point) {
     if (r.planReached()) stopRecording(channel);
 }
 
-void AcquisitionEngine::recordingStarted(int channel) { (void)channel; }
+void AcquisitionEngine::takeLostBlocks() {
+    const uint64_t lost = env_.input.lostBlocks();
+    if (lost <= lostSeen_) return;
+    const uint64_t n = lost - lostSeen_;
+    lostSeen_ = lost;
+    state_.lostBlocks += n;
+    for (size_t i = 0; i < 2; ++i)
+        if (state_.countingLoss[i]) state_.recordingLost[i] += n;
+}
+
+void AcquisitionEngine::recordingStarted(int channel) {
+    const size_t i = size_t(channel - 1);
+    if (state_.countingLoss[i]) return;
+    takeLostBlocks();  // what was lost before the start is not this recording's
+    state_.countingLoss[i] = true;
+    state_.recordingLost[i] = 0;
+}
 
 void AcquisitionEngine::recordingFinished(int channel, const ChannelRecording::Finished& finished) {
-    (void)channel;
     (void)finished;
+    const size_t i = size_t(channel - 1);
+    if (!state_.countingLoss[i]) return;
+    takeLostBlocks();
+    state_.countingLoss[i] = false;
+    if (state_.recordingLost[i] > 0)
+        message(MessageKind::Warning, "",
+                RU("При записи потеряно ") + intText(int64_t(state_.recordingLost[i])) + RU(" точек"));
+}
+
+std::string AcquisitionEngine::inputDiagnosticsText() const {
+    std::string t = state_.inputHow.empty() ? RU("Вход не открыт") : state_.inputHow;
+    t += RU(". Потеряно блоков: ") + intText(int64_t(state_.lostBlocks));
+    t += RU("; при записи: ") + intText(int64_t(state_.recordingLost[0])) + " / " +
+         intText(int64_t(state_.recordingLost[1]));
+    return t;
 }
 
 void AcquisitionEngine::loadPreview(int channel) {
@@ -251,7 +294,10 @@ std::string AcquisitionEngine::channelLabel(int channel) const {
 }
 
 void AcquisitionEngine::switchChannelPair() {
-    hooks_->sendBoxCommand(state_.channelPairAB ? 0 : 64);
+    const bool ab = state_.channelPairAB;
+    state_.groupCaption = {channelLabel(1), channelLabel(2)};
+    if (state_.calibrationState == 1) state_.correctionEnabled = {ab, ab, !ab, !ab};
+    hooks_->sendBoxCommand(ab ? kCommandPairAB : kCommandPairCD);
     regime_.load();
 }
 
@@ -278,6 +324,78 @@ void AcquisitionEngine::acceptRecordTime(int channel, const std::string& text) {
     state_.settings.recordTimeSec[size_t(channel - 1)] = recordTimeFromMinutesText(text);
 }
 
+// ---- channel pair and voltage calibration ------------------------------------------------
+
+std::string AcquisitionEngine::openCalibration() {
+    state_.calibrationState = 1;
+    const bool ab = state_.channelPairAB;
+    state_.correctionEnabled = {ab, ab, !ab, !ab};
+    return fixedText(state_.calibration.referenceVolts, 6, 3);
+}
+
+bool AcquisitionEngine::leaveCalibration(bool anyState) {
+    if (!anyState && state_.calibrationState != 1) return false;
+    state_.calibrationState = 0;
+    // The grid of the pair shown is kept before pair AB is loaded.
+    regime_.save();
+    state_.channelPairAB = true;
+    switchChannelPair();
+    return true;
+}
+
+void AcquisitionEngine::connectReference() {
+    state_.correctionEnabled = {false, false, false, false};
+    state_.groupCaption = {RU("Образцовое напряжение"), RU("Образцовое напряжение")};
+    hooks_->sendBoxCommand(kCommandReferenceVoltage);
+}
+
+void AcquisitionEngine::connectZero() {
+    state_.correctionEnabled = {false, false, false, false};
+    state_.groupCaption = {RU("Образцовый ноль"), RU("Образцовый ноль")};
+    hooks_->sendBoxCommand(kCommandReferenceZero);
+}
+
+void AcquisitionEngine::startCalibrationCycle(const std::string& referenceText) {
+    const double x = parseLenient(referenceText);
+    if (x <= 0.1) {
+        // The setup stays open in state 1: "X" still closes it, and no correction is taken
+        // against a cycle that never ran.
+        message(MessageKind::Warning, "", RU("Проверьте величину образцового напряжения"));
+        state_.calibrationState = 1;
+        return;
+    }
+    state_.calibration.referenceVolts = x;
+    hooks_->sendBoxCommand(kCommandReferenceVoltage);
+    if (env_.sleep) env_.sleep(100);
+    state_.calibrationState = 2;
+    state_.calibrationBufferCount = 0;
+}
+
+bool AcquisitionEngine::pairSwitchAllowed() const {
+    return calibrationAllowed() && state_.calibrationState != 2 && state_.calibrationState != 3;
+}
+
+bool AcquisitionEngine::selectChannelPair(bool ab) {
+    if (!pairSwitchAllowed()) return false;
+    regime_.save();
+    state_.channelPairAB = ab;
+    switchChannelPair();
+    return true;
+}
+
+bool AcquisitionEngine::takeZeroCorrection(int physical) {
+    const bool ab = state_.channelPairAB;
+    if ((physical < 2) != ab) return false;
+    const int channel = physical % 2 + 1;
+    state_.calibration.zeroCorrection[size_t(physical)] = -state_.measuredVolts[size_t(channel - 1)];
+    return true;
+}
+
+void AcquisitionEngine::computeCalibration() {
+    if (!ComputeCalibration(state_.calibration, state_.ampPlus, state_.ampZero))
+        message(MessageKind::Warning, "", RU("Калибровка нежелательна. Проверьте показания \"+\" и \"0\"."));
+}
+
 void AcquisitionEngine::toggleDiagnostics() { state_.diagnosticsShown = !state_.diagnosticsShown; }
 void AcquisitionEngine::toggleChannel2() { state_.settings.channel2On = !state_.settings.channel2On; }
 
@@ -290,13 +408,14 @@ void AcquisitionEngine::timerTick() {
 // ---- input blocks ----------------------------------------------------------------------
 
 void AcquisitionEngine::blockFilled(const int16_t* frames, int frameCount) {
-    // The block goes back to the input whatever happens while it is processed; a failure
-    // is reported once and the acquisition goes on with the next block.
-    struct HandBack {
-        SoundInput& input;
-        ~HandBack() { input.requeue(); }
-    } handBack{env_.input};
+    // The block goes back to the input whatever happens while it is processed, and before
+    // any message box of its own is shown: the input goes on under a modal box (the blocks
+    // arriving meanwhile are processed by the box's event loop), so a recording loses no
+    // point to a box. A failure is reported once and the acquisition goes on.
+    const bool outer = !inBlock_;
+    inBlock_ = true;
     try {
+        takeLostBlocks();
         if (frameCount >= SoundInput::kFramesPerBlock) processInputBuffer(frames);
     } catch (const std::exception& e) {
         if (!blockErrorReported_) {
@@ -304,13 +423,27 @@ void AcquisitionEngine::blockFilled(const int16_t* frames, int frameCount) {
             reportFailure(e);
         }
     }
+    if (outer) inBlock_ = false;
+    env_.input.requeue();
     if (observer_) observer_();
+    if (!outer) return;
+    while (!blockMessages_.empty()) {
+        MessageRequest r = std::move(blockMessages_.front());
+        blockMessages_.erase(blockMessages_.begin());
+        env_.dialogs.message(r);
+    }
 }
 
 void AcquisitionEngine::inputFailed(const std::string& what) {
     if (inputFailureReported_) return;
     inputFailureReported_ = true;
-    message(MessageKind::Error, RU("Не открывается зв. карта"), RU("Прием сигналов прекращен: ") + what);
+    message(MessageKind::Error, RU("Не открывается зв. карта"), RU("Прием сигналов прекращен\n") + what);
+}
+
+void AcquisitionEngine::inputStalled(const std::string& what) {
+    if (stallReported_) return;
+    stallReported_ = true;
+    message(MessageKind::Warning, "", RU("Звуковая карта не дает сигнала\n") + what);
 }
 
 void AcquisitionEngine::processInputBuffer(const int16_t* frames) {
@@ -324,7 +457,7 @@ void AcquisitionEngine::processInputBuffer(const int16_t* frames) {
 
     if (state_.calibrationState == 2 && state_.calibrationBufferCount > 10) {
         state_.ampPlus = {uint16_t(a1), uint16_t(a2)};
-        hooks_->sendBoxCommand(128);
+        hooks_->sendBoxCommand(kCommandReferenceZero);
         state_.calibrationState = 3;
         state_.calibrationBufferCount = 0;
         return;
@@ -332,9 +465,10 @@ void AcquisitionEngine::processInputBuffer(const int16_t* frames) {
     if (state_.calibrationState == 3 && state_.calibrationBufferCount > 10) {
         state_.ampZero = {uint16_t(a1), uint16_t(a2)};
         state_.calibrationState = 1;
+        regime_.save();
         state_.channelPairAB = true;
         switchChannelPair();
-        hooks_->computeCalibration();
+        computeCalibration();
         return;
     }
 

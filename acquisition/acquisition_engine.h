@@ -22,8 +22,14 @@
 
 namespace vk7 {
 
-// Where the engine hands over to the box command link and the calibration cycle. Each does
-// nothing until that part of the program is connected.
+// The box commands.
+inline constexpr uint8_t kCommandPairAB = 0;
+inline constexpr uint8_t kCommandPairCD = 64;
+inline constexpr uint8_t kCommandReferenceVoltage = 192;
+inline constexpr uint8_t kCommandReferenceZero = 128;
+
+// Where the engine hands over to the box command link. Each does nothing until that part
+// of the program is connected.
 class AcquisitionHooks {
 public:
     virtual ~AcquisitionHooks() = default;
@@ -31,8 +37,6 @@ public:
     virtual void sendBoxCommand(uint8_t command) { (void)command; }
     virtual void createServiceThread() {}
     virtual void endServiceThread() {}
-    // The calibration lines from the amplitudes captured on the reference and the zero.
-    virtual void computeCalibration() {}
 };
 
 // What the main window shows for one channel.
@@ -73,6 +77,19 @@ struct AcquisitionState {
     std::array<uint16_t, 2> ampZero{0, 0};
 
     std::array<ChannelDisplay, 2> display;
+
+    // The setup panel of the voltage calibration: the group boxes' captions (the pair, or
+    // the reference connected) and which zero-correction buttons A..D may be pressed.
+    std::array<std::string, 2> groupCaption;
+    std::array<bool, 4> correctionEnabled{true, true, false, false};
+
+    // The sound input's health, shown with the diagnostics: how it was opened, blocks lost
+    // since the start, and per channel the blocks lost in its running or last recording
+    // (each lost block is a point missing from that recording).
+    std::string inputHow;
+    uint64_t lostBlocks = 0;
+    std::array<uint64_t, 2> recordingLost{0, 0};
+    std::array<bool, 2> countingLoss{false, false};
 
     // The regime grid of the current pair (names, record times and polarities are in
     // `settings` and `polarity`).
@@ -117,8 +134,17 @@ public:
     void blockFilled(const int16_t* frames, int frameCount) override;
     void inputFailed(const std::string& what) override;
 
+    void inputStalled(const std::string& what) override;
+
     // One block of 2048 interleaved stereo frames.
     void processInputBuffer(const int16_t* frames);
+
+    // The line of the diagnostics on the input: how it was opened and what was lost.
+    std::string inputDiagnosticsText() const;
+
+    // A message box for the engine and its hooks. Raised while a block is processed, it is
+    // shown once the block has been handed back, so that the input goes on under it.
+    void message(MessageKind kind, const std::string& caption, const std::string& text);
 
     // F10 / F11 and the start tone; a channel that records already goes on. Throws IoError
     // when the file cannot be created (nothing records then).
@@ -150,6 +176,31 @@ public:
     std::string recordTimeEditText(int channel) const;
     void acceptRecordTime(int channel, const std::string& text);
 
+    // The voltage calibration's setup panel.
+    // "Калибровка": the setup (state 1); the reference voltage for its editor.
+    std::string openCalibration();
+    // Esc in the editor (`anyState`) or "X" (state 1 only): normal operation with pair AB;
+    // false when nothing changed.
+    bool leaveCalibration(bool anyState);
+    // "+" and "0": the box connects its reference voltage or its reference zero.
+    void connectReference();
+    void connectZero();
+    // "Калибр": starts the cycle with the reference voltage typed; a value of 0.1 V or
+    // less is refused with a message and the setup stays open.
+    void startCalibrationCycle(const std::string& referenceText);
+    // "AB" / "CD": the current pair's regime is saved, the other one loaded; refused while
+    // a channel records or a cycle runs.
+    bool selectChannelPair(bool ab);
+    // "A".."D" (physical channel 0..3): the zero correction from the shown voltage, only
+    // for a channel of the current pair.
+    bool takeZeroCorrection(int physical);
+    // Whether "Калибровка", "+", "0" and "Калибр" may be pressed: no channel records.
+    bool calibrationAllowed() const { return !anyRecording(); }
+    // Whether "AB" and "CD" may be pressed: no channel records and no cycle runs.
+    bool pairSwitchAllowed() const;
+    // The end of a cycle: the lines from the captured amplitudes, or a message.
+    void computeCalibration();
+
     void toggleDiagnostics();
     void toggleChannel2();
     // Timer1: flips the recording markers' blink phase.
@@ -170,7 +221,6 @@ public:
     SoundOpenError inputError() const { return inputError_; }
 
 private:
-    void message(MessageKind kind, const std::string& caption, const std::string& text);
     void reportFailure(const std::exception& e);
     void loadSettingsFiles();
     void writeSettingsFiles();
@@ -178,10 +228,13 @@ private:
     void processChannel(int channel, const ChannelScan& scan);
     void finishNoiseWindow();
     void writePoint(int channel, int16_t point);
-    // Where a recording's start and finish are seen; the count of input blocks lost while
-    // the channel recorded is reported from recordingFinished.
+    // Where a recording's start and finish are seen: the input blocks lost in between are
+    // counted for it, and at its end a loss is reported once ("При записи потеряно N
+    // точек"). Calling either twice does no harm.
     void recordingStarted(int channel);
     void recordingFinished(int channel, const ChannelRecording::Finished& finished);
+    // Takes the input's lost blocks since the last look into the counts.
+    void takeLostBlocks();
 
     Environment env_;
     AcquisitionHooks defaultHooks_;
@@ -197,6 +250,10 @@ private:
     bool inputOpen_ = false;
     bool deferMessages_ = false;
     std::vector<MessageRequest> startMessages_;
+    bool inBlock_ = false;
+    std::vector<MessageRequest> blockMessages_;
+    uint64_t lostSeen_ = 0;
+    bool stallReported_ = false;
     bool powerWarned_ = false;
     bool blockErrorReported_ = false;
     bool inputFailureReported_ = false;

@@ -33,8 +33,10 @@ ProgramSettings parseProgramSettings(const std::vector<std::string>& lines) {
                                  : kDefaultInputRate;
     s.channelName = {lineOf(lines, 3), lineOf(lines, 4)};
     s.recordTimeSec = {clampSeconds(parseLenientInt(lineOf(lines, 5))), clampSeconds(parseLenientInt(lineOf(lines, 6)))};
+    // A rate outside what any recording has (its 12 decimals would read back as 0, or its
+    // digits would not fit the line) is damage: the input rate / 2048 is taken instead.
     const double pps = parseLenient(lineOf(lines, 7));
-    s.pointsPerSecond = pps > 0 ? pps : double(s.inputSampleRate) / 2048.0;
+    s.pointsPerSecond = pps >= 0.001 && pps < 1e9 ? pps : double(s.inputSampleRate) / 2048.0;
     const std::string& on = lineOf(lines, 8);
     s.channel2On = on.empty() || on[0] != '0';
     return s;

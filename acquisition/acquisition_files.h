@@ -40,8 +40,8 @@ struct VoltageCalibration {
 ProgramSettings defaultProgramSettings();
 
 // Reading is lenient: a line that is no number gives 0, a missing line reads as empty. An
-// input rate of 0 or less gives 44100, a points-per-second value of 0 or less the input
-// rate / 2048, record times are clamped to 0..65535 s; line 8 "0..." is off, anything
+// input rate of 0 or less gives 44100, a points-per-second value outside 0.001 .. 1e9 the
+// input rate / 2048, record times are clamped to 0..65535 s; line 8 "0..." is off, anything
 // else on.
 ProgramSettings parseProgramSettings(const std::vector<std::string>& lines);
 std::vector<std::string> programSettingsLines(const ProgramSettings& settings);

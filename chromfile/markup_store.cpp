@@ -73,9 +73,12 @@ std::vector<StoredPeak> storedPeaksFromMarkup(const PeakMarkup& markup) {
 std::string formatPicsPeakLine(const Peak& p, const OpenChromatogram& c) {
     const int w = c.SamplesPerPoint;
     const double rate = c.SamplingRate;
-    std::string line = intText(pointToHundredths(p.Start, w, rate), 8);
-    line += intText(pointToHundredths(p.Apex, w, rate), 8);
-    line += intText(pointToHundredths(p.End, w, rate), 8);
+    // A time no 8 columns hold (only at absurd rates) is written as the largest they hold,
+    // so that the columns after it stay where the reader takes them.
+    auto time = [&](int point) { return intText(std::clamp<int64_t>(pointToHundredths(point, w, rate), -9999999, 99999999), 8); };
+    std::string line = time(p.Start);
+    line += time(p.Apex);
+    line += time(p.End);
     line += p.Type;
     const int apex = pointAt(c.Points, p.Apex);
     const int h = std::max(apex - pointAt(c.Points, p.Start), apex - pointAt(c.Points, p.End));

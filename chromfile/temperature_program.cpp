@@ -85,7 +85,9 @@ TemperatureProgram ParseTemperatureProgram(std::string_view text, int durationSe
         ++i;
     }
 
-    const int n = i;
+    // Rates alone hold no temperature: the programme is a flat line at 0, as an item
+    // without a number would give.
+    const int n = std::max(i, 1);
     if (durationMin > p.TempProgramTimes[n]) p.TempProgramTimes[n] = durationRounded;
     p.TempProgramTimes[n] = std::max(p.TempProgramTimes[n], p.TempProgramTimes[n - 1]);
     p.TempProgramTemps[n] = p.TempProgramTemps[n - 1];

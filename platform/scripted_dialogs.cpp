@@ -4,6 +4,12 @@ namespace vk7 {
 
 Answer ScriptedDialogs::message(const MessageRequest& request) {
     shown_.push_back({Shown::Message, request, {}});
+    if (whileMessageOpen_) {
+        // Once per box: the hook may show further boxes.
+        auto hook = std::move(whileMessageOpen_);
+        whileMessageOpen_ = nullptr;
+        hook(request);
+    }
     if (const Item* item = front(Shown::Message)) {
         Answer a = item->answer;
         queue_.pop_front();

@@ -30,6 +30,9 @@ public:
     // Run while a file dialog is "open", before its answer is returned, e.g. to drive the
     // selection hook: called with the request.
     void setWhileFileDialogOpen(std::function<void(const FileDialogRequest&)> f) { whileOpen_ = std::move(f); }
+    // Run once, while the next message box is "open" (as a modal box's event loop would
+    // run), before its answer is returned.
+    void setWhileNextMessageOpen(std::function<void(const MessageRequest&)> f) { whileMessageOpen_ = std::move(f); }
 
     Answer message(const MessageRequest& request) override;
     std::optional<fs::path> openOne(const FileDialogRequest& request) override;
@@ -62,6 +65,7 @@ private:
     std::vector<std::string> unexpected_;
     bool autoInfo_ = true;
     std::function<void(const FileDialogRequest&)> whileOpen_;
+    std::function<void(const MessageRequest&)> whileMessageOpen_;
 };
 
 }  // namespace vk7

@@ -1,6 +1,7 @@
 #include "platform/simulated_box.h"
 
 #include <cmath>
+#include <chrono>
 #include <numbers>
 
 namespace vk7 {
@@ -63,6 +64,21 @@ double SimulatedBox::nextNoise() {
 }
 
 void SimulatedBox::generateBlock(int16_t* frames) {
+    {
+        // With the output open, the box's clock waits for the output to have been written
+        // up to this block (a thread writes it; a little real time at most), then takes the
+        // switches that have played by the block's start.
+        std::unique_lock lock(outputMutex_);
+        const uint64_t start = blockIndex_ * kFramesPerBlock;
+        if (outputOpen_)
+            outputCv_.wait_for(lock, std::chrono::seconds(2), [&] {
+                return !outputOpen_ || outputInterrupted_ || outputFrames_ >= start + kFramesPerBlock;
+            });
+        while (!switches_.empty() && switches_.front().first <= start) {
+            connection_ = switches_.front().second;
+            switches_.pop_front();
+        }
+    }
     const double t0 = time();
     for (int out = 0; out < 2; ++out) {
         // The carrier frequency of this block: the start tone where one is scripted.
@@ -86,7 +102,92 @@ void SimulatedBox::generateBlock(int16_t* frames) {
         }
         phase_[size_t(out)] = std::fmod(phase, 2 * std::numbers::pi);
     }
+    std::lock_guard lock(outputMutex_);
     ++blockIndex_;
+    playedFrames_ = blockIndex_ * kFramesPerBlock;
+    outputCv_.notify_all();
+}
+
+std::optional<uint8_t> decodeCommandBurst(const int16_t* frames, int frameCount, int16_t idleLevel) {
+    const int threshold = int(idleLevel) - 16384;
+    int value = 0, bits = 0, run = 0;
+    for (int k = 0; k <= frameCount && bits < 8; ++k) {
+        const bool low = k < frameCount && frames[2 * k + 1] < threshold;
+        if (low) {
+            ++run;
+        } else if (run > 0) {
+            value = (value << 1) | (run > 28 ? 1 : 0);
+            ++bits;
+            run = 0;
+        }
+    }
+    if (bits < 8) return std::nullopt;
+    return uint8_t(value);
+}
+
+std::optional<BoxConnection> SimulatedBox::connectionOfCommand(uint8_t command) {
+    switch (command) {
+        case 0: return BoxConnection::PairAB;
+        case 64: return BoxConnection::PairCD;
+        case 192: return BoxConnection::ReferenceVoltage;
+        case 128: return BoxConnection::ReferenceZero;
+        default: return std::nullopt;
+    }
+}
+
+bool SimulatedBox::Output::open(int rate) {
+    SimulatedBox& b = box_;
+    std::lock_guard lock(b.outputMutex_);
+    if (b.outputMissing_ || rate != 44100) return false;
+    b.outputOpen_ = true;
+    b.outputInterrupted_ = false;
+    b.outputFrames_ = b.playedFrames_;
+    return true;
+}
+
+void SimulatedBox::Output::waitForRoom(int frameCount) {
+    SimulatedBox& b = box_;
+    std::unique_lock lock(b.outputMutex_);
+    // Two buffers are queued while more than one lies ahead of the play position.
+    b.outputCv_.wait(lock, [&] {
+        return !b.outputOpen_ || b.outputInterrupted_ || b.outputFrames_ <= b.playedFrames_ + uint64_t(frameCount);
+    });
+}
+
+void SimulatedBox::Output::write(const int16_t* frames, int frameCount) {
+    waitForRoom(frameCount);
+    SimulatedBox& b = box_;
+    std::unique_lock lock(b.outputMutex_);
+    if (!b.outputOpen_ || b.outputInterrupted_) return;
+    if (const auto command = decodeCommandBurst(frames, frameCount)) {
+        b.heard_.push_back(*command);
+        // The box acts once the burst has played: eight periods of the 512 Hz clock.
+        if (const auto c = connectionOfCommand(*command)) b.switches_.push_back({b.outputFrames_ + 690, *c});
+    }
+    b.outputFrames_ += uint64_t(frameCount);
+    b.outputCv_.notify_all();
+}
+
+void SimulatedBox::Output::interrupt() {
+    std::lock_guard lock(box_.outputMutex_);
+    box_.outputInterrupted_ = true;
+    box_.outputCv_.notify_all();
+}
+
+void SimulatedBox::Output::close() {
+    std::lock_guard lock(box_.outputMutex_);
+    box_.outputOpen_ = false;
+    box_.outputCv_.notify_all();
+}
+
+bool SimulatedBox::outputOpen() const {
+    std::lock_guard lock(outputMutex_);
+    return outputOpen_;
+}
+
+std::vector<uint8_t> SimulatedBox::commandsHeard() const {
+    std::lock_guard lock(outputMutex_);
+    return heard_;
 }
 
 SoundOpenError SimulatedBox::open(int rate, SoundInputReceiver& receiver) {
@@ -98,13 +199,20 @@ SoundOpenError SimulatedBox::open(int rate, SoundInputReceiver& receiver) {
     if (rate <= 0) return SoundOpenError::PrepareFailed;
     rate_ = rate;
     receiver_ = &receiver;
-    queue_ = std::make_unique<SoundBlockQueue>(SoundBlockQueue::blocksPerSecond(rate), nullptr);
+    overruns_ = 0;
+    overrunPending_ = false;
+    queue_ = std::make_unique<SoundBlockQueue>(SoundBlockQueue::holdBlocks(rate), nullptr);
     return SoundOpenError::None;
 }
 
 void SimulatedBox::step() {
     generateBlock(scratch_.data());
-    if (queue_ && receiver_) queue_->push(scratch_.data());
+    if (overrunPending_) {
+        overrunPending_ = false;
+        ++overruns_;
+    } else if (queue_ && receiver_) {
+        queue_->push(scratch_.data());
+    }
     deliverWaiting();
 }
 
@@ -119,17 +227,15 @@ int SimulatedBox::run(double seconds) {
 }
 
 void SimulatedBox::deliverWaiting() {
-    // A receiver that hands a block back from inside blockFilled() must not be called
-    // again from within that call: the loop below delivers the next one afterwards.
-    if (delivering_) return;
-    delivering_ = true;
+    // A receiver that runs the box from inside blockFilled() (a modal dialog whose event
+    // loop goes on) gets the next blocks there once it has handed its block back, as the
+    // program's event loop would deliver them; before that the queue holds them.
     while (queue_ && receiver_) {
         const int16_t* block = queue_->take();
         if (!block) break;
         ++delivered_;
         receiver_->blockFilled(block, kFramesPerBlock);
     }
-    delivering_ = false;
 }
 
 void SimulatedBox::requeue() {

@@ -1,13 +1,21 @@
 // A simulated attachment box for tests and benchmarks: it turns scripted detector voltages
-// into the two carriers of a sound-card input, block by block, on a virtual clock.
+// into the two carriers of a sound-card input, block by block, on a virtual clock, and as
+// the sound-card output it decodes the command bursts it is sent and switches its source.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <optional>
+
 #include "platform/sound_input.h"
+#include "platform/sound_output.h"
 
 namespace vk7 {
 
@@ -27,6 +35,11 @@ struct DetectorScript {
 
 // What the box connects to its two outputs (the program switches it by commands).
 enum class BoxConnection { PairAB, PairCD, ReferenceVoltage, ReferenceZero };
+
+// The command a buffer's right channel carries: eight low pulses (below half the depth
+// under `idleLevel`) at its start, a pulse of more than 28 samples a 1, bit 7 first; nullopt
+// when it carries none.
+std::optional<uint8_t> decodeCommandBurst(const int16_t* frames, int frameCount, int16_t idleLevel = 0);
 
 class SimulatedBox : public SoundInput {
 public:
@@ -54,9 +67,17 @@ public:
     void addStartTone(int output, double fromSec, double untilSec, double hz = 18000.0);
     void setPower(bool on) { power_ = on; }
     void setConnection(BoxConnection c) { connection_ = c; }
+    // What a command switches the box to: 0 pair AB, 64 pair CD, 192 the reference
+    // voltage, 128 the reference zero.
+    static std::optional<BoxConnection> connectionOfCommand(uint8_t command);
     BoxConnection connection() const { return connection_; }
-    // The next open() fails with this error.
-    void failNextOpen(SoundOpenError e) { failNextOpen_ = e; }
+    // The next open() fails with this error; `reason` is what failureReason() then says.
+    void failNextOpen(SoundOpenError e, std::string reason = {}) {
+        failNextOpen_ = e;
+        failureReason_ = std::move(reason);
+    }
+    // An overrun of the device: the next block produced is lost before it reaches the queue.
+    void injectOverrun() { overrunPending_ = true; }
 
     // Virtual clock: the time of the sound produced so far, in seconds.
     double time() const;
@@ -80,6 +101,17 @@ public:
     void reset() override;
     void close() override;
     uint64_t droppedBlocks() const override;
+    uint64_t overruns() const override { return overruns_; }
+    std::string failureReason() const override { return failureReason_; }
+
+    // The box as the sound-card output: it plays in step with the input's clock, a write
+    // waiting while two buffers are ahead of it; a burst switches the box when it has played.
+    SoundOutput& output() { return output_; }
+    // The output refuses to open (no output device).
+    void setOutputMissing(bool missing) { outputMissing_ = missing; }
+    bool outputOpen() const;
+    // The commands decoded from the output, in order.
+    std::vector<uint8_t> commandsHeard() const;
 
     bool isOpen() const { return receiver_ != nullptr; }
     int rate() const { return rate_; }
@@ -102,6 +134,7 @@ private:
     bool power_ = true;
     BoxConnection connection_ = BoxConnection::PairAB;
     SoundOpenError failNextOpen_ = SoundOpenError::None;
+    std::string failureReason_;
     int rate_ = 44100;
     uint64_t blockIndex_ = 0;
     uint64_t delivered_ = 0;
@@ -111,7 +144,33 @@ private:
     SoundInputReceiver* receiver_ = nullptr;
     std::unique_ptr<SoundBlockQueue> queue_;
     std::vector<int16_t> scratch_;
-    bool delivering_ = false;
+    bool overrunPending_ = false;
+
+    class Output : public SoundOutput {
+    public:
+        explicit Output(SimulatedBox& box) : box_(box) {}
+        bool open(int rate) override;
+        void waitForRoom(int frameCount) override;
+        void write(const int16_t* frames, int frameCount) override;
+        void interrupt() override;
+        void close() override;
+
+    private:
+        SimulatedBox& box_;
+    };
+    Output output_{*this};
+
+    // The output side, shared with the thread that writes it.
+    mutable std::mutex outputMutex_;
+    std::condition_variable outputCv_;
+    bool outputMissing_ = false;
+    bool outputOpen_ = false;
+    bool outputInterrupted_ = false;
+    uint64_t outputFrames_ = 0;  // frames written
+    uint64_t playedFrames_ = 0;  // frames of input produced, the output's play position
+    std::deque<std::pair<uint64_t, BoxConnection>> switches_;
+    std::vector<uint8_t> heard_;
+    uint64_t overruns_ = 0;
 };
 
 }  // namespace vk7

@@ -30,6 +30,10 @@ public:
     // The capture stopped for good after it had started (device lost); `what` says why.
     // Called at most once per open.
     virtual void inputFailed(const std::string& what) { (void)what; }
+    // The device has given no sound for a while although it is open (the end of a
+    // file-backed device, a sound server that stopped, a cable pulled); `what` names it.
+    // Called at most once per open.
+    virtual void inputStalled(const std::string& what) { (void)what; }
 };
 
 class SoundInput {
@@ -48,8 +52,17 @@ public:
     // Stops the input and drops what is queued; nothing is delivered after it returns.
     virtual void reset() = 0;
     virtual void close() = 0;
-    // Blocks dropped because the receiver was more than about a second behind.
+    // Blocks dropped because the receiver was more than kHoldSeconds behind.
     virtual uint64_t droppedBlocks() const = 0;
+    // Overruns of the device itself: each loses the block in progress.
+    virtual uint64_t overruns() const { return 0; }
+    // Every block lost since the open: dropped from the queue or lost in an overrun.
+    uint64_t lostBlocks() const { return droppedBlocks() + overruns(); }
+    // After a failed open: the device and the system's reason, e.g. "Устройство default:
+    // Connection refused" (Windows-1251); empty when there is nothing to add.
+    virtual std::string failureReason() const { return {}; }
+    // After an open: which device and how it was opened, for the diagnostics.
+    virtual std::string openedHow() const { return {}; }
 };
 
 // The queue between a capture thread and the GUI thread. The capture side pushes full
@@ -80,6 +93,10 @@ public:
 
     // Blocks of about one second at `rate`.
     static size_t blocksPerSecond(int rate);
+    // The queue of an input holds this many seconds, so that a receiver held up (a modal
+    // dialog, a slow disk) loses nothing.
+    static constexpr int kHoldSeconds = 10;
+    static size_t holdBlocks(int rate) { return blocksPerSecond(rate) * kHoldSeconds; }
 
 private:
     using Block = std::vector<int16_t>;

@@ -9,11 +9,16 @@ namespace vk7 {
 class SoundOutput {
 public:
     virtual ~SoundOutput() = default;
-    // Opens the output at exactly `rate` frames per second, two channels, 16 bits; false
-    // when there is no output device or it does not open.
+    // Opens the output at `rate` frames per second, two channels, 16 bits; false when there
+    // is no output device or it does not open.
     virtual bool open(int rate) = 0;
+    // Blocks while two blocks of `frameCount` frames are queued (the one playing counts).
+    virtual void waitForRoom(int frameCount) = 0;
     // Queues `frameCount` interleaved frames (left, right); blocks while two are queued.
     virtual void write(const int16_t* frames, int frameCount) = 0;
+    // From another thread: a write that waits returns at once, and so do the later ones,
+    // until the next open.
+    virtual void interrupt() {}
     // Stops the output, drops what is queued, and closes the device.
     virtual void close() = 0;
 };

@@ -38,11 +38,16 @@ std::string timeFieldText(double sec) {
     return intText(std::clamp<int64_t>(roundHalfEven(sec), -9999, 99999), static_cast<int>(kCalTimeWidth));
 }
 
-// The name as written: a name that ends in '-' gets a blank after it on a line that is
-// not switched off, or it would read back as a switched-off line without its '-'.
-std::string nameAsWritten(const std::string& name, bool off) {
-    return !off && !name.empty() && name.back() == '-' ? name + ' ' : name;
+// Whether a name ends in '-' once its trailing blanks are left out.
+bool endsInDash(std::string_view name) {
+    const size_t last = name.find_last_not_of(' ');
+    return last != std::string_view::npos && name[last] == '-';
 }
+
+// The name as written: on a line that is not switched off, a name that ends in '-' (before
+// any trailing blanks) gets one blank more, or the line would read back as switched off
+// without its '-'; the reader drops that blank again.
+std::string nameAsWritten(const std::string& name, bool off) { return !off && endsInDash(name) ? name + ' ' : name; }
 
 bool sameShown(std::string_view typed, const std::string& shown) {
     return trimBlanks(typed) == trimBlanks(shown);
@@ -83,7 +88,7 @@ CalibrationComponent parseCalibrationLine(std::string_view line) {
     c.area = parseLenient(field(body, kCalAreaOffset, kCalValueWidth));
     c.conc = parseLenient(field(body, kCalConcOffset, kCalValueWidth));
     std::string_view name = body.size() > kCalNameOffset ? body.substr(kCalNameOffset) : std::string_view{};
-    if (!c.switchedOff && name.size() >= 2 && name.substr(name.size() - 2) == "- ") name.remove_suffix(1);
+    if (!c.switchedOff && !name.empty() && name.back() == ' ' && endsInDash(name)) name.remove_suffix(1);
     c.name = std::string(name);
     return c;
 }

@@ -125,7 +125,7 @@ std::string GroupPeakCountText(int n) { return intText(n) + RU(" пика(ов) 
 const std::string& GroupChangedText() { return RU("Группа изменилась. Выберите ее снова"); }
 
 std::array<BarSetting, kModelBars> SetModelTrackBars(const PeakGroupModel& model) {
-    const ModelPeak& m = model.Peaks[static_cast<size_t>(std::clamp(model.CurrentModelPeak, 0, kMaxModelPeaks - 1))];
+    const ModelPeak& m = model.Peaks[static_cast<size_t>(std::clamp(model.CurrentModelPeak, 0, kMaxGroupPeaks - 1))];
     constexpr int64_t kIntMin = std::numeric_limits<int>::min() / 2, kIntMax = std::numeric_limits<int>::max() / 2;
     const int64_t sL = m.LargeWidth, sS = m.SmallWidth, hL = m.LargeHeight, hS = m.SmallHeight;
     std::array<BarSetting, kModelBars> bars;
@@ -139,7 +139,7 @@ std::array<BarSetting, kModelBars> SetModelTrackBars(const PeakGroupModel& model
 }
 
 void SetModelValue(PeakGroupModel& model, ModelBar which, int position) {
-    ModelPeak& m = model.Peaks[static_cast<size_t>(std::clamp(model.CurrentModelPeak, 0, kMaxModelPeaks - 1))];
+    ModelPeak& m = model.Peaks[static_cast<size_t>(std::clamp(model.CurrentModelPeak, 0, kMaxGroupPeaks - 1))];
     switch (which) {
         case BarLargeWidth: m.LargeWidth = position; break;
         case BarLargeHeight: m.LargeHeight = clamp16(position); break;
@@ -153,7 +153,7 @@ void SetModelValue(PeakGroupModel& model, ModelBar which, int position) {
 void BuildPeakModel(PeakGroupModel& model) {
     NumberedArray<int16_t>& samples = model.ModelSamples;
     std::fill(samples.begin(), samples.end(), int16_t{0});
-    for (int k = 0; k < model.count() && k < kMaxModelPeaks; ++k) {
+    for (int k = 0; k < model.count() && k < kMaxGroupPeaks; ++k) {
         const ModelPeak& m = model.Peaks[static_cast<size_t>(k)];
         addGaussian(samples, m.LargeApex, m.LargeWidth, m.LargeHeight);
         addGaussian(samples, m.SmallApex, m.SmallWidth, m.SmallHeight);
@@ -193,7 +193,7 @@ void RedrawModelOverlays(Canvas& c, PeakGroupModel& model, const PeakMarkup& mar
 
 void ApplyPeakModel(PeakGroupModel& model, PeakMarkup& markup, Canvas* c, const PlotView& v) {
     NumberedArray<int16_t>& samples = model.ModelSamples;
-    for (int k = 0; k < model.count() && k < kMaxModelPeaks; ++k) {
+    for (int k = 0; k < model.count() && k < kMaxGroupPeaks; ++k) {
         const int q = model.SelectedPeak + k;
         if (!markup.Peaks.valid(q)) break;
         const ModelPeak& m = model.Peaks[static_cast<size_t>(k)];

@@ -16,7 +16,7 @@
 
 namespace vk7 {
 
-inline constexpr int kMaxModelPeaks = 16;
+inline constexpr int kMaxGroupPeaks = 16;
 // The widest group the model takes, in points.
 inline constexpr int kModelSpanPoints = 1024;
 
@@ -32,7 +32,7 @@ struct PeakGroupModel {
     int SelectedPeak = 0;   // the group's first peak
     int GroupLastPeak = 0;  // its last peak
     int CurrentModelPeak = 0;  // 0 .. n - 1: the member whose bars are shown
-    std::array<ModelPeak, kMaxModelPeaks> Peaks{};
+    std::array<ModelPeak, kMaxGroupPeaks> Peaks{};
     // The model curve by point number, 1 .. the chromatogram's point count.
     NumberedArray<int16_t> ModelSamples;
     // What of the model is on the plot now: drawing in xor again erases it.
@@ -52,7 +52,7 @@ std::optional<ModelGroup> FindModelGroup(const PeakMarkup& markup, int point);
 // Whether `group` is still one run 'B', 'G' ... 'E' of the markup.
 bool IsSameGroup(const PeakMarkup& markup, int first, int last);
 
-// The starting model of the group first .. last (at most kMaxModelPeaks members): the last
+// The starting model of the group first .. last (at most kMaxGroupPeaks members): the last
 // member's large width from its apex-to-end tail / 3.4, each earlier one the next one's / 1.1;
 // apexes at the peak apexes; large height 0.99 of the apex value, small height a tenth of
 // that; small width = large width. The model curve is sized to the points and cleared.

@@ -76,7 +76,7 @@ void pickGroup(ProcessingState& s, int l, MarkupClickResult& r) {
         return;
     }
     const int n = group->Last - group->First + 1;
-    if (n > kMaxModelPeaks) {
+    if (n > kMaxGroupPeaks) {
         r.Pick = GroupPickOutcome::TooManyPeaks;
         r.Message = TooManyGroupPeaksText();
         s.ClickMode = 88;

@@ -1,5 +1,6 @@
 #include "processing/second_chromatogram.h"
 
+#include <algorithm>
 #include <span>
 
 #include "common/cp1251.h"
@@ -16,13 +17,20 @@ void CommitOverlay(ProcessingState& state, const ChosenFile& file, ReadResult&& 
     state.View = kept;
 }
 
+void SubtractAveragedBlock(NumberedArray<int16_t>& points, std::span<const int16_t> block, BlockReaderState& blocks,
+                           int width) {
+    AveragePointsBlock(block, blocks, width, points.count(), [&points](int n, int16_t mean) {
+        points[n] = clampToInt16(static_cast<int64_t>(points[n]) - mean);
+    });
+}
+
 void ReadSecondChromatogram(NumberedArray<int16_t>& points, const ChromatogramWords& second, int width) {
     // Only the words up to the end of the samples form points.
     const size_t sampleEnd = static_cast<size_t>(kHeaderWords) + static_cast<size_t>(std::max(0, second.sampleCount()));
     const std::span<const int16_t> words(second.words.data(), std::min(sampleEnd, second.words.size()));
-    averageAllBlocks(words, width, points.count(), [&points](int n, int16_t mean) {
-        points[n] = clampToInt16(static_cast<int64_t>(points[n]) - mean);
-    });
+    BlockReaderState blocks{0, kBlockWords / width, 1};
+    for (size_t at = 0; at < words.size(); at += kBlockWords)
+        SubtractAveragedBlock(points, words.subspan(at, std::min<size_t>(kBlockWords, words.size() - at)), blocks, width);
 }
 
 std::string SubtractChromatogramFile(ProcessingState& state, const std::filesystem::path& second) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <span>
 #include <string>
 
 #include "chromfile/chromatogram_file.h"
@@ -21,6 +22,10 @@ void CommitOverlay(ProcessingState& state, const ChosenFile& file, ReadResult&& 
 // taken). Differences saturate at the 16-bit limits; points after the second file's end keep
 // their values.
 void ReadSecondChromatogram(NumberedArray<int16_t>& points, const ChromatogramWords& second, int width);
+// One block of 2048 words of the second file: the means of its groups, taken from their
+// points (the reader's block rule, `blocks` advanced by one block).
+void SubtractAveragedBlock(NumberedArray<int16_t>& points, std::span<const int16_t> block, BlockReaderState& blocks,
+                           int width);
 
 // Subtracts the chromatogram file `second` from the open one (only in ProgramMode 1): its
 // point means, then every point lowered by the value of point 3. DataDir and FileName stay

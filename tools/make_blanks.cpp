@@ -59,6 +59,16 @@ void protocolWorkbook(const fs::path& file) {
     book.saveAs(file);
 }
 
+// Tab stops, in characters of the 9-point monospaced font (108 twips each), at which the peak
+// table's caption line (two tabs after "h, мВ" and "S, мВ.с") and its rows of fixed-width
+// cells (8, 9, 5, 9, 8, 9, 6 characters, each followed by a tab) start their columns together.
+std::string tabStops() {
+    std::string out;
+    for (int column : {9, 16, 19, 25, 33, 35, 44, 54, 61})
+        out += "<w:tab w:val=\"left\" w:pos=\"" + std::to_string(column * 108) + "\"/>";
+    return out;
+}
+
 void protocolDocument(const fs::path& file) {
     const std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>";
     const std::string w = "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
@@ -91,7 +101,7 @@ void protocolDocument(const fs::path& file) {
                   "<w:lang w:val=\"ru-RU\"/></w:rPr></w:rPrDefault><w:pPrDefault><w:pPr><w:spacing w:before=\"0\" "
                   "w:after=\"0\" w:line=\"240\" w:lineRule=\"auto\"/></w:pPr></w:pPrDefault></w:docDefaults>"
                   "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\"><w:name w:val=\"Normal\"/>"
-                  "<w:qFormat/></w:style></w:styles>");
+                  "<w:qFormat/><w:pPr><w:tabs>" + tabStops() + "</w:tabs></w:pPr></w:style></w:styles>");
     p.setPart("word/settings.xml", head + "<w:settings " + w + "><w:defaultTabStop w:val=\"720\"/></w:settings>");
     p.setPart("word/document.xml",
               head + "<w:document " + w +

@@ -96,7 +96,7 @@ QColor TForm1::buttonFace() { return QColor(240, 240, 240); }
 // ---- the window ------------------------------------------------------------------------
 
 TForm1::TForm1(StartFolder start, SoundInput& input, Dialogs& dialogs, const Clock& clock,
-               std::function<void(int)> sleep, QWidget* parent)
+               std::function<void(int)> sleep, QWidget* parent, SoundOutput* output)
     : QWidget(parent), dialogs_(dialogs) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(ru(RU("Велетрон-7М. Прием сигналов.")));
@@ -106,6 +106,11 @@ TForm1::TForm1(StartFolder start, SoundInput& input, Dialogs& dialogs, const Clo
         AcquisitionEngine::Environment{std::move(start), input, dialogs, clock, std::move(sleep)});
     engine_->setErrorText([](const std::exception& e) { return errorText(e); });
     engine_->setBlockObserver([this] { MMInOpen(); });
+    if (output) {
+        link_ = std::make_unique<BoxCommandLink>(
+            *output, [this](const std::string& text) { engine_->message(MessageKind::Error, "", text); });
+        engine_->setHooks(link_.get());
+    }
 
     // Top row: calibration, pair switch, help.
     SpeedButton11 = speedButton(this, ru(RU("Калибровка")), ru(RU("Калибровка по напряжению")), {8, 6, 96, 24});
@@ -161,6 +166,8 @@ TForm1::TForm1(StartFolder start, SoundInput& input, Dialogs& dialogs, const Clo
         *p.progress = label(p.box, {}, {34, 178, 270, 18});
         (*p.progress)->setVisible(false);
     }
+    InputLabel = label(this, {}, {8, 472, 644, 16});
+    InputLabel->setVisible(false);
     SpeedButton22 = speedButton(GroupBox2, ru(RU("Вкл.")), ru(RU("Выключить/включить")), {244, 146, 60, 26});
     SpeedButton22->setCheckable(true);
 
@@ -290,6 +297,24 @@ TForm1::TForm1(StartFolder start, SoundInput& input, Dialogs& dialogs, const Clo
         });
     });
 
+    // The voltage calibration's setup panel.
+    Edit3->installEventFilter(this);
+    connect(SpeedButton11, &QToolButton::clicked, this, [this] { guard([this] { SpeedButton11Click(); }); });
+    connect(SpeedButton9, &QToolButton::clicked, this, [this] { guard([this] { engine_->connectReference(); }); });
+    connect(SpeedButton10, &QToolButton::clicked, this, [this] { guard([this] { engine_->connectZero(); }); });
+    connect(SpeedButton16, &QToolButton::clicked, this,
+            [this] { guard([this] { engine_->startCalibrationCycle(fromQString(Edit3->text())); }); });
+    connect(SpeedButton12, &QToolButton::clicked, this, [this] { guard([this] { engine_->selectChannelPair(true); }); });
+    connect(SpeedButton15, &QToolButton::clicked, this, [this] { guard([this] { engine_->selectChannelPair(false); }); });
+    const std::array<QToolButton*, 4> corrections{SpeedButton7, SpeedButton19, SpeedButton20, SpeedButton21};
+    for (int p = 0; p < 4; ++p)
+        connect(corrections[size_t(p)], &QToolButton::clicked, this,
+                [this, p] { guard([this, p] { engine_->takeZeroCorrection(p); }); });
+    connect(SpeedButton18, &QToolButton::clicked, this, [this] { guard([this] { LeaveCalibration(false); }); });
+    for (QToolButton* b : {SpeedButton11, SpeedButton9, SpeedButton10, SpeedButton16, SpeedButton12, SpeedButton15,
+                           SpeedButton7, SpeedButton19, SpeedButton20, SpeedButton21, SpeedButton18})
+        connect(b, &QToolButton::clicked, this, [this] { UpdateCalibrationControls(); });
+
     qApp->installEventFilter(this);
     FormCreate();
 }
@@ -305,13 +330,12 @@ void TForm1::setOtherForms(TForm2* form2, TForm3* form3, TForm4* form4) {
     form3_ = form3;
     form4_ = form4;
     for (ChannelViewWindow* view : std::initializer_list<ChannelViewWindow*>{form2_, form3_})
-        if (view) view->setHelpHandler([this, view] {
+        if (view) view->setHelpHandler([this] {
             if (!form4_) return;
             AcquisitionHelpContext c;
             c.regimeListShown = ComboBox3->isVisible();
             c.calibrationPanelShown = Panel3->isVisible();
             c.channelViewFocused = true;  // F1 or "?" of the view itself
-            (void)view;
             form4_->showPage(acquisitionHelpPage(c));
         });
     viewRecordTime_ = {-1, -1};
@@ -346,8 +370,42 @@ void TForm1::FormCreate() {
     const bool on = engine_->state().settings.channel2On;
     SpeedButton22->setChecked(on);
     SpeedButton22->setText(ru(on ? RU("Вкл.") : RU("Выкл.")));
+    UpdateCalibrationControls();
     Timer1->start();
     Timer2->start();
+}
+
+void TForm1::SpeedButton11Click() {
+    if (!engine_->calibrationAllowed()) return;
+    Edit3->setText(ru(engine_->openCalibration()));
+    Label3->setVisible(false);
+    Label7->setVisible(false);
+    Edit3->setVisible(true);
+    Panel3->setVisible(true);
+    Edit3->setFocus();
+}
+
+void TForm1::LeaveCalibration(bool anyState) {
+    if (!engine_->leaveCalibration(anyState)) return;
+    Panel3->setVisible(false);
+    Label3->setVisible(true);
+    Label7->setVisible(true);
+    UpdateCalibrationControls();
+}
+
+void TForm1::UpdateCalibrationControls() {
+    const AcquisitionState& st = engine_->state();
+    GroupBox1->setTitle(ru(st.groupCaption[0]));
+    GroupBox2->setTitle(ru(st.groupCaption[1]));
+    const bool allowed = engine_->calibrationAllowed();
+    SpeedButton11->setEnabled(allowed);
+    SpeedButton9->setEnabled(allowed);
+    SpeedButton10->setEnabled(allowed);
+    SpeedButton16->setEnabled(allowed);
+    SpeedButton12->setEnabled(engine_->pairSwitchAllowed());
+    SpeedButton15->setEnabled(engine_->pairSwitchAllowed());
+    const std::array<QToolButton*, 4> corrections{SpeedButton7, SpeedButton19, SpeedButton20, SpeedButton21};
+    for (size_t p = 0; p < 4; ++p) corrections[p]->setEnabled(st.correctionEnabled[p]);
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -399,6 +457,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         lastKey_ = key->key();
         lastKeyTime_ = key->timestamp();
         guard([&] { FormKeyDown(key->key()); });
+    }
+
+    // The reference voltage's editor: Esc leaves the calibration, whatever its state.
+    if (watched == Edit3 && key->key() == Qt::Key_Escape) {
+        guard([&] { LeaveCalibration(true); });
+        return true;
     }
 
     // The list and the name editor above the grid.
@@ -473,7 +537,8 @@ void TForm1::Timer2Timer() {
 void TForm1::ToggleDiagnostics() {
     engine_->toggleDiagnostics();
     const bool shown = engine_->state().diagnosticsShown;
-    for (QLabel* l : {Label9, Label14, Label10, Label15, Label6, Label8}) l->setVisible(shown);
+    for (QLabel* l : {Label9, Label14, Label10, Label15, Label6, Label8, InputLabel}) l->setVisible(shown);
+    InputLabel->setText(ru(engine_->inputDiagnosticsText()));
 }
 
 void TForm1::OpenRecordTimeEditor(int channel) {
@@ -559,6 +624,8 @@ void TForm1::MMInOpen() {
         frequency[i]->setText(ru(d.frequencyText));
         DrawLevelBar(ch);
     }
+    if (InputLabel->isVisible()) InputLabel->setText(ru(engine_->inputDiagnosticsText()));
+    UpdateCalibrationControls();
     // A recording started or stopped by the carrier or the planned count, a pair switched
     // at the end of a calibration cycle.
     ShowRecordingState();

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include "acquisition/acquisition_engine.h"
+#include "acquisition/box_command_link.h"
 
 class QComboBox;
 class QFrame;
@@ -59,9 +60,10 @@ class TForm1 : public QWidget {
 
 public:
     // The window creates the engine and runs its start (FormCreate): the settings files
-    // are read and the input opened. Messages of the start are shown once the window is.
+    // are read, the input opened and, with an `output`, the box command link started.
+    // Messages of the start are shown once the window is.
     TForm1(StartFolder start, SoundInput& input, Dialogs& dialogs, const Clock& clock,
-           std::function<void(int)> sleep, QWidget* parent = nullptr);
+           std::function<void(int)> sleep, QWidget* parent = nullptr, SoundOutput* output = nullptr);
     ~TForm1() override;
 
     // The windows created after this one. The views' F1 and "?" come back to the page
@@ -69,6 +71,8 @@ public:
     void setOtherForms(TForm2* form2, TForm3* form3, TForm4* form4);
 
     AcquisitionEngine& engine() { return *engine_; }
+    // The box command link (null without an output).
+    BoxCommandLink* commandLink() { return link_.get(); }
     // After a close that went through (the program ends then).
     bool closed() const { return closed_; }
 
@@ -80,6 +84,8 @@ public:
     QLabel *Label1, *Label2;
     TImage *Image1, *Image2;
     QLabel *Label9, *Label10, *Label14, *Label15, *Label6, *Label8;
+    // Diagnostics: how the sound input was opened and the blocks it lost.
+    QLabel* InputLabel;
     QToolButton *SpeedButton13, *SpeedButton14;
     QLineEdit *Edit4, *Edit5;
     QToolButton *SpeedButton2, *SpeedButton5, *SpeedButton3, *SpeedButton6;
@@ -125,6 +131,10 @@ private:
     void CloseRecordTimeEditor(int channel, bool accept);
     void ShowChannelView(int channel);
     void ShowAbout(bool shown);
+    // The voltage calibration's setup panel.
+    void SpeedButton11Click();
+    void LeaveCalibration(bool anyState);
+    void UpdateCalibrationControls();
     void guard(const std::function<void()>& action);
     // The regime grid, channel captions, polarity buttons and record times as the engine has them.
     void ShowRegime();
@@ -140,6 +150,7 @@ private:
     void HidePopups();
     void ShowAcquisitionHelp();
 
+    std::unique_ptr<BoxCommandLink> link_;
     std::unique_ptr<AcquisitionEngine> engine_;
     Dialogs& dialogs_;
     TForm2* form2_ = nullptr;

@@ -12,6 +12,7 @@
 #include "common/cp1251.h"
 #include "common/paths.h"
 #include "platform/qt/alsa_sound_input.h"
+#include "platform/qt/alsa_sound_output.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/window_placement.h"
 #include "platform/qt/qt_text.h"
@@ -25,11 +26,12 @@ int main(int argc, char** argv) {
     const vk7::StartFolder start = vk7::StartFolder::current();
     vk7::QtDialogs dialogs;
     vk7::AlsaSoundInput input;
+    vk7::AlsaSoundOutput output;
     vk7::SystemClock clock;
     auto sleep = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
 
     // The four windows, the main one first; they live until the program ends.
-    vk7::TForm1 form1(start, input, dialogs, clock, sleep);
+    vk7::TForm1 form1(start, input, dialogs, clock, sleep, nullptr, &output);
     dialogs.setOwner(&form1);
     vk7::TForm2 form2(form1.engine());
     vk7::TForm3 form3(form1.engine());

@@ -4,154 +4,244 @@
 #include <pthread.h>
 #include <sched.h>
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 #include <vector>
+
+#include "common/cp1251.h"
+#include "common/number_text.h"
+#include "platform/qt/alsa_pcm.h"
 
 namespace vk7 {
 
-AlsaSoundInput::AlsaSoundInput(std::string device) : device_(std::move(device)) {}
+// What the capture thread shares with the input. The thread holds its own reference, so a
+// thread left behind in a hanging device keeps the device and the queue alive until it
+// returns (the device is closed then) and never touches the input object again.
+struct AlsaSoundInput::Capture {
+    snd_pcm_t* pcm = nullptr;
+    std::string device;
+    std::unique_ptr<SoundBlockQueue> queue;
+    std::atomic<bool> stop{false};
+    std::atomic<uint64_t> overruns{0};
 
-AlsaSoundInput::~AlsaSoundInput() { close(); }
+    // Posting to the GUI thread; switched off (under the mutex) before the input is reset,
+    // so nothing is posted to an input that is gone.
+    std::mutex postMutex;
+    std::function<void(std::function<void()>)> post;
+    // Run on the GUI thread through post: the capture ended for good.
+    std::function<void(const std::string&)> failed;
+    // The steady-clock time of the last block that carried sound.
+    std::atomic<std::chrono::steady_clock::rep> lastSound{std::chrono::steady_clock::now().time_since_epoch().count()};
+
+    std::mutex doneMutex;
+    std::condition_variable doneCv;
+    bool done = false;
+
+    ~Capture() {
+        if (pcm) snd_pcm_close(pcm);
+    }
+    void toGui(std::function<void()> f) {
+        std::lock_guard lock(postMutex);
+        if (post) post(std::move(f));
+    }
+    void silence() {
+        std::lock_guard lock(postMutex);
+        post = nullptr;
+    }
+};
 
 namespace {
 
-bool anySoundCard() {
-    int card = -1;
-    return snd_card_next(&card) == 0 && card >= 0;
-}
-
-}  // namespace
-
-SoundOpenError AlsaSoundInput::open(int rate, SoundInputReceiver& receiver) {
-    close();
-    lastError_.clear();
-    auto fail = [this](SoundOpenError e, int code) {
-        if (code < 0) lastError_ = snd_strerror(code);
-        if (pcm_) {
-            snd_pcm_close(pcm_);
-            pcm_ = nullptr;
-        }
-        return e;
-    };
-    if (device_ == "default" && !anySoundCard()) return SoundOpenError::NoDevice;
-
-    int r = snd_pcm_open(&pcm_, device_.c_str(), SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK);
-    if (r < 0) {
-        pcm_ = nullptr;
-        return fail(SoundOpenError::OpenFailed, r);
-    }
-
-    // The exact rate, without the resampler of the plug layer: the start tone lies close to
-    // the Nyquist frequency, and the carrier's amplitude is the measurement.
-    snd_pcm_hw_params_t* hw = nullptr;
-    snd_pcm_hw_params_alloca(&hw);
-    if ((r = snd_pcm_hw_params_any(pcm_, hw)) < 0 || (r = snd_pcm_hw_params_set_rate_resample(pcm_, hw, 0)) < 0 ||
-        (r = snd_pcm_hw_params_set_access(pcm_, hw, SND_PCM_ACCESS_RW_INTERLEAVED)) < 0 ||
-        (r = snd_pcm_hw_params_set_format(pcm_, hw, SND_PCM_FORMAT_S16_LE)) < 0 ||
-        (r = snd_pcm_hw_params_set_channels(pcm_, hw, kChannels)) < 0 ||
-        (r = snd_pcm_hw_params_set_rate(pcm_, hw, unsigned(rate), 0)) < 0)
-        return fail(SoundOpenError::PrepareFailed, r);
-    snd_pcm_uframes_t period = kFramesPerBlock;
-    int dir = 0;
-    snd_pcm_hw_params_set_period_size_near(pcm_, hw, &period, &dir);
-    snd_pcm_uframes_t buffer = kFramesPerBlock * 8;
-    snd_pcm_hw_params_set_buffer_size_near(pcm_, hw, &buffer);
-    if ((r = snd_pcm_hw_params(pcm_, hw)) < 0 || (r = snd_pcm_prepare(pcm_)) < 0)
-        return fail(SoundOpenError::PrepareFailed, r);
-
-    receiver_ = &receiver;
-    const unsigned generation = ++generation_;
-    queue_ = std::make_unique<SoundBlockQueue>(SoundBlockQueue::blocksPerSecond(rate), [this, generation] {
-        QMetaObject::invokeMethod(
-            &context_, [this, generation] {
-                if (generation == generation_) deliver();
-            },
-            Qt::QueuedConnection);
-    });
-    if ((r = snd_pcm_start(pcm_)) < 0) {
-        receiver_ = nullptr;
-        queue_.reset();
-        return fail(SoundOpenError::StartFailed, r);
-    }
-    stop_ = false;
-    try {
-        thread_ = std::thread([this] { captureLoop(); });
-    } catch (const std::exception&) {
-        receiver_ = nullptr;
-        queue_.reset();
-        return fail(SoundOpenError::StartFailed, 0);
-    }
-    return SoundOpenError::None;
-}
-
-void AlsaSoundInput::captureLoop() {
+void captureLoop(AlsaSoundInput::Capture& c) {
     // Best effort: a real-time priority keeps the device drained while the desktop is busy;
     // without the right to it the thread runs at normal priority.
     sched_param sp{};
     sp.sched_priority = 10;
     pthread_setschedparam(pthread_self(), SCHED_FIFO, &sp);
 
-    std::vector<int16_t> block(size_t(kFramesPerBlock) * kChannels);
+    using Clock = std::chrono::steady_clock;
+    constexpr int channels = SoundInput::kChannels;
+    constexpr snd_pcm_uframes_t frames = SoundInput::kFramesPerBlock;
+    std::vector<int16_t> block(frames * channels), previous;
     snd_pcm_uframes_t filled = 0;
-    while (!stop_) {
-        const int w = snd_pcm_wait(pcm_, 100);
-        if (stop_) break;
-        snd_pcm_sframes_t n = snd_pcm_readi(pcm_, block.data() + filled * kChannels, kFramesPerBlock - filled);
-        if (n == -EAGAIN || (n < 0 && w == 0)) continue;
+    while (!c.stop) {
+        // A bounded wait, so that a stop request is seen within kWaitMs.
+        const int w = snd_pcm_wait(c.pcm, AlsaSoundInput::kWaitMs);
+        if (c.stop) break;
+        const snd_pcm_sframes_t n = snd_pcm_readi(c.pcm, block.data() + filled * channels, frames - filled);
+        if (n == 0 || n == -EAGAIN || (n < 0 && w == 0)) {
+            // Ready yet empty (the end of a file-backed device): do not spin.
+            if (n == 0 && w > 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            continue;
+        }
         if (n < 0) {
-            if (n == -EPIPE) ++overruns_;
             // Frames were lost: the block in progress is no longer continuous.
+            if (n == -EPIPE) ++c.overruns;
             filled = 0;
-            // After the recovery the next read starts the capture again.
-            if (snd_pcm_recover(pcm_, int(n), 1) < 0) {
-                const std::string what = snd_strerror(int(n));
-                const unsigned generation = generation_;
-                QMetaObject::invokeMethod(
-                    &context_, [this, generation, what] {
-                        if (generation == generation_ && receiver_) receiver_->inputFailed(what);
-                    },
-                    Qt::QueuedConnection);
+            if (snd_pcm_recover(c.pcm, int(n), 1) < 0) {
+                c.toGui([f = c.failed, what = RU("Устройство ") + c.device + ": " + snd_strerror(int(n))] { f(what); });
                 return;
             }
             continue;
         }
         filled += snd_pcm_uframes_t(n);
-        if (filled == kFramesPerBlock) {
-            queue_->push(block.data());
+        if (filled == frames) {
+            // A block that carries sound: a live input is never exactly flat, nor a repeat
+            // of the block before (what a file-backed device gives past its end).
+            const bool flat = std::all_of(block.begin(), block.end(), [&](int16_t v) { return v == block[0]; });
+            if (!flat && block != previous) c.lastSound = Clock::now().time_since_epoch().count();
+            previous = block;
+            c.queue->push(block.data());
             filled = 0;
         }
     }
 }
 
+}  // namespace
+
+AlsaSoundInput::AlsaSoundInput(std::string device) : device_(std::move(device)) {
+    watchdog_.setInterval(250);
+    QObject::connect(&watchdog_, &QTimer::timeout, &context_, [this] { watch(); });
+}
+
+AlsaSoundInput::~AlsaSoundInput() { close(); }
+
+SoundOpenError AlsaSoundInput::open(int rate, SoundInputReceiver& receiver) {
+    close();
+    lastError_.clear();
+    converted_ = false;
+    rate_ = rate;
+    if (rate <= 0) {
+        lastError_ = snd_strerror(-EINVAL);
+        return SoundOpenError::PrepareFailed;
+    }
+
+    // First the exact rate and format, without conversion: the start tone lies close to the
+    // Nyquist frequency and the carrier's amplitude is the measurement. A device that
+    // refuses (a sound server or a shared device at 48000 Hz, a mono device) is opened again
+    // through the plug layer's conversion; the voltage calibration takes out what the
+    // conversion changes of the amplitude.
+    const AlsaOpenResult opened = openAlsaPcm(device_, SND_PCM_STREAM_CAPTURE, unsigned(rate), kFramesPerBlock,
+                                              kFramesPerBlock * 8);
+    if (!opened.pcm) {
+        lastError_ = snd_strerror(opened.error);
+        if (!opened.opened) return anyAlsaSoundCard() ? SoundOpenError::OpenFailed : SoundOpenError::NoDevice;
+        return SoundOpenError::PrepareFailed;
+    }
+    converted_ = opened.converted;
+    snd_pcm_t* pcm = opened.pcm;
+    int r = 0;
+
+    auto capture = std::make_shared<Capture>();
+    capture->pcm = pcm;
+    capture->device = device_;
+    const unsigned generation = ++generation_;
+    capture->post = [this, generation](std::function<void()> f) {
+        QMetaObject::invokeMethod(
+            &context_, [this, generation, f = std::move(f)] {
+                if (generation == generation_) f();
+            },
+            Qt::QueuedConnection);
+    };
+    capture->failed = [this](const std::string& what) {
+        if (receiver_) receiver_->inputFailed(what);
+    };
+    Capture* c = capture.get();
+    capture->queue = std::make_unique<SoundBlockQueue>(SoundBlockQueue::holdBlocks(rate), [this, c] {
+        c->toGui([this] { deliver(); });
+    });
+    if ((r = snd_pcm_start(pcm)) < 0) {
+        lastError_ = snd_strerror(r);
+        return SoundOpenError::StartFailed;  // the capture's destructor closes the device
+    }
+    receiver_ = &receiver;
+    capture_ = capture;
+    stallReported_ = false;
+    watchdog_.start();
+    try {
+        thread_ = std::thread([capture] {
+            captureLoop(*capture);
+            {
+                std::lock_guard lock(capture->doneMutex);
+                capture->done = true;
+            }
+            capture->doneCv.notify_all();
+        });
+    } catch (const std::exception& e) {
+        lastError_ = e.what();
+        receiver_ = nullptr;
+        capture_.reset();
+        return SoundOpenError::StartFailed;
+    }
+    return SoundOpenError::None;
+}
+
+void AlsaSoundInput::watch() {
+    // Watched from the GUI thread: a device may run dry by giving nothing (a read that
+    // waits), flat blocks or the same block again.
+    if (!capture_ || stallReported_) return;
+    const auto last = std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(capture_->lastSound.load()));
+    if (std::chrono::steady_clock::now() - last < std::chrono::milliseconds(kStallMs)) return;
+    stallReported_ = true;
+    if (receiver_) receiver_->inputStalled(RU("Устройство ") + device_ + RU(": нет звука более 2 с"));
+}
+
 void AlsaSoundInput::deliver() {
-    if (!queue_ || !receiver_) return;
-    if (const int16_t* block = queue_->take()) receiver_->blockFilled(block, kFramesPerBlock);
+    if (!capture_ || !receiver_) return;
+    if (const int16_t* block = capture_->queue->take()) receiver_->blockFilled(block, kFramesPerBlock);
 }
 
 void AlsaSoundInput::requeue() {
-    if (queue_) queue_->handBack();
-}
-
-void AlsaSoundInput::stopThread() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
+    if (capture_) capture_->queue->handBack();
 }
 
 void AlsaSoundInput::reset() {
-    stopThread();
     ++generation_;  // deliveries already posted find nothing to do
-    if (queue_) queue_->close();
-    if (pcm_) snd_pcm_drop(pcm_);
+    watchdog_.stop();
+    if (!capture_) return;
+    std::shared_ptr<Capture> c = std::move(capture_);
+    c->silence();
+    c->stop = true;
+    c->queue->close();
+    dropped_ = c->queue->dropped();
+    overrunsAtReset_ = c->overruns;
+    if (thread_.joinable()) {
+        std::unique_lock lock(c->doneMutex);
+        const bool finished =
+            c->doneCv.wait_for(lock, std::chrono::milliseconds(kJoinTimeoutMs), [&] { return c->done; });
+        lock.unlock();
+        if (finished) {
+            thread_.join();
+            snd_pcm_drop(c->pcm);
+        } else {
+            // The device does not return: the thread keeps its capture, and the program
+            // goes on (and may end) without it.
+            thread_.detach();
+            ++abandoned_;
+        }
+    }
 }
 
 void AlsaSoundInput::close() {
     reset();
-    if (pcm_) {
-        snd_pcm_close(pcm_);
-        pcm_ = nullptr;
-    }
     receiver_ = nullptr;
 }
 
-uint64_t AlsaSoundInput::droppedBlocks() const { return queue_ ? queue_->dropped() : 0; }
+uint64_t AlsaSoundInput::droppedBlocks() const { return capture_ ? capture_->queue->dropped() : dropped_; }
+uint64_t AlsaSoundInput::overruns() const { return capture_ ? capture_->overruns.load() : overrunsAtReset_; }
+
+std::string AlsaSoundInput::failureReason() const {
+    if (lastError_.empty()) return {};
+    return RU("Устройство ") + device_ + ": " + lastError_;
+}
+
+std::string AlsaSoundInput::openedHow() const {
+    if (!capture_) return {};
+    return RU("Вход ") + device_ + ": " + intText(rate_) + RU(" Гц, ") +
+           (converted_ ? RU("через преобразование ALSA") : RU("без преобразования"));
+}
 
 }  // namespace vk7

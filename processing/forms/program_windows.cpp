@@ -92,7 +92,7 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
                             [form4 = w.Form4] { return form4->content().SummaryShown; },
                             [form4 = w.Form4] { return form4->content().NormalisedShown; }},
                            main);
-    w.Form14 = new TForm14(state, main);
+    w.Form14 = new TForm14(state, services.dialogs, services.clock, showHelp, main);
     w.Form15 = new TForm15(main);
     auto* form17 = new TForm17(state, services.dialogs, showHelp, main);
     auto* form18 = new TForm18(state, services.dialogs, showHelp, main);

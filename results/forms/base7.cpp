@@ -185,10 +185,12 @@ bool TForm13::event(QEvent* event) {
 
 void TForm13::hideEvent(QHideEvent* event) {
     ToolWindow::hideEvent(event);
-    // Hidden by the user or the program, not only disappearing with the main window.
-    if (event->spontaneous() || !isHidden()) return;
-    guarded(services_.dialogs, [this] {
-        askToSave();
+    if (event->spontaneous()) return;
+    // Pending marks are asked about when the window itself is hidden, not when it only
+    // disappears with the main window at the program's end; the active topic is kept either way.
+    const bool itself = isHidden();
+    guarded(services_.dialogs, [this, itself] {
+        if (itself) askToSave();
         SaveThemeBase(state_.Start, base_);
     });
 }

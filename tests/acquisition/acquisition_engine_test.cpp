@@ -21,7 +21,7 @@ namespace {
 // Records what the engine hands over to the box command link and the calibration.
 struct Hooks : AcquisitionHooks {
     std::vector<uint8_t> commands;
-    int computes = 0, threadsCreated = 0, threadsEnded = 0;
+    int threadsCreated = 0, threadsEnded = 0;
     SimulatedBox* box = nullptr;
 
     void sendBoxCommand(uint8_t c) override {
@@ -30,7 +30,6 @@ struct Hooks : AcquisitionHooks {
         if (box && c == 192) box->setConnection(BoxConnection::ReferenceVoltage);
         if (box && c == 0) box->setConnection(BoxConnection::PairAB);
     }
-    void computeCalibration() override { ++computes; }
     void createServiceThread() override { ++threadsCreated; }
     void endServiceThread() override { ++threadsEnded; }
 };
@@ -130,15 +129,16 @@ TEST_F(EngineTest, AFileThatCannotBeReadIsReportedAndLeftAlone) {
 }
 
 TEST_F(EngineTest, EachSoundOpenFailureHasItsOwnBoxAndTheProgramGoesOn) {
+    // The caption stays; the text says what failed and the device's own reason.
     struct Case {
         SoundOpenError error;
         const char* caption;
         const char* text;
     } cases[] = {
-        {SoundOpenError::NoDevice, "нет звуковой платы", "Error"},
-        {SoundOpenError::OpenFailed, "Не открывается зв. карта", "Error"},
-        {SoundOpenError::PrepareFailed, "error", "Ошибка подготовки буфера"},
-        {SoundOpenError::StartFailed, "error", "Ошибка включения"},
+        {SoundOpenError::NoDevice, "нет звуковой платы", "Нет звуковой платы\nУстройство default: No such file or directory"},
+        {SoundOpenError::OpenFailed, "Не открывается зв. карта", "Не открывается зв. карта\nУстройство default: Connection refused"},
+        {SoundOpenError::PrepareFailed, "error", "Ошибка подготовки буфера\nУстройство default: Invalid argument"},
+        {SoundOpenError::StartFailed, "error", "Ошибка включения\nУстройство default: Broken pipe"},
     };
     for (const auto& c : cases) {
         test::TempDir folder;
@@ -148,12 +148,13 @@ TEST_F(EngineTest, EachSoundOpenFailureHasItsOwnBoxAndTheProgramGoesOn) {
         ScriptedDialogs shown;
         Hooks h;
         AcquisitionEngine e({StartFolder(folder.path()), failing, shown, clock, nullptr}, &h);
-        failing.failNextOpen(c.error);
+        const std::string text = toCp1251(c.text);
+        failing.failNextOpen(c.error, text.substr(text.find('\n') + 1));
         e.create(277, 29);
         e.showStartMessages();
         ASSERT_EQ(shown.shown().size(), 1u);
         EXPECT_EQ(shown.shown()[0].message.caption, toCp1251(c.caption));
-        EXPECT_EQ(shown.shown()[0].message.text, toCp1251(c.text));
+        EXPECT_EQ(shown.shown()[0].message.text, text);
         EXPECT_EQ(e.inputError(), c.error);
         EXPECT_EQ(h.commands, std::vector<uint8_t>{0}) << "the start goes on after the box";
         EXPECT_TRUE(e.close());
@@ -329,9 +330,82 @@ TEST_F(EngineTest, CalibrationCycleCapturesTheReferenceAndTheZero) {
     for (int i = 0; i < 12; ++i) box.step();
     EXPECT_EQ(engine.state().calibrationState, 1);
     EXPECT_NEAR(engine.state().ampZero[0], 5000, 30);
-    EXPECT_EQ(hooks.computes, 1);
     EXPECT_EQ(hooks.commands, (std::vector<uint8_t>{128, 0}));  // the zero, then the pair AB again
     EXPECT_TRUE(engine.state().channelPairAB);
+    EXPECT_TRUE(fs::exists(dir / "space/regim.dat")) << "the pair's grid is kept before pair AB is loaded";
+    // The installed line already fits this box: computed again, it stays within the noise.
+    EXPECT_NEAR(engine.state().calibration.slope[0], 1.0 / 15.0, 2e-4);
+}
+
+TEST_F(EngineTest, SetupPanelStatesAndTheirGuards) {
+    installFiles();
+    start();
+    hooks.commands.clear();
+    EXPECT_EQ(engine.openCalibration(), " 1.000");
+    EXPECT_EQ(engine.state().calibrationState, 1);
+    EXPECT_EQ(engine.state().correctionEnabled, (std::array<bool, 4>{true, true, false, false}));
+
+    // A manual start is refused while the setup is open.
+    engine.startRecording(1);
+    EXPECT_FALSE(engine.isRecording(1));
+
+    // An invalid reference voltage: the message, the setup stays in state 1, "X" closes it.
+    for (const char* text : {"0.1", "abc", "-2"}) {
+        engine.startCalibrationCycle(text);
+        EXPECT_EQ(engine.state().calibrationState, 1) << text;
+    }
+    EXPECT_EQ(dialogs.messageTexts(), std::vector<std::string>(3, RU("Проверьте величину образцового напряжения")));
+    EXPECT_TRUE(hooks.commands.empty());
+
+    // "+" and "0": the captions say what is connected, no correction may be taken.
+    engine.connectReference();
+    EXPECT_EQ(engine.state().groupCaption[0], RU("Образцовое напряжение"));
+    EXPECT_EQ(engine.state().correctionEnabled, (std::array<bool, 4>{false, false, false, false}));
+    engine.connectZero();
+    EXPECT_EQ(engine.state().groupCaption[1], RU("Образцовый ноль"));
+    EXPECT_EQ(hooks.commands, (std::vector<uint8_t>{192, 128}));
+
+    // "CD": the grid of AB is saved first; the correction buttons follow the pair.
+    EXPECT_FALSE(fs::exists(dir / "space/regim.dat"));
+    EXPECT_TRUE(engine.selectChannelPair(false));
+    EXPECT_TRUE(fs::exists(dir / "space/regim.dat"));
+    EXPECT_EQ(hooks.commands.back(), 64);
+    EXPECT_EQ(engine.state().groupCaption[0], RU("Канал C"));
+    EXPECT_EQ(engine.state().correctionEnabled, (std::array<bool, 4>{false, false, true, true}));
+
+    // Zero corrections only for the current pair's channels.
+    engine.state().measuredVolts = {0.012, -0.004};
+    EXPECT_FALSE(engine.takeZeroCorrection(0));
+    EXPECT_TRUE(engine.takeZeroCorrection(2));
+    EXPECT_TRUE(engine.takeZeroCorrection(3));
+    EXPECT_EQ(engine.state().calibration.zeroCorrection, (std::array<double, 4>{0, 0, -0.012, 0.004}));
+
+    // A valid voltage starts the cycle after the command and a 100 ms wait; "X" and the
+    // pair switches do nothing while it runs.
+    sleptMs = 0;
+    engine.startCalibrationCycle("1,25");
+    EXPECT_EQ(engine.state().calibrationState, 2);
+    EXPECT_EQ(engine.state().calibration.referenceVolts, 1.25);
+    EXPECT_EQ(hooks.commands.back(), 192);
+    EXPECT_EQ(sleptMs, 100);
+    EXPECT_FALSE(engine.leaveCalibration(false));
+    EXPECT_FALSE(engine.pairSwitchAllowed());
+    EXPECT_FALSE(engine.selectChannelPair(true));
+    EXPECT_EQ(engine.state().calibrationState, 2);
+
+    // Esc in the editor leaves from any state, with pair AB.
+    EXPECT_TRUE(engine.leaveCalibration(true));
+    EXPECT_EQ(engine.state().calibrationState, 0);
+    EXPECT_TRUE(engine.state().channelPairAB);
+    EXPECT_EQ(hooks.commands.back(), 0);
+
+    // While a channel records: no calibration, no pair switch.
+    engine.startRecording(2);
+    ASSERT_TRUE(engine.isRecording(2));
+    EXPECT_FALSE(engine.calibrationAllowed());
+    EXPECT_FALSE(engine.selectChannelPair(false));
+    EXPECT_TRUE(engine.state().channelPairAB);
+    engine.stopRecording(2);
 }
 
 TEST_F(EngineTest, CloseAsksBeforeStoppingARecording) {
@@ -356,6 +430,101 @@ TEST_F(EngineTest, CloseAsksBeforeStoppingARecording) {
     EXPECT_FALSE(box.isOpen());
     EXPECT_EQ(dialogs.messageTexts()[0], RU("Запись сигналов не окончена. Остановить ее?"));
     EXPECT_TRUE(dialogs.unexpected().empty());
+}
+
+// An input whose close tells whether the settings files were already written.
+struct WatchedBox : SimulatedBox {
+    std::function<void()> onReset;
+    void reset() override {
+        if (onReset) onReset();
+        SimulatedBox::reset();
+    }
+};
+
+TEST_F(EngineTest, TheSettingsAreWrittenBeforeTheInputIsClosed) {
+    // A device that stopped answering may hold up its close: the files come first.
+    test::TempDir folder;
+    folder.write("vk7.dat", kInstalledSettings);
+    folder.write("calibrvk", kInstalledCalibration);
+    WatchedBox watched;
+    Hooks h;
+    AcquisitionEngine e({StartFolder(folder.path()), watched, dialogs, clock, nullptr}, &h);
+    e.create(277, 29);
+    e.showStartMessages();
+    e.toggleChannel2();
+    std::string atReset;
+    bool regimeAtReset = false;
+    watched.onReset = [&] {
+        atReset = readFileBytes(folder / "vk7.dat");
+        regimeAtReset = fs::exists(folder / "space/regim.dat");
+        watched.onReset = nullptr;
+    };
+    ASSERT_TRUE(e.close());
+    EXPECT_NE(atReset, kInstalledSettings);
+    EXPECT_EQ(atReset, readFileBytes(folder / "vk7.dat"));
+    EXPECT_TRUE(regimeAtReset);
+}
+
+TEST_F(EngineTest, BlocksKeepComingUnderAModalBoxAndNoPointIsLost) {
+    // A recording runs while a modal box is open for 100 blocks (about 4.6 s): from inside
+    // the block handler (the power check) and from another handler (the close question).
+    installFiles();
+    box.setPower(false);
+    start();
+    engine.startRecording(1);
+    ASSERT_TRUE(engine.isRecording(1));
+    dialogs.setWhileNextMessageOpen([&](const MessageRequest& r) {
+        EXPECT_EQ(r.text, RU("Проверьте питание приставки!"));
+        for (int i = 0; i < 100; ++i) box.step();
+    });
+    box.step();
+    EXPECT_EQ(engine.recording(1).recordedCount(), 101);
+    EXPECT_EQ(box.deliveredBlocks(), box.producedBlocks());
+
+    dialogs.expectMessage(Answer::Cancel);
+    dialogs.setWhileNextMessageOpen([&](const MessageRequest&) {
+        for (int i = 0; i < 100; ++i) box.step();
+    });
+    EXPECT_FALSE(engine.close());
+    EXPECT_EQ(engine.recording(1).recordedCount(), 201);
+    EXPECT_EQ(box.lostBlocks(), 0u);
+    const fs::path file = engine.recording(1).currentPath();
+    engine.stopRecording(1);
+    EXPECT_EQ(dialogs.messageTexts().size(), 2u) << "nothing lost, nothing reported";
+    EXPECT_EQ(engine.state().recordingLost[0], 0u);
+    EXPECT_TRUE(fs::exists(fs::path(file.string() + "m")));
+}
+
+TEST_F(EngineTest, BlocksLostDuringARecordingAreCountedAndReportedOnceAtItsEnd) {
+    installFiles();
+    start();
+    box.run(0.5);
+    box.injectOverrun();  // before the recording: not its loss
+    box.run(0.5);
+    engine.acceptRecordTime(2, "2");  // 2584 points planned
+    engine.startRecording(1);
+    engine.startRecording(2);
+    box.run(0.5);
+    box.injectOverrun();
+    box.run(0.2);
+    box.injectOverrun();
+    box.run(0.2);
+    EXPECT_EQ(engine.state().lostBlocks, 3u);
+    EXPECT_EQ(engine.state().recordingLost, (std::array<uint64_t, 2>{2, 2}));
+    EXPECT_NE(engine.inputDiagnosticsText().find(RU("Потеряно блоков: 3; при записи: 2 / 2")), std::string::npos);
+    engine.stopRecording(1);
+    EXPECT_EQ(dialogs.messageTexts(), std::vector<std::string>{RU("При записи потеряно 2 точек")});
+    engine.stopRecording(1);
+    EXPECT_EQ(dialogs.messageTexts().size(), 1u) << "once per recording";
+
+    // Channel 2 ends by itself (its planned length) from inside the block handler: the
+    // message comes after the block is handed back.
+    box.injectOverrun();
+    bool outstandingAtMessage = true;
+    dialogs.setWhileNextMessageOpen([&](const MessageRequest&) { outstandingAtMessage = box.outstanding(); });
+    while (engine.isRecording(2)) box.step();
+    EXPECT_EQ(dialogs.messageTexts().back(), RU("При записи потеряно 3 точек"));
+    EXPECT_FALSE(outstandingAtMessage);
 }
 
 TEST_F(EngineTest, NothingIsDeliveredAfterReset) {

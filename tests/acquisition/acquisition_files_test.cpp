@@ -45,6 +45,10 @@ TEST(ProgramSettingsFile, LenientValuesAndFallbacks) {
         {{"22050", "", "", "", "-5", "", "-3", "1"}, 22050, 22050 / 2048.0, 0, true},
         {{"rate", "", "", "", "", "", "", ""}, 44100, 44100 / 2048.0, 0, true},
         {{}, 44100, 44100 / 2048.0, 0, true},                                      // empty file
+        // Rates no recording has: written with 12 decimals they would not read back.
+        {{"44100", "", "", "", "", "", "1e300", ""}, 44100, 44100 / 2048.0, 0, true},
+        {{"44100", "", "", "", "", "", "1e-13", ""}, 44100, 44100 / 2048.0, 0, true},
+        {{"44100", "", "", "", "", "", "0.001", ""}, 44100, 0.001, 0, true},
     };
     for (const auto& c : cases) {
         const ProgramSettings s = parseProgramSettings(c.lines);

@@ -64,6 +64,13 @@ TEST(MarkupStore, PeakLineColumns) {
     EXPECT_EQ(formatPicsPeakLine(peak(100, 150, 200), c), "    1600    2400    3200M-1.E+0004");
     c.Points = PointGenerator(1000).set(150, -3000).points();
     EXPECT_EQ(formatPicsPeakLine(peak(100, 150, 200), c), "    1600    2400    3200M-1430.511");
+
+    // At 0.051 samples per second and 255 samples per point, times beyond 8 columns are
+    // written as the largest number they hold and the type stays in column 25.
+    c.SamplingRate = 0.051;
+    c.SamplesPerPoint = 255;
+    const std::string wide = formatPicsPeakLine(peak(1, 200, 32000), c);
+    EXPECT_EQ(wide.substr(0, 25), "  5000009999999999999999M");
 }
 
 TEST(MarkupStore, SectionIsReadBackAtTheSamePoints) {

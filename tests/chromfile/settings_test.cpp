@@ -189,6 +189,7 @@ TEST(TemperatureProgram, Parses) {
         {"x: 40g-2m;8g/m;8g/m;200g-5m", 0, {{0, 40}, {2, 40}, {22, 200}, {27, 200}}, 200},
         {"x: 10g/m;50g-5m", 0, {{0, 50}, {5, 50}}, 50},
         {"x: 50g-5m;10g/m", 0, {{0, 50}, {5, 50}}, 50},
+        {"x: 10g/m;20g/m", 5, {{0, 0}, {5, 0}}, 0},
         // Numbers beyond what four digits say are held at the bounds, never wrapped.
         {"x: 9e99g-1m", 0, {{0, 9999}, {1, 9999}}, 9999},
         {"x: 1e10g-1e10m;1e10g-1e10m", 0, {{0, 9999}, {9999, 9999}, {19998, 9999}}, 9999},

@@ -211,7 +211,7 @@ class ModelWriting : public ::testing::Test {
 protected:
     ModelWriting() {
         std::string regim;
-        const int odd[] = {3, 0, 2, 4, 5, 120, 250, 30, 65535, 7, 9999};
+        const int odd[12] = {3, 77, 2, 4, 5, 120, 250, 30, 65535, 7, 9999, 77};  // lines 1, 3, ..., 23
         for (int k = 1; k <= 24; ++k) regim += (k % 2 ? std::to_string(odd[k / 2]) : std::string("77")) + "\r\n";
         dir.write("space/regim.dat", regim);
         std::string rsv;

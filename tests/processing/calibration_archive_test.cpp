@@ -58,6 +58,7 @@ TEST(CalibrationRowRebuild, KeepsWhatWasReadAndChangesOnlyTheSwitch) {
         {"the off mark inside columns 40-47", full.substr(0, 44) + "-", true, full},
         {"the off mark in the time", "  6-", true, "  6  " + zero + zero + " 1  0.00"},
         {"a name ending in '-'", line(60, 10, 1, "A-", true), true, full + "A- "},
+        {"a name ending in '-' and a blank", line(60, 10, 1, "A- ", true), true, full + "A-  "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -35,7 +35,7 @@ PdfInfo pdfInfo(const std::filesystem::path& pdf) {
     std::smatch m;
     if (std::regex_search(out, m, std::regex(R"(Pages:\s+(\d+))"))) info.pages = std::stoi(m[1]);
     if (std::regex_search(out, m, std::regex(R"(Page size:\s+([\d.]+) x ([\d.]+) pts)"))) {
-        // pdfinfo writes '.' whatever the locale; strtod would stop at it under a Russian one.
+        // The test process may run under a Russian locale, where std::stod stops at '.'.
         info.widthPt = parseLenient(m.str(1));
         info.heightPt = parseLenient(m.str(2));
     }

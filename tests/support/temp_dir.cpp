@@ -30,4 +30,15 @@ std::filesystem::path TempDir::write(std::string_view relative, std::string_view
     return p;
 }
 
+void copyInstallation(const std::filesystem::path& install, const std::filesystem::path& start) {
+    namespace fs = std::filesystem;
+    for (const auto& e : fs::recursive_directory_iterator(install)) {
+        const fs::path to = start / fs::relative(e.path(), install);
+        if (e.is_directory())
+            fs::create_directories(to);
+        else if (e.path().filename() != ".keep")
+            fs::copy_file(e.path(), to, fs::copy_options::overwrite_existing);
+    }
+}
+
 }  // namespace vk7::test

@@ -22,4 +22,8 @@ private:
     std::filesystem::path path_;
 };
 
+// Copies the installation data (`install`, the repository's install/ folder) into `start`
+// as a new start folder, leaving out the placeholders of empty folders.
+void copyInstallation(const std::filesystem::path& install, const std::filesystem::path& start);
+
 }  // namespace vk7::test

@@ -1,56 +1,58 @@
-// The acquisition program's four windows over a temporary start folder, fed by the simulated
-// box, for the window tests of vk7r.
+// The four windows of the acquisition program on a start folder, as the program creates
+// them, for the window tests; and keys typed into a window.
 #pragma once
 
-#include <filesystem>
 #include <memory>
 
 #include <QApplication>
+#include <QKeyEvent>
 
 #include "acquisition/forms/helper.h"
 #include "acquisition/forms/vk7u1.h"
 #include "acquisition/forms/vk7v1.h"
 #include "acquisition/forms/vk7v2.h"
-#include "common/clock.h"
-#include "common/paths.h"
-#include "platform/scripted_dialogs.h"
-#include "platform/simulated_box.h"
-#include "tests/support/temp_dir.h"
 
 namespace vk7::test {
 
-// The installation data (install/) copied into `start`, as ./dev prepares a start folder.
-inline void copyInstallation(const std::filesystem::path& start) {
-    namespace fs = std::filesystem;
-    const fs::path install = fs::path(VK7_SOURCE_DIR) / "install";
-    for (const auto& e : fs::recursive_directory_iterator(install)) {
-        const fs::path to = start / fs::relative(e.path(), install);
-        if (e.is_directory()) fs::create_directories(to);
-        else if (e.path().filename() != ".keep") fs::copy_file(e.path(), to);
-    }
-}
-
-class AcquisitionWindows {
-protected:
-    // The windows created and the main one shown, as at the program's start.
-    void openWindows() {
-        form = std::make_unique<TForm1>(StartFolder(dir.path()), box, dialogs, clock, [](int) {});
-        form2 = std::make_unique<TForm2>(form->engine());
-        form3 = std::make_unique<TForm3>(form->engine());
-        form4 = std::make_unique<TForm4>(StartFolder(dir.path()));
-        form->setOtherForms(form2.get(), form3.get(), form4.get());
-        form->show();
-        QApplication::processEvents();
-    }
-
-    TempDir dir;
-    SimulatedBox box;
-    ScriptedDialogs dialogs;
-    FixedClock clock{LocalDateTime{2024, 5, 6, 14, 5, 0}};
+struct AcquisitionWindows {
     std::unique_ptr<TForm1> form;
     std::unique_ptr<TForm2> form2;
     std::unique_ptr<TForm3> form3;
     std::unique_ptr<TForm4> form4;
+
+    // Creates the windows, the main one first, shows it and takes the about panel away.
+    void open(const fs::path& start, SoundInput& input, Dialogs& dialogs, const Clock& clock) {
+        form = std::make_unique<TForm1>(StartFolder(start), input, dialogs, clock, [](int) {});
+        form2 = std::make_unique<TForm2>(form->engine());
+        form3 = std::make_unique<TForm3>(form->engine());
+        form4 = std::make_unique<TForm4>(StartFolder(start));
+        form->setOtherForms(form2.get(), form3.get(), form4.get());
+        form->show();
+        QApplication::processEvents();
+        form->Panel1->setVisible(false);
+    }
+    // Closes the program (true when the close went through) and frees the windows.
+    bool close() {
+        const bool closed = form->close();
+        form3.reset();
+        form2.reset();
+        form4.reset();
+        form.reset();
+        return closed;
+    }
 };
+
+// A key typed in a window: it goes to the window's focused control, each press at its own
+// moment as typed keys are.
+inline void typeKey(QWidget* window, int key, const QString& text = {}) {
+    QWidget* target = window->focusWidget() ? window->focusWidget() : window;
+    static quint64 time = 1;
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    press.setTimestamp(++time);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    release.setTimestamp(time);
+    QApplication::sendEvent(target, &release);
+}
 
 }  // namespace vk7::test

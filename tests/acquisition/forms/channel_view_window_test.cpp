@@ -15,11 +15,8 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "acquisition/forms/helper.h"
-#include "acquisition/forms/vk7u1.h"
-#include "acquisition/forms/vk7v1.h"
-#include "acquisition/forms/vk7v2.h"
 #include "chromfile/processing_settings.h"
+#include "tests/acquisition/forms/acquisition_windows.h"
 #include "common/cp1251.h"
 #include "common/files.h"
 #include "common/number_text.h"
@@ -27,28 +24,16 @@
 #include "platform/qt/qt_text.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/simulated_box.h"
-#include "tests/acquisition/forms/acquisition_windows.h"
+#include "tests/support/temp_dir.h"
 
 namespace vk7 {
 namespace {
 
-// A key typed in a window goes to its focused control.
-void pressKey(QWidget* window, int key, const QString& text = {}) {
-    QWidget* target = window->focusWidget() ? window->focusWidget() : window;
-    static quint64 time = 1;  // each press its own moment, as typed keys have
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    press.setTimestamp(++time);
-    QApplication::sendEvent(target, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QApplication::sendEvent(target, &release);
-}
-
-class ChannelViewWindowTest : public ::testing::Test, public test::AcquisitionWindows {
+class ChannelViewWindowTest : public ::testing::Test, protected test::AcquisitionWindows {
 protected:
     ChannelViewWindowTest() {
-        test::copyInstallation(dir.path());
-        openWindows();
-        pressKey(form.get(), Qt::Key_Escape);
+        test::copyInstallation(fs::path(VK7_SOURCE_DIR) / "install", dir.path());
+        open(dir.path(), box, dialogs, clock);
     }
     ~ChannelViewWindowTest() override {
         if (form) form->close();
@@ -75,14 +60,18 @@ protected:
             w->grab().save(QString::fromStdString((fs::path(dirName) / name).string()));
     }
 
+    test::TempDir dir;
+    SimulatedBox box;
+    ScriptedDialogs dialogs;
+    FixedClock clock{LocalDateTime{2024, 5, 6, 14, 5, 0}};
 };
 
 TEST_F(ChannelViewWindowTest, TheViewShowsTheGrowingCurveOfTheRecording) {
     // 20 mV, then a 100 mV peak at 60 s on channel A; 5 mV steady on channel B.
     box.setDetector(0, DetectorScript{0.02, {{60.0, 0.1, 6.0}}});
     box.setDetector(1, DetectorScript{0.005, {}});
-    pressKey(form.get(), Qt::Key_F10);
-    pressKey(form.get(), Qt::Key_F11);
+    test::typeKey(form.get(), Qt::Key_F10);
+    test::typeKey(form.get(), Qt::Key_F11);
     ASSERT_TRUE(form->engine().isRecording(1));
     run(30);
     form->SpeedButton2->click();
@@ -94,7 +83,7 @@ TEST_F(ChannelViewWindowTest, TheViewShowsTheGrowingCurveOfTheRecording) {
     EXPECT_EQ(v.endSec, 1800) << "the installed record time, 30 minutes";
     for (int i = 0; i < 3; ++i) form2->SpeedButton4->click();
     EXPECT_EQ(v.zoom, 8);
-    pressKey(form2.get(), Qt::Key_M, "m");
+    test::typeKey(form2.get(), Qt::Key_M, "m");
     EXPECT_EQ(v.zoom, 1);
     const int xAt30s = v.left + int(std::lround(30.0 / 1800 * (v.right - v.left)));
     const int blueRowAt30 = curveRow(form2.get(), xAt30s - 2, 0xFF0000);
@@ -142,12 +131,12 @@ TEST_F(ChannelViewWindowTest, TheViewShowsTheGrowingCurveOfTheRecording) {
 
 TEST_F(ChannelViewWindowTest, TheTimeCorrectionChangesLine7OfVk7DatAtTheClose) {
     box.setDetector(0, DetectorScript{0.02, {}});
-    pressKey(form.get(), Qt::Key_F10);
+    test::typeKey(form.get(), Qt::Key_F10);
     run(15 * 60);
     form->SpeedButton2->click();
     const ChannelViewState& v = form2->view();
     const int perMinute = (v.right - v.left) / 30;
-    pressKey(form2.get(), Qt::Key_F9);
+    test::typeKey(form2.get(), Qt::Key_F9);
     EXPECT_EQ(fromQString(form2->Label3->text()), RU("Коррекция времени. Укажите начало отрезка."));
     form2->PaintBox1MouseDown(v.left + 2 * perMinute, 100);
     EXPECT_EQ(fromQString(form2->Label3->text()), RU("Коррекция времени. Укажите конец отрезка."));
@@ -162,7 +151,7 @@ TEST_F(ChannelViewWindowTest, TheTimeCorrectionChangesLine7OfVk7DatAtTheClose) {
     const double rate = 21.533203125 * (v.correctionEndSec - v.correctionStartSec) / 60 / 9.5;
     EXPECT_NEAR(form->engine().state().settings.pointsPerSecond, rate, 1e-9);
     // A mark to the left of the start is refused with one message.
-    pressKey(form2.get(), Qt::Key_F9);
+    test::typeKey(form2.get(), Qt::Key_F9);
     form2->PaintBox1MouseDown(v.left + 12 * perMinute, 100);
     form2->PaintBox1MouseDown(v.left + 2 * perMinute, 100);
     EXPECT_EQ(v.correctionState, 3);
@@ -175,15 +164,14 @@ TEST_F(ChannelViewWindowTest, TheTimeCorrectionChangesLine7OfVk7DatAtTheClose) {
     shot(form2.get(), "vk7r_time_correction.png");
 
     dialogs.expectMessage(Answer::Ok);  // the recording is running: stop it
-    EXPECT_TRUE(form->close());
-    form.reset();
+    EXPECT_TRUE(close());
     const auto read = readVk7PointsPerSecond(StartFolder(dir.path()));
     ASSERT_TRUE(read);
     EXPECT_NEAR(*read, rate, 1e-9);
 }
 
 TEST_F(ChannelViewWindowTest, F1ShowsThePageOfWhatIsOnTheScreen) {
-    pressKey(form.get(), Qt::Key_F1);
+    test::typeKey(form.get(), Qt::Key_F1);
     EXPECT_TRUE(form4->isVisible());
     EXPECT_EQ(form4->HelpPageName(), "vk7.htm");
     EXPECT_TRUE(form4->WebBrowser1()->pageFound());
@@ -195,12 +183,12 @@ TEST_F(ChannelViewWindowTest, F1ShowsThePageOfWhatIsOnTheScreen) {
     EXPECT_EQ(form4->HelpPageName(), "vk72.htm");
     // The calibration panel over the list.
     form->Panel3->setVisible(true);
-    pressKey(form.get(), Qt::Key_F1);
+    test::typeKey(form.get(), Qt::Key_F1);
     EXPECT_EQ(form4->HelpPageName(), "vk74.htm");
     // A channel view over both.
-    pressKey(form.get(), Qt::Key_F10);
+    test::typeKey(form.get(), Qt::Key_F10);
     form->SpeedButton2->click();
-    pressKey(form2.get(), Qt::Key_F1);
+    test::typeKey(form2.get(), Qt::Key_F1);
     EXPECT_EQ(form4->HelpPageName(), "vk73.htm");
     EXPECT_EQ(fromQString(form4->WebBrowser1()->pageTitle()), RU("Окна каналов и коррекция времени"));
     shot(form4.get(), "vk7r_help_vk73.png");
@@ -209,7 +197,7 @@ TEST_F(ChannelViewWindowTest, F1ShowsThePageOfWhatIsOnTheScreen) {
     fs::remove(dir / "help/vk7.htm");
     form2->hide();
     form->ComboBox3->setVisible(false);
-    pressKey(form.get(), Qt::Key_F1);
+    test::typeKey(form.get(), Qt::Key_F1);
     EXPECT_FALSE(form4->WebBrowser1()->pageFound());
     dialogs.expectMessage(Answer::Ok);  // the recording is running: stop it
 }

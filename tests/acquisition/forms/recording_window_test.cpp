@@ -12,56 +12,41 @@
 #include <QTableWidget>
 #include <QToolButton>
 
-#include "acquisition/forms/helper.h"
-#include "acquisition/forms/vk7u1.h"
-#include "acquisition/forms/vk7v1.h"
-#include "acquisition/forms/vk7v2.h"
 #include "chromfile/chromatogram_file.h"
+#include "tests/acquisition/forms/acquisition_windows.h"
 #include "common/cp1251.h"
 #include "common/files.h"
 #include "platform/qt/qt_text.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/simulated_box.h"
-#include "tests/acquisition/forms/acquisition_windows.h"
+#include "tests/support/temp_dir.h"
 
 namespace vk7 {
 namespace {
-
-void pressKey(QWidget* target, int key) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(target, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-    QApplication::sendEvent(target, &release);
-}
 
 void saveShot(QWidget* w, const char* name) {
     if (const char* shots = std::getenv("VK7_SCREENSHOT_DIR"))
         w->grab().save(QString::fromStdString((fs::path(shots) / name).string()));
 }
 
-class RecordingWindowTest : public ::testing::Test, public test::AcquisitionWindows {
+class RecordingWindowTest : public ::testing::Test, protected test::AcquisitionWindows {
 protected:
     RecordingWindowTest() {
         // A start folder prepared from the installation data.
-        test::copyInstallation(dir.path());
+        test::copyInstallation(fs::path(VK7_SOURCE_DIR) / "install", dir.path());
     }
-    void openAcquisition() {
-        openWindows();
-        pressKey(form.get(), Qt::Key_Escape);  // the about panel
-    }
-    void closeAcquisition() {
-        EXPECT_TRUE(form->close());
-        form3.reset();
-        form2.reset();
-        form4.reset();
-        form.reset();
-    }
+    void openAcquisition() { open(dir.path(), box, dialogs, clock); }
+    void closeAcquisition() { EXPECT_TRUE(close()); }
     void clickCell(int row, int column) {
         form->StGr1->setCurrentCell(row, column);
         emit form->StGr1->cellClicked(row, column);
     }
     std::string cell(int row, int column) { return fromQString(form->StGr1->item(row, column)->text()); }
 
+    test::TempDir dir;
+    SimulatedBox box;
+    ScriptedDialogs dialogs;
+    FixedClock clock{LocalDateTime{2024, 5, 6, 14, 5, 0}};
 };
 
 TEST_F(RecordingWindowTest, TheGridIsEditedSavedAsAMethodAndRecalledAfterARestart) {
@@ -82,13 +67,13 @@ TEST_F(RecordingWindowTest, TheGridIsEditedSavedAsAMethodAndRecalledAfterARestar
     clickCell(14, 1);
     ASSERT_TRUE(form->Edit1->isVisible());
     form->Edit1->setText(toQString(RU("Метан")));
-    pressKey(form->Edit1, Qt::Key_Return);
+    test::typeKey(form->Edit1, Qt::Key_Return);
     EXPECT_EQ(cell(14, 1), RU("Метан"));
     saveShot(form.get(), "vk7r_regime.png");
     // Saved as a method: Enter in the list of row 0.
     clickCell(0, 1);
     form->ComboBox3->setEditText("Metan-H2");
-    pressKey(form->ComboBox3->lineEdit(), Qt::Key_Return);
+    test::typeKey(form->ComboBox3->lineEdit(), Qt::Key_Return);
     EXPECT_EQ(cell(0, 1), "Metan-H2");
     // Channel 2 takes the method from the list.
     clickCell(0, 2);
@@ -126,7 +111,7 @@ TEST_F(RecordingWindowTest, BothChannelsRecordIntoFilesTheProcessingProgramOpens
     EXPECT_FALSE(form->SpeedButton11->isEnabled());
     EXPECT_FALSE(form->SpeedButton17->isEnabled());
     EXPECT_TRUE(fs::exists(dir / "data/kanal1/h1a.hr"));
-    pressKey(form.get(), Qt::Key_F11);
+    test::typeKey(form.get(), Qt::Key_F11);
     ASSERT_TRUE(form->engine().isRecording(2));
     box.run(60.0);
     EXPECT_TRUE(form->Label12->isVisible());

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,10 +18,12 @@
 #include "common/cp1251.h"
 #include "common/files.h"
 #include "common/number_text.h"
+#include "platform/qt/alsa_sound_input.h"
 #include "platform/qt/qt_text.h"
+#include "tests/acquisition/forms/alsa_test_config.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/simulated_box.h"
-#include "tests/acquisition/forms/acquisition_windows.h"
+#include "tests/support/temp_dir.h"
 
 namespace vk7 {
 namespace {
@@ -34,16 +37,27 @@ void pressKey(QWidget* target, int key) {
 
 std::string text(const QLabel* l) { return fromQString(l->text()); }
 
-class MainWindowTest : public ::testing::Test, public test::AcquisitionWindows {
+// The installed vk7.dat and calibrvk in a start folder.
+void installSettings(const test::TempDir& dir) {
+    const fs::path install = fs::path(VK7_SOURCE_DIR) / "install";
+    fs::copy_file(install / "vk7.dat", dir / "vk7.dat");
+    fs::copy_file(install / "calibrvk", dir / "calibrvk");
+}
+
+class MainWindowTest : public ::testing::Test {
 protected:
     MainWindowTest() {
-        const fs::path install = fs::path(VK7_SOURCE_DIR) / "install";
-        fs::copy_file(install / "vk7.dat", dir / "vk7.dat");
-        fs::copy_file(install / "calibrvk", dir / "calibrvk");
+        installSettings(dir);
     }
 
     void open() {
-        openWindows();
+        form = std::make_unique<TForm1>(StartFolder(dir.path()), box, dialogs, clock, [](int) {});
+        form2 = std::make_unique<TForm2>(form->engine());
+        form3 = std::make_unique<TForm3>(form->engine());
+        form4 = std::make_unique<TForm4>(StartFolder(dir.path()));
+        form->setOtherForms(form2.get(), form3.get(), form4.get());
+        form->show();
+        QApplication::processEvents();
     }
 
     ~MainWindowTest() override {
@@ -54,6 +68,14 @@ protected:
     // The colour of a pixel of a level image.
     static QColor pixel(const TImage* image, int x, int y) { return image->picture().pixelColor(x, y); }
 
+    test::TempDir dir;
+    SimulatedBox box;
+    ScriptedDialogs dialogs;
+    FixedClock clock{LocalDateTime{2024, 5, 6, 14, 5, 0}};
+    std::unique_ptr<TForm1> form;
+    std::unique_ptr<TForm2> form2;
+    std::unique_ptr<TForm3> form3;
+    std::unique_ptr<TForm4> form4;
 };
 
 TEST_F(MainWindowTest, LabelsAndBarsFollowTheScriptedVoltage) {
@@ -175,7 +197,7 @@ TEST_F(MainWindowTest, WithoutASoundCardTheMessageComesOverTheWindowAndTheProgra
     QApplication::processEvents();
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].message.caption, RU("нет звуковой платы"));
-    EXPECT_EQ(dialogs.shown()[0].message.text, "Error");
+    EXPECT_EQ(dialogs.shown()[0].message.text, RU("Нет звуковой платы"));
     EXPECT_TRUE(form->isVisible());
     pressKey(form.get(), Qt::Key_F12);
     EXPECT_TRUE(form->Label9->isVisible());
@@ -203,6 +225,178 @@ TEST_F(MainWindowTest, CloseWritesTheSettingsAndSaysTheProgramMayEnd) {
     const uint64_t delivered = box.deliveredBlocks();
     box.run(0.5);
     EXPECT_EQ(box.deliveredBlocks(), delivered);
+}
+
+// The calibration's setup panel with the simulated box on both sides of the sound card.
+class CalibrationWindowTest : public ::testing::Test {
+protected:
+    CalibrationWindowTest() {
+        installSettings(dir);
+    }
+    static SimulatedBox::Settings boxSettings() {
+        // A transfer other than the installed calibration's: 6000 ADC units at 0 V, 12000
+        // more per volt, a reference of 1.2 V.
+        SimulatedBox::Settings s;
+        s.zeroAmplitude = 6000;
+        s.unitsPerVolt = 12000;
+        s.referenceVolts = 1.2;
+        return s;
+    }
+    void open() {
+        form = std::make_unique<TForm1>(StartFolder(dir.path()), box, dialogs, clock, [](int) {}, nullptr, &box.output());
+        form->show();
+        QApplication::processEvents();
+    }
+    ~CalibrationWindowTest() override {
+        if (form) form->close();
+        form.reset();
+        EXPECT_TRUE(dialogs.unexpected().empty());
+    }
+    test::TempDir dir;
+    SimulatedBox box{boxSettings()};
+    ScriptedDialogs dialogs;
+    FixedClock clock{LocalDateTime{2024, 5, 6, 14, 5, 0}};
+    std::unique_ptr<TForm1> form;
+};
+
+TEST_F(CalibrationWindowTest, TheCycleMakesTheShownVoltageMatchTheBoxAndIsSavedAtClose) {
+    box.setDetector(0, DetectorScript{0.1, {}});
+    box.setDetector(1, DetectorScript{0.05, {}});
+    open();
+    pressKey(form.get(), Qt::Key_Escape);
+    box.run(1.0);
+    // The installed line does not fit this box: 0.1 V reads wrong.
+    EXPECT_GT(std::abs(parseLenient(text(form->Label1)) - 118.0), 20.0);
+
+    form->SpeedButton11->click();
+    EXPECT_TRUE(form->Panel3->isVisible());
+    EXPECT_FALSE(form->Label3->isVisible());
+    EXPECT_EQ(fromQString(form->Edit3->text()), " 1.000");
+    EXPECT_TRUE(form->SpeedButton7->isEnabled());
+    EXPECT_FALSE(form->SpeedButton20->isEnabled());
+
+    form->Edit3->setText("1.2");
+    form->SpeedButton16->click();
+    EXPECT_EQ(form->engine().state().calibrationState, 2);
+    EXPECT_FALSE(form->SpeedButton12->isEnabled()) << "no pair switch while the cycle runs";
+    form->SpeedButton18->click();  // "X" does nothing while the cycle runs
+    EXPECT_TRUE(form->Panel3->isVisible());
+    box.run(3.0);
+    EXPECT_EQ(form->engine().state().calibrationState, 1);
+    EXPECT_EQ(box.commandsHeard(), (std::vector<uint8_t>{0, 192, 128, 0}));
+    EXPECT_NEAR(form->engine().state().calibration.slope[0], 1000.0 / 12000, 1e-4);
+    EXPECT_NEAR(form->engine().state().calibration.intercept[1], -0.5, 2e-3);
+    EXPECT_TRUE(form->SpeedButton12->isEnabled());
+    EXPECT_EQ(fromQString(form->GroupBox1->title()), RU("Канал А"));
+    if (const char* out = std::getenv("VK7_SCREENSHOTS")) form->grab().save(QString::fromUtf8(out) + "/vk7r_calibration.png");
+
+    form->SpeedButton18->click();
+    EXPECT_FALSE(form->Panel3->isVisible());
+    EXPECT_TRUE(form->Label3->isVisible());
+    box.run(1.0);
+    EXPECT_NEAR(parseLenient(text(form->Label1)), 118.0, 1.5);
+    EXPECT_NEAR(parseLenient(text(form->Label2)), 59.0, 1.5);
+
+    EXPECT_TRUE(form->close());
+    const auto lines = splitLines(readFileBytes(dir / "calibrvk"));
+    ASSERT_GE(lines.size(), 6u);
+    EXPECT_EQ(lines[1], " 1.20000000000000E+0000");
+    EXPECT_EQ(lines[3].substr(0, 5), " 8.33");
+    EXPECT_EQ(lines[3].substr(17), "E-0002");
+}
+
+TEST_F(CalibrationWindowTest, AnInvalidReferenceKeepsTheSetupAndEscInTheEditorLeaves) {
+    open();
+    form->SpeedButton11->click();
+    form->SpeedButton15->click();  // "CD"
+    box.run(1.0);
+    EXPECT_EQ(box.connection(), BoxConnection::PairCD);
+    EXPECT_EQ(fromQString(form->GroupBox1->title()), RU("Канал C"));
+    EXPECT_FALSE(form->SpeedButton7->isEnabled());
+    EXPECT_TRUE(form->SpeedButton20->isEnabled());
+    form->Edit3->setText("0.05");
+    form->SpeedButton16->click();
+    EXPECT_EQ(dialogs.messageTexts().back(), RU("Проверьте величину образцового напряжения"));
+    EXPECT_EQ(form->engine().state().calibrationState, 1);
+    form->SpeedButton9->click();  // "+"
+    EXPECT_EQ(fromQString(form->GroupBox2->title()), RU("Образцовое напряжение"));
+    EXPECT_FALSE(form->SpeedButton20->isEnabled());
+    box.run(1.0);
+    EXPECT_EQ(box.connection(), BoxConnection::ReferenceVoltage);
+    pressKey(form->Edit3, Qt::Key_Escape);
+    EXPECT_FALSE(form->Panel3->isVisible());
+    EXPECT_EQ(form->engine().state().calibrationState, 0);
+    box.run(1.0);
+    EXPECT_EQ(box.connection(), BoxConnection::PairAB);
+    EXPECT_EQ(fromQString(form->GroupBox1->title()), RU("Канал А"));
+    EXPECT_EQ(box.commandsHeard(), (std::vector<uint8_t>{0, 64, 192, 0}));
+}
+
+TEST_F(CalibrationWindowTest, WithoutAnOutputDeviceTheProgramSaysSoAndRuns) {
+    box.setOutputMissing(true);
+    open();
+    EXPECT_EQ(dialogs.messageTexts(), std::vector<std::string>{RU("Ошибка аудио вывода")});
+    EXPECT_FALSE(form->commandLink()->running());
+    box.run(0.5);
+    EXPECT_FALSE(text(form->Label1).empty());
+}
+
+// The window on real ALSA devices (software ones from ALSA's null and file plugins).
+class AlsaWindowTest : public ::testing::Test {
+protected:
+    AlsaWindowTest() {
+        installSettings(dir);
+    }
+    void pump(int ms) {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    test::AlsaTestConfig alsa;
+    test::TempDir dir;
+    ScriptedDialogs dialogs;
+    FixedClock clock{LocalDateTime{2024, 5, 6, 14, 5, 0}};
+};
+
+TEST_F(AlsaWindowTest, AMonoDeviceAt48000HzShowsTheFedCarrierAndSaysHowItWasOpened) {
+    // 2 s of a 4 kHz carrier of 10000 ADC units peak to peak (0.3333 V through the
+    // installed calibration, 393.3 mV after the factor 1.18).
+    alsa.feed(test::sineFrames(48000, 1, 96000, 4000, 5000, false), true);
+    AlsaSoundInput input("vk7_mono48");
+    TForm1 form(StartFolder(dir.path()), input, dialogs, clock, [](int) {});
+    form.show();
+    pump(300);
+    pressKey(&form, Qt::Key_Escape);
+    pressKey(&form, Qt::Key_F12);
+    pump(100);
+    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_NEAR(parseLenient(text(form.Label1)), 393.3, 12.0);
+    EXPECT_NEAR(parseLenient(text(form.Label9)), 10000, 300);
+    EXPECT_NEAR(parseLenient(text(form.Label6)), 4.0, 0.03);
+    EXPECT_EQ(text(form.InputLabel).rfind(RU("Вход vk7_mono48: 44100 Гц, через преобразование ALSA. Потеряно блоков: "), 0), 0u)
+        << text(form.InputLabel);
+    EXPECT_NE(text(form.InputLabel).find(RU("Потеряно блоков: 0;")), std::string::npos);
+    if (const char* out = std::getenv("VK7_SCREENSHOTS")) form.grab().save(QString::fromUtf8(out) + "/vk7r_alsa_mono48.png");
+    alsa.releaseFeed();
+    EXPECT_TRUE(form.close());
+}
+
+TEST_F(AlsaWindowTest, ADeviceThatHangsDoesNotHoldUpTheCloseNorCostTheSettings) {
+    AlsaSoundInput input("vk7_hang");
+    TForm1 form(StartFolder(dir.path()), input, dialogs, clock, [](int) {});
+    form.show();
+    pump(300);
+    form.SpeedButton22->click();  // a change that must reach vk7.dat
+    fs::remove(dir / "calibrvk");
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_TRUE(form.close());
+    EXPECT_LT(timer.elapsed(), 3000);
+    EXPECT_EQ(splitLines(readFileBytes(dir / "vk7.dat"))[7], "0");
+    EXPECT_TRUE(fs::exists(dir / "calibrvk"));
+    EXPECT_EQ(input.abandonedThreads(), 1);
+    alsa.releaseHang();
+    pump(200);
 }
 
 }  // namespace

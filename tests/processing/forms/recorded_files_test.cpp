@@ -21,12 +21,7 @@ namespace {
 
 TEST(RecordedFiles, TheProcessingProgramOpensWhatTheAcquisitionRecorded) {
     test::TempDir dir;
-    const fs::path install = fs::path(VK7_SOURCE_DIR) / "install";
-    for (const auto& e : fs::recursive_directory_iterator(install)) {
-        const fs::path to = dir.path() / fs::relative(e.path(), install);
-        if (e.is_directory()) fs::create_directories(to);
-        else if (e.path().filename() != ".keep") fs::copy_file(e.path(), to);
-    }
+    test::copyInstallation(fs::path(VK7_SOURCE_DIR) / "install", dir.path());
     ScriptedDialogs dialogs;
     FixedClock clock{LocalDateTime{2024, 5, 6, 14, 5, 0}};
 

@@ -1,0 +1,28 @@
+// Opening an ALSA PCM for the programs' one format: 2 channels of 16-bit samples at a given
+// rate, exactly where the device allows it, else through the plug layer's conversion.
+#pragma once
+
+#include <alsa/asoundlib.h>
+
+#include <string>
+
+namespace vk7 {
+
+struct AlsaOpenResult {
+    snd_pcm_t* pcm = nullptr;  // null on failure
+    bool opened = false;       // the device itself opened (a failure came with its format)
+    bool converted = false;    // opened through the plug layer's conversion
+    int error = 0;             // the ALSA error of the exact attempt, on failure
+};
+
+// Opens `name` non-blocking for `stream` with interleaved S16_LE stereo at `rate`, periods of
+// `periodFrames` and a buffer of `bufferFrames`, prepared. First without any rate, channel
+// or format conversion; when the device refuses, again with the plug layer's conversion
+// (the device itself, then "plug:" over it).
+AlsaOpenResult openAlsaPcm(const std::string& name, snd_pcm_stream_t stream, unsigned rate,
+                           snd_pcm_uframes_t periodFrames, snd_pcm_uframes_t bufferFrames);
+
+// Whether the system has any sound card.
+bool anyAlsaSoundCard();
+
+}  // namespace vk7

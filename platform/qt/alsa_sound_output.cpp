@@ -1,0 +1,69 @@
+#include "platform/qt/alsa_sound_output.h"
+
+#include "platform/qt/alsa_pcm.h"
+
+namespace vk7 {
+
+AlsaSoundOutput::AlsaSoundOutput(std::string device, int bufferFrames)
+    : device_(std::move(device)), bufferFrames_(bufferFrames) {}
+
+AlsaSoundOutput::~AlsaSoundOutput() { close(); }
+
+bool AlsaSoundOutput::open(int rate) {
+    close();
+    interrupted_ = false;
+    lastError_.clear();
+    const auto frames = snd_pcm_uframes_t(bufferFrames_);
+    const AlsaOpenResult r = openAlsaPcm(device_, SND_PCM_STREAM_PLAYBACK, unsigned(rate), frames, frames * 2);
+    if (!r.pcm) {
+        lastError_ = snd_strerror(r.error);
+        return false;
+    }
+    pcm_ = r.pcm;
+    converted_ = r.converted;
+    return true;
+}
+
+void AlsaSoundOutput::waitForRoom(int frameCount) {
+    while (pcm_ && !interrupted_) {
+        const snd_pcm_sframes_t avail = snd_pcm_avail_update(pcm_);
+        if (avail < 0) {
+            if (avail == -EPIPE) ++underruns_;
+            if (snd_pcm_recover(pcm_, int(avail), 1) < 0) return;
+            continue;
+        }
+        if (avail >= frameCount) return;
+        snd_pcm_wait(pcm_, 100);
+    }
+}
+
+void AlsaSoundOutput::write(const int16_t* frames, int frameCount) {
+    if (!pcm_) return;
+    snd_pcm_uframes_t left = snd_pcm_uframes_t(frameCount);
+    while (left > 0 && !interrupted_) {
+        const snd_pcm_sframes_t n = snd_pcm_writei(pcm_, frames, left);
+        if (n == -EAGAIN || n == 0) {
+            snd_pcm_wait(pcm_, 100);
+            continue;
+        }
+        if (n < 0) {
+            if (n == -EPIPE) ++underruns_;
+            if (snd_pcm_recover(pcm_, int(n), 1) < 0) {
+                lastError_ = snd_strerror(int(n));
+                return;  // the device is gone: the stream goes on without it
+            }
+            continue;
+        }
+        frames += size_t(n) * 2;
+        left -= snd_pcm_uframes_t(n);
+    }
+}
+
+void AlsaSoundOutput::close() {
+    if (!pcm_) return;
+    snd_pcm_drop(pcm_);
+    snd_pcm_close(pcm_);
+    pcm_ = nullptr;
+}
+
+}  // namespace vk7
