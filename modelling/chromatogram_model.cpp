@@ -108,7 +108,7 @@ void DeleteModelRow(ChromatogramModel& m, int index) {
 }
 
 std::optional<std::string> InsertModelRow(ChromatogramModel& m, int index) {
-    if (m.ModelPeakCount() >= kMaxModelPeaks) return tooManyPeaksMessage();
+    if (m.ModelPeakCount() >= kMaxChromatogramModelPeaks) return tooManyPeaksMessage();
     if (index < 0) index = 0;
     if (index >= m.ModelPeakCount()) {
         m.Rows.push_back(m.Rows.empty() ? ModelRow{} : m.Rows.back());
@@ -121,7 +121,7 @@ std::optional<std::string> InsertModelRow(ChromatogramModel& m, int index) {
 }
 
 std::optional<std::string> InsertModelPeak(ChromatogramModel& m, const ModelPeakValues& peak) {
-    if (m.ModelPeakCount() >= kMaxModelPeaks) return tooManyPeaksMessage();
+    if (m.ModelPeakCount() >= kMaxChromatogramModelPeaks) return tooManyPeaksMessage();
     auto at = std::find_if(m.Rows.begin(), m.Rows.end(),
                            [&](const ModelRow& row) { return parseLenient(row[model_col::T]) > peak.t; });
     m.Rows.insert(at, ModelRow{modelCellText(peak.t), modelCellText(peak.W), modelCellText(peak.A),
@@ -190,7 +190,7 @@ ModelLoad LoadModelFile(const StartFolder& start, const std::string& modelName) 
                       RU(" с"));
     m.ModelLength = static_cast<int>(length);
     const size_t peaks = lines->size() >= 4 ? (lines->size() - 4) / 4 : 0;
-    if (peaks > size_t(kMaxModelPeaks)) return refuse(RU("в модели больше 255 пиков"));
+    if (peaks > size_t(kMaxChromatogramModelPeaks)) return refuse(RU("в модели больше 255 пиков"));
     for (size_t k = 0; k < peaks; ++k) {
         const double x = parseLenient(line(4 + 4 * k)), a = parseLenient(line(5 + 4 * k));
         const double b = parseLenient(line(6 + 4 * k)), h = parseLenient(line(7 + 4 * k));

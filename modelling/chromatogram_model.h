@@ -16,7 +16,7 @@
 namespace vk7 {
 
 constexpr double kModelFullScale = 0.15625;  // volts of 32768 counts (gain code 4)
-constexpr int kMaxModelPeaks = 255;
+constexpr int kMaxChromatogramModelPeaks = 255;
 constexpr int kMaxModelPoints = 32768;
 constexpr int kMaxModelLengthSec = 32767;
 constexpr int kMaxOversampling = 255;

@@ -226,8 +226,14 @@ std::string CalibrationRow::line() const {
     std::string out = timeField_ ? *timeField_ : timeFieldText(timeSec_);
     out += areaField_ ? *areaField_ : expText(area_, static_cast<int>(kCalValueWidth));
     out += concField_ ? *concField_ : expText(conc_, static_cast<int>(kCalValueWidth));
-    out += fillerField_ ? *fillerField_ : std::string(kCalFiller);
+    std::string filler = fillerField_ ? *fillerField_ : std::string(kCalFiller);
+    // Without a name the filler ends the line, where a '-' it was read with would read as
+    // the off mark: a switched-on row gets the filler's own text.
+    if (!off_ && name_.empty() && filler.back() == '-') filler = kCalFiller;
+    out += filler;
     out += nameAsWritten(name_, off_);
+    // A row read as nothing but blanks and its off mark stays a row when switched on.
+    if (trimBlanks(out).empty()) out.replace(0, kCalTimeWidth, timeFieldText(timeSec_));
     if (off_) out += '-';
     return out;
 }

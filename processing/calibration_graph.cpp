@@ -6,6 +6,7 @@
 
 #include "common/cp1251.h"
 #include "common/number_text.h"
+#include "processing/axis_ticks.h"
 #include "processing/calibration_archive.h"
 
 namespace vk7 {
@@ -164,8 +165,8 @@ std::optional<GraphAxes> graphAxes(const CalibrationGraph& g, const GraphRect& r
         a.pxS = (rect.right - rect.left) / a.nS;
         a.pxC = (rect.bottom - rect.top) / a.nC;
         if (a.pxS <= 0 || a.pxC <= 0) return std::nullopt;
-        a.sDecimals = a.stepS < 0.1 ? 3 : 0;
-        a.cDecimals = a.stepC < 0.1 ? 3 : 1;
+        a.sDecimals = tickDecimals(a.stepS, 0);
+        a.cDecimals = tickDecimals(a.stepC, 1);
         return a;
     }
     return std::nullopt;

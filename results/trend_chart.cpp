@@ -5,6 +5,7 @@
 
 #include "common/cp1251.h"
 #include "common/number_text.h"
+#include "processing/axis_ticks.h"
 #include "processing/plot_geometry.h"
 
 namespace vk7 {
@@ -33,16 +34,6 @@ void square(Canvas& c, CanvasPoint p, int half, Colour colour) {
 void font(Canvas& c, const std::string& family, int pixels, Colour colour) {
     c.setFont({family, pixels, colour, 0});
     c.setBrush({White, true});
-}
-
-// Decimals of the tick values of an axis: 3 for steps below 0.1; otherwise at least `fewest`
-// and as many as a halved step needs (0.5 -> 1, 0.25 -> 2), so that no two ticks read alike.
-int tickDecimals(double step, int fewest) {
-    if (step < 0.1) return 3;
-    int d = fewest;
-    for (double scaled = step * std::pow(10.0, d); d < 3 && std::fabs(scaled - std::round(scaled)) > 1e-9; scaled *= 10)
-        ++d;
-    return d;
 }
 
 // Where the axis texts go relative to their ticks.

@@ -56,7 +56,9 @@ TEST(CalibrationRowRebuild, KeepsWhatWasReadAndChangesOnlyTheSwitch) {
         {"half a second", "  0.5", false, "  0.5" + zero + zero + " 1  0.00-"},
         {"a short S", "  0.5 1.0E+0001", false, "  0.5 1.0E+0001       " + zero + " 1  0.00-"},
         {"the off mark inside columns 40-47", full.substr(0, 44) + "-", true, full},
+        {"the off mark after a '-' in column 47", full.substr(0, 46) + "--", true, full},
         {"the off mark in the time", "  6-", true, "  6  " + zero + zero + " 1  0.00"},
+        {"nothing but blanks and the off mark", std::string(50, ' ') + "-", true, "    0" + std::string(45, ' ')},
         {"a name ending in '-'", line(60, 10, 1, "A-", true), true, full + "A- "},
         {"a name ending in '-' and a blank", line(60, 10, 1, "A- ", true), true, full + "A-  "},
     };

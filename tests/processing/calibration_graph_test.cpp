@@ -88,6 +88,18 @@ TEST(CalibrationGraph, GridPointsAndReadOff) {
     g.ReadOffX = 20;
     EXPECT_EQ(ReadOffGraph(g).C, "  *");
 
+    // Small areas halve the S step to 0.25 and C steps of 0.25 follow: the labels keep the
+    // fractions ("  0.25", " 0.25"), not whole or one-decimal roundings that repeat.
+    CalibrationGraph small = graphOf({{0.6, 0.5}, {1.2, 1.2}});
+    canvas.clear();
+    RedrawGraph(canvas, small);
+    ASSERT_TRUE(small.Axes);
+    EXPECT_EQ(small.Axes->stepS, 0.25);
+    EXPECT_EQ(small.Axes->stepC, 0.25);
+    EXPECT_TRUE(canvas.findText("  0.25"));
+    EXPECT_TRUE(canvas.findText(" 0.25"));
+    EXPECT_TRUE(canvas.findText("  1.00"));
+
     CalibrationGraph one = graphOf({{10, 5}});
     RedrawGraph(canvas, one);
     EXPECT_NEAR(*ReadOffConcentration(one, 4), 2.0, 1e-12);
