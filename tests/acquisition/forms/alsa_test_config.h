@@ -143,7 +143,7 @@ public:
     std::vector<int16_t> played() {
         std::lock_guard lock(playedMutex_);
         std::vector<int16_t> out(played_.size() / 2);
-        std::memcpy(out.data(), played_.data(), out.size() * 2);
+        if (!out.empty()) std::memcpy(out.data(), played_.data(), out.size() * 2);  // none yet: no copy from null
         return out;
     }
     // Lets a read blocked on the FIFO return (end of file), so a thread left in it ends.
