@@ -82,6 +82,8 @@ std::vector<Kind> kinds() {
         {"calibration archive", "space/gas.grd",
          [](const StartFolder& s) { safeRewrite(s.ensureFolder("space") / "gas.grd", archiveBytes(20)); },
          [](const StartFolder& s, int v) {
+             // Parsed once, before the children fork: a child spends its time rewriting, so
+             // the kills land in the rewrite even where parsing is slow (sanitizer builds).
              static const CalibrationArchive archives[2] = {CalibrationArchive::parse(archiveBytes(20)),
                                                             CalibrationArchive::parse(archiveBytes(40))};
              saveCalibrationArchive(s, "gas", archives[v]);
