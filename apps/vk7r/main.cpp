@@ -16,12 +16,14 @@
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/window_placement.h"
 #include "platform/qt/qt_text.h"
+#include "platform/qt/qt_translation.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     vk7::installWindowPlacement(app);  // every window opens whole on the screen
     QApplication::setApplicationDisplayName(vk7::toQString(RU("ВМ-7. Прием.")));
     QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+    vk7::installRussianQtTranslation(app);  // Qt's own dialogs and buttons in Russian
 
     const vk7::StartFolder start = vk7::StartFolder::current();
     vk7::QtDialogs dialogs;

@@ -1,12 +1,11 @@
 // vk7t: the chromatogram processing program.
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 #include "common/clock.h"
 #include "common/paths.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_printer.h"
+#include "platform/qt/qt_translation.h"
 #include "platform/qt/shell_desktop.h"
 #include "platform/qt/window_placement.h"
 #include "processing/forms/program_windows.h"
@@ -15,10 +14,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     vk7::installWindowPlacement(app);  // every window opens whole on the screen
     QApplication::setApplicationDisplayName(QString::fromUtf8("ВК-7. Обработка."));
-    // Qt's own dialogs and buttons in Russian, where the machine has Qt's translations.
-    QTranslator qtRussian;
-    if (qtRussian.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtRussian);
+    vk7::installRussianQtTranslation(app);  // Qt's own dialogs and buttons in Russian
 
     vk7::QtDialogs dialogs;
     vk7::SystemClock clock;
