@@ -104,8 +104,8 @@ TEST_F(ResultTables, RefusedSummariesChangeNoFile) {
 
 TEST_F(ResultTables, AveragedValuesKeepTheirColumns) {
     const std::string m = RU("Метан");
-    // Means of 123456.7 (C), 250000 (h, S); a zero mean C gives d% over 1; a huge spread
-    // gives a d% that loses its decimal.
+    // Means of 123456.7 (C), 250000 (h, S), read from the exponent form of older tables; a
+    // zero mean C gives d% over 1; a huge spread gives a d% that loses its decimal.
     writeSummary({row(1, "1.00", "2.5E+0005", "1.0", "1.0", "2.5E+0005", "1.00", "1.2E+0005", m),
                   row(2, "2.00", "1.000", "1.0", "1.0", "1.000", "1.00", "0.000", "x"),
                   row(3, "3.00", "1.000", "1.0", "1.0", "1.000", "1.00", "1000.000", "y"),
@@ -117,17 +117,17 @@ TEST_F(ResultTables, AveragedValuesKeepTheirColumns) {
     ASSERT_EQ(AverageAnalyses(start(), 3), std::nullopt);
     const auto tabl = lines("tabl.txt");
     ASSERT_EQ(tabl.size(), 8u);
-    EXPECT_EQ(tabl[4].substr(54, 10), " 1.2E+0005");
+    EXPECT_EQ(tabl[4].substr(54, 10), " 1.2346E+5");
     // A peak unnamed in every analysis keeps its dashes rather than a measured zero.
     EXPECT_EQ(tabl[7].substr(54), "        -  -        ?");
-    EXPECT_EQ(tabl[4].substr(11, 10), " 2.5E+0005");
-    EXPECT_EQ(tabl[4].substr(36, 10), " 2.5E+0005");
+    EXPECT_EQ(tabl[4].substr(11, 10), " 2.5000E+5");
+    EXPECT_EQ(tabl[4].substr(36, 10), " 2.5000E+5");
     EXPECT_EQ(tabl[4].substr(74), m);
     EXPECT_EQ(tabl[5].substr(64, 10), "   0.0    ");
     EXPECT_EQ(tabl[6].substr(74), "y");
     EXPECT_EQ(trimBlanks(tabl[6].substr(64, 10)).find('.'), std::string_view::npos);  // d% without its decimal
     const TableRow first = readTableRow(tabl[4]);
-    EXPECT_NEAR(first.Conc, 120000, 1);  // the exponent form's two digits
+    EXPECT_NEAR(first.Conc, 123456.7, 123456.7 * 5e-4);
     EXPECT_NEAR(first.Height, 250000, 1);
     EXPECT_EQ(first.Name, m);
 }

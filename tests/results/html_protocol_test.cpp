@@ -44,7 +44,7 @@ TEST(NormsTable, RoundTripKeepsTheBytes) {
     EXPECT_EQ(table.norm(RU("Метиловый"), 0), std::nullopt);
 
     // A small nonzero norm keeps its value.
-    EXPECT_EQ(normText(0.0001), " 1.0E-0004");
+    EXPECT_EQ(normText(0.0001), " 1.0000E-4");
     EXPECT_EQ(normText(0.0), std::string(10, ' '));
     EXPECT_EQ(normText(std::nullopt), std::string(10, ' '));
     EXPECT_EQ(parseNormsTable({"A", "-------------", padRight("x", 24) + normText(0.0001)}).Substances[0].Norms[0],

@@ -171,7 +171,7 @@ TEST_F(ProtocolWindows, NormsWindowEditsAndSavesTheTable) {
     EXPECT_EQ(dialogs.shown().back().message.text, RU("Таблица изменена. Сохранить ее?"));
     EXPECT_EQ(file("komp.dat"), RU("Воздух рабочей зоны\r\nАтмосферный воздух\r\n-------------\r\n") +
                                     padRight(RU("Бензол"), 24) + "     0.100     0.300\r\n" +
-                                    padRight(RU("Метиловый спирт"), 24) + "           1.0E-0004\r\n");
+                                    padRight(RU("Метиловый спирт"), 24) + "           1.0000E-4\r\n");
 
     // Unchanged: no question.
     const size_t shown = dialogs.shown().size();
