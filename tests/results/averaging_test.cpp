@@ -3,6 +3,7 @@
 #include "results/averaging.h"
 #include "results/normalisation.h"
 
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -130,6 +131,48 @@ TEST_F(ResultTables, AveragedValuesKeepTheirColumns) {
     EXPECT_NEAR(first.Conc, 123456.7, 123456.7 * 5e-4);
     EXPECT_NEAR(first.Height, 250000, 1);
     EXPECT_EQ(first.Name, m);
+}
+
+// Every magnitude a result can take, through the writers of the result tables: the averaged
+// rows and the recalculated concentrations read back at their columns within 0.05 %
+// (four significant digits), and no later column moves.
+TEST_F(ResultTables, LargeValuesKeepFourSignificantDigitsInEveryWriter) {
+    const double magnitudes[] = {123456.7, 9.8765432e6, -1.2345678e7, 5.5555555e9, -9.8765432e15, 3.3333333e29, 1.2345e30};
+    const std::string m = RU("Метан");
+    for (double v : magnitudes) {
+        SCOPED_TRACE(testing::Message() << v);
+        // Two analyses a little apart, their cells as the peak table writes them.
+        std::string h[2], share[2];
+        double mean = 0, meanShare = 0;
+        for (int i = 0; i < 2; ++i) {
+            const double x = v * (1 + 1e-4 * i);
+            h[i] = std::string(trimBlanks(tableFieldText(x, 9, 10, 3, true)));
+            share[i] = std::string(trimBlanks(tableFieldText(x, 8, 8, 2, true)));
+            mean += parseLenient(h[i]) / 2;
+            meanShare += parseLenient(share[i]) / 2;
+        }
+        const PeakTableRow y = row(2, "2.00", "1.000", "1.0", "1.0", "1.000", "1.00", "1.000", "y");
+        writeSummary({row(1, "1.00", h[0].c_str(), "1.0", "1.0", h[0].c_str(), share[0].c_str(), h[0].c_str(), m), y,
+                      row(1, "1.00", h[1].c_str(), "1.0", "1.0", h[1].c_str(), share[1].c_str(), h[1].c_str(), m), y});
+        ASSERT_EQ(AverageAnalyses(start(), 3), std::nullopt);
+        const auto tabl = lines("tabl.txt");
+        ASSERT_EQ(tabl.size(), 6u);
+        const TableRow back = readTableRow(tabl[4]);
+        EXPECT_NEAR(back.Height, mean, std::fabs(mean) * 5e-4);
+        EXPECT_NEAR(back.Area, mean, std::fabs(mean) * 5e-4);
+        EXPECT_NEAR(back.Conc, mean, std::fabs(mean) * 5e-4);
+        // The share's 8 columns hold four digits in the exponent form only for a positive
+        // value below 1E+10; beyond, three.
+        EXPECT_NEAR(back.Share, meanShare, std::fabs(meanShare) * (v > 0 && v < 1e10 ? 5e-4 : 5e-3));
+        EXPECT_EQ(back.Name, m);
+        EXPECT_EQ(readTableRow(tabl[5]).Name, "y");
+
+        // Both recalculations and the normalisation write C through one column writer.
+        const std::vector<std::string> source = {"title", "", PeakTableColumnLine(), "", tabl[4], tabl[5]};
+        const auto recalculated = recalculatedLines(source, 2.0, RU(". Форм."), 3);
+        EXPECT_NEAR(readTableRow(recalculated[4]).Conc, back.Conc * 2, std::fabs(back.Conc) * 2 * 5e-4);
+        EXPECT_EQ(recalculated[4].substr(64), tabl[4].substr(64));
+    }
 }
 
 TEST_F(ResultTables, NormalisationGivesPercentagesAndKeepsUnnamedRows) {
