@@ -1,6 +1,7 @@
 #include "results/protocol_files.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "common/files.h"
 #include "common/number_text.h"
@@ -53,8 +54,15 @@ std::optional<size_t> NormsTable::mediumIndex(std::string_view medium) const {
 
 std::optional<double> NormsTable::norm(std::string_view substance, size_t k) const {
     const std::string_view name = trimTrailingBlanks(substance);
+    if (name.empty()) return std::nullopt;
+    auto normOf = [k](const Substance& s) { return k < s.Norms.size() ? s.Norms[k] : std::nullopt; };
     for (const Substance& s : Substances)
-        if (s.Name == name) return k < s.Norms.size() ? s.Norms[k] : std::nullopt;
+        if (s.Name == name) return normOf(s);
+    // A name that holds a blank ("Бензол чистый") is the substance of its first word.
+    for (const Substance& s : Substances) {
+        const std::string_view full = trimBlanks(s.Name);
+        if (full.substr(0, full.find(' ')) == name) return normOf(s);
+    }
     return std::nullopt;
 }
 
@@ -65,33 +73,47 @@ NormsTable parseNormsTable(const std::vector<std::string>& lines) {
         if (lines[i].size() > 1 && lines[i][1] == '-') break;
         table.Media.push_back(lines[i]);
     }
+    const size_t normChars = kNormFieldWidth * table.Media.size();
     for (++i; i < lines.size(); ++i) {
-        const std::string& l = lines[i];
+        const std::string_view l = lines[i];
+        // The norms start at column 25, or after a longer name written whole.
+        size_t normsAt = kNormNameWidth;
+        if (l.size() > kNormNameWidth + normChars && trimTrailingBlanks(l.substr(0, l.size() - normChars)).size() > kNormNameWidth)
+            normsAt = l.size() - normChars;
         NormsTable::Substance s;
-        s.Name = std::string(trimTrailingBlanks(cutText(l, kNormNameWidth)));
-        if (s.Name.empty() && trimBlanks(l).empty()) continue;
+        s.Name = std::string(trimTrailingBlanks(l.substr(0, std::min(normsAt, l.size()))));
+        bool anyNorm = false;
         for (size_t k = 0; k < table.Media.size(); ++k) {
-            const size_t at = kNormNameWidth + kNormFieldWidth * k;
-            const std::string_view field = l.size() > at ? std::string_view(l).substr(at, kNormFieldWidth) : "";
+            const size_t at = normsAt + kNormFieldWidth * k;
+            const std::string_view field = l.size() > at ? l.substr(at, kNormFieldWidth) : "";
             const double v = parseLenient(field);
             s.Norms.push_back(v == 0 ? std::nullopt : std::optional<double>(v));
+            anyNorm = anyNorm || v != 0;
         }
+        if (trimBlanks(s.Name).empty() && !anyNorm) continue;
         table.Substances.push_back(std::move(s));
     }
     return table;
 }
 
 std::string normText(std::optional<double> norm) {
-    if (!norm || *norm == 0) return std::string(kNormFieldWidth, ' ');
-    const std::string fixed = fixedText(*norm, static_cast<int>(kNormFieldWidth), 3);
-    if (parseLenient(fixed) == 0) return expText(*norm, static_cast<int>(kNormFieldWidth));
-    return fixed;
+    if (!norm || *norm == 0 || !std::isfinite(*norm)) return std::string(kNormFieldWidth, ' ');
+    const double v = *norm;
+    const int width = static_cast<int>(kNormFieldWidth);
+    // Three decimals keep four significant digits from 1 on; below 1 only a value they hold
+    // whole (0.1, 0.25) keeps them, 0.0015 would read back as 0.002.
+    const std::string fixed = fixedText(v, width, 3);
+    if (fixed.size() <= kNormFieldWidth && (std::fabs(v) >= 1 || parseLenient(fixed) == v)) return fixed;
+    return padLeft(expTextWithin(v, width), width);
 }
 
 std::vector<std::string> normsTableLines(const NormsTable& table) {
     std::vector<std::string> lines = table.Media;
     lines.emplace_back("-------------");
     for (const NormsTable::Substance& s : table.Substances) {
+        // A line of blanks would be no substance when read again.
+        if (trimBlanks(s.Name).empty() && std::none_of(s.Norms.begin(), s.Norms.end(), [](const auto& n) { return n && *n != 0; }))
+            continue;
         std::string l = padRight(s.Name, static_cast<int>(kNormNameWidth));
         for (size_t k = 0; k < table.Media.size(); ++k) l += normText(k < s.Norms.size() ? s.Norms[k] : std::nullopt);
         lines.push_back(cutText(l, kNormsLineMax));
