@@ -16,6 +16,10 @@ const std::string& line(const std::vector<std::string>& lines, size_t i) {
     return i < lines.size() ? lines[i] : empty;
 }
 
+// The blank's file name: at most 32 characters, without the blanks at its end, which a cut
+// may leave and the next read would drop.
+std::string blankName(std::string_view text) { return std::string(trimTrailingBlanks(cutText(text, kBlankNameMax))); }
+
 }  // namespace
 
 // ---- prot.dat ----
@@ -23,7 +27,7 @@ const std::string& line(const std::vector<std::string>& lines, size_t i) {
 HtmlProtocolSettings parseHtmlProtocolSettings(const std::vector<std::string>& lines) {
     HtmlProtocolSettings s;
     s.Medium = cutText(line(lines, 1), kMediumMax);
-    s.Blank = cutText(trimTrailingBlanks(line(lines, 2)), kBlankNameMax);
+    s.Blank = blankName(line(lines, 2));
     const int64_t number = parseLenientInt(line(lines, 3));
     s.ProtocolNumber = static_cast<uint16_t>(static_cast<uint64_t>(number) & 0xFFFFu);
     s.Operator = cutText(line(lines, 4), kOperatorMax);
@@ -31,7 +35,7 @@ HtmlProtocolSettings parseHtmlProtocolSettings(const std::vector<std::string>& l
 }
 
 std::vector<std::string> htmlProtocolSettingsLines(const HtmlProtocolSettings& s) {
-    return {"v", cutText(s.Medium, kMediumMax), cutText(s.Blank, kBlankNameMax), intText(s.ProtocolNumber),
+    return {"v", cutText(s.Medium, kMediumMax), blankName(s.Blank), intText(s.ProtocolNumber),
             cutText(s.Operator, kOperatorMax)};
 }
 

@@ -103,6 +103,15 @@ TEST(ProtocolFiles, SettingsAndMask) {
     EXPECT_EQ(readFileBytes(dir / "space/prot.dat"), toCp1251("v\r\nВоздух\r\npdk.htm\r\n65535\r\nИванов\r\n"));
     EXPECT_EQ(LoadHtmlProtocolSettings(start).ProtocolNumber, 65535);
 
+    // A blank name cut to its 32 characters before a blank reads back as it was written.
+    const std::string cut(31, 'b');
+    for (const std::string& name : {cut + " x.htm", cut + "  "}) {
+        const HtmlProtocolSettings read = parseHtmlProtocolSettings({"v", "A", name, "1", ""});
+        EXPECT_EQ(read.Blank, cut);
+        EXPECT_EQ(htmlProtocolSettingsLines(read)[2], cut);
+        EXPECT_EQ(parseHtmlProtocolSettings(htmlProtocolSettingsLines(read)).Blank, cut);
+    }
+
     // At most 32 lines, six marks each: '1' marks, anything else does not.
     std::vector<std::string> lines(40, "1x1");
     lines[0] = "1111111";
