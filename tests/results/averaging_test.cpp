@@ -75,7 +75,9 @@ TEST_F(ResultTables, ThreeAnalysesAverageIntoTablWithTheirDeviation) {
     EXPECT_EQ(first.Name, RU("Метан"));
 }
 
-TEST_F(ResultTables, RefusedSummariesChangeNoFile) {
+// A refused averaging leaves tabl.txt as it was and tablr.txt with the averaged table's four
+// head lines alone, so that no earlier averaged or normalised table is taken for this one.
+TEST_F(ResultTables, RefusedSummariesLeaveTheHeadLinesInTablr) {
     const std::string m = RU("Метан"), e = RU("Этан");
     auto r = [&](int n, const std::string& name, const char* c = "1.000") {
         return row(n, "1.00", "1.000", "1.0", "1.0", "1.000", "1.00", c, name);
@@ -91,7 +93,17 @@ TEST_F(ResultTables, RefusedSummariesChangeNoFile) {
         {"numbering 1, 2, 4", {r(1, m), r(2, e), r(4, e), r(1, m), r(2, e), r(3, e)}, RU("нарушена нумерация строк")},
         {"a name against ?", {r(1, m), r(2, e), r(1, "?", "-"), r(2, e)}, RU("разные вещества в строке 1")},
         {"row number 33", {r(1, m), r(2, e), r(33, e), r(1, m), r(2, e), r(33, e)}, RU("много строк (>32)")},
+        {"a row 33 that lengthens the last block", {r(1, m), r(2, e), r(1, m), r(2, e), r(33, e)},
+         RU("много строк (>32)")},
+        {"one block of 33 rows",
+         [&] {
+             std::vector<PeakTableRow> rows;
+             for (int i = 1; i <= 33; ++i) rows.push_back(r(i, m));
+             return rows;
+         }(),
+         RU("однократный анализ")},
     };
+    const std::string head = toCp1251("h1a.hrm h2a.hrm h3a.hrm  (усреднение)\r\n\r\n") + PeakTableColumnLine() + "\r\n\r\n";
     for (const auto& c : cases) {
         writeSummary(c.rows);
         writeTabl({r(1, m)});
@@ -99,7 +111,7 @@ TEST_F(ResultTables, RefusedSummariesChangeNoFile) {
         const std::string tablBefore = readFileBytes(results("tabl.txt"));
         EXPECT_EQ(AverageAnalyses(start(), 3), RU("Некорректные данные: ") + c.message) << c.what;
         EXPECT_EQ(readFileBytes(results("tabl.txt")), tablBefore) << c.what;
-        EXPECT_EQ(readFileBytes(results("tablr.txt")), "normalised\r\n") << c.what;
+        EXPECT_EQ(readFileBytes(results("tablr.txt")), head) << c.what;
     }
 }
 
