@@ -163,7 +163,7 @@ TEST_F(HtmlProtocol, TableNormsSumsAndVerdict) {
         RU("<p> превышение предельно допустимых концентраций по 1 веществу.</p>"),
         RU("<p> Превышены ПДК вредных веществ. Результаты анализа отрицательны.</p>"),
         "<p>a&lt;b &amp; c</p>",
-        RU("<p>Файл smoke/h1a.hrm</p>"),
+        RU("<p>Файл \\smoke\\h1a.hrm</p>"),
     };
     EXPECT_EQ(pageLines(page), expected);
 
@@ -263,9 +263,9 @@ TEST_F(HtmlProtocol, BlocksAndPlaceholders) {
 }
 
 TEST(ProtocolFileText, BelowTheDataFolder) {
-    EXPECT_EQ(protocolFileText("/home/lab/DATA/smoke/h1a.hrm"), RU("Файл smoke/h1a.hrm"));
-    EXPECT_EQ(protocolFileText("C:\\vk7\\data\\smoke\\h1a.hrm"), RU("Файл smoke/h1a.hrm"));
-    EXPECT_EQ(protocolFileText("/srv/database/Data/x/h2a.hrm"), RU("Файл x/h2a.hrm"));
+    EXPECT_EQ(protocolFileText("/home/lab/DATA/smoke/h1a.hrm"), RU("Файл \\smoke\\h1a.hrm"));
+    EXPECT_EQ(protocolFileText("C:\\vk7\\data\\smoke\\h1a.hrm"), RU("Файл \\smoke\\h1a.hrm"));
+    EXPECT_EQ(protocolFileText("/srv/database/Data/x/h2a.hrm"), RU("Файл \\x\\h2a.hrm"));
     EXPECT_EQ(protocolFileText("/srv/database/h3a.hrm"), RU("Файл /srv/database/h3a.hrm"));
 }
 
@@ -366,7 +366,8 @@ TEST_F(HtmlProtocolFiles, HeadlessChromiumPrintsTheProtocol) {
     content << in.rdbuf();
     const std::string shown = content.str();
     for (const char* expected : {"Бензол", "Толуол", "1.500", "0.667", "Протокол анализа N 1",
-                                 "Превышены ПДК вредных веществ. Результаты анализа отрицательны.", "smoke/h1a.hrm"})
+                                 "Превышены ПДК вредных веществ. Результаты анализа отрицательны.",
+                                 "Файл \\smoke\\h1a.hrm"})
         EXPECT_NE(shown.find(expected), std::string::npos) << expected << "\n" << shown;
     if (const char* shots = std::getenv("VK7_SCREENSHOT_DIR")) {
         const std::string shot = "chromium-headless-shell --no-sandbox --disable-gpu --screenshot='" +

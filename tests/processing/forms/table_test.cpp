@@ -414,7 +414,7 @@ TEST_F(PeakTableWindow, HtmlButtonWritesAndOpensTheProtocol) {
     EXPECT_NE(html.find("<td>toluene</td>"), std::string::npos);
     EXPECT_EQ(html.find("<td>?</td>"), std::string::npos);
     EXPECT_NE(html.find(RU("по 1 веществу.")), std::string::npos);
-    EXPECT_NE(html.find(RU("Файл h1a.hrm")), std::string::npos);
+    EXPECT_NE(html.find(RU("Файл \\h1a.hrm")), std::string::npos);
 
     // A protocol written while the settings window is shown shows there the new number.
     form->HtmlSettings1->trigger();
