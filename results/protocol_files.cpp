@@ -78,11 +78,24 @@ NormsTable parseNormsTable(const std::vector<std::string>& lines) {
         table.Media.push_back(lines[i]);
     }
     const size_t normChars = kNormFieldWidth * table.Media.size();
+    // Whether the fields from column 25 on are each blank or one number.
+    auto fieldsAreNorms = [&table](std::string_view l) {
+        for (size_t k = 0; k < table.Media.size(); ++k) {
+            const size_t at = kNormNameWidth + kNormFieldWidth * k;
+            const std::string_view field = trimBlanks(l.size() > at ? l.substr(at, kNormFieldWidth) : "");
+            if (!field.empty() && !parseStrictReal(field)) return false;
+        }
+        return true;
+    };
     for (++i; i < lines.size(); ++i) {
         const std::string_view l = lines[i];
-        // The norms start at column 25, or after a longer name written whole.
+        // The norms start at column 25, or after a longer name written whole. A padded name
+        // before a norm wider than its field (older files wrote 1000000.000) is no longer
+        // name: its blank in column 24 and the numbers from column 25 tell it.
         size_t normsAt = kNormNameWidth;
-        if (l.size() > kNormNameWidth + normChars && trimTrailingBlanks(l.substr(0, l.size() - normChars)).size() > kNormNameWidth)
+        if (l.size() > kNormNameWidth + normChars &&
+            trimTrailingBlanks(l.substr(0, l.size() - normChars)).size() > kNormNameWidth &&
+            !(l[kNormNameWidth - 1] == ' ' && fieldsAreNorms(l)))
             normsAt = l.size() - normChars;
         NormsTable::Substance s;
         s.Name = std::string(trimTrailingBlanks(l.substr(0, std::min(normsAt, l.size()))));

@@ -51,7 +51,9 @@ struct NormsTable {
 // characters from column 25 + 10k; a blank or zero field is no norm. A name longer than 24
 // characters is written whole with its norms after it: a line longer than 24 characters
 // and the norms of all media, whose text before those norms is longer than 24 characters,
-// holds such a name. A line with neither a name nor a norm is no substance.
+// holds such a name, unless its column 24 is a blank and the fields from column 25 read as
+// norms (a padded name before a norm wider than 10 characters, as older files have it). A
+// line with neither a name nor a norm is no substance.
 NormsTable parseNormsTable(const std::vector<std::string>& lines);
 // The media, "-------------", then each substance: the name padded to 24 (a longer one
 // whole), each norm in 10 characters (normText), the line cut to 128. A substance with

@@ -54,6 +54,15 @@ TEST(NormsTable, RoundTripKeepsTheBytes) {
     EXPECT_EQ(table.norm(RU("Метиловый спирт"), 0), std::nullopt);
     EXPECT_EQ(table.norm("", 0), std::nullopt);
 
+    // An older file's norm wider than its field, the last of its line, reads as before.
+    const NormsTable older = parseNormsTable({"A", "-------------", padRight(RU("Толуол"), 24) + "1000000.000",
+                                              padRight(RU("Этилацетат технический"), 24) + "12345678.900"});
+    ASSERT_EQ(older.Substances.size(), 2u);
+    EXPECT_EQ(older.Substances[0].Name, RU("Толуол"));
+    EXPECT_EQ(older.Substances[0].Norms[0], 1000000.0);
+    EXPECT_EQ(older.Substances[1].Name, RU("Этилацетат технический"));
+    EXPECT_EQ(older.Substances[1].Norms[0], 12345678.9);
+
     // Lines of nothing but blanks, or a name of blanks without norms, are no substances; a
     // blank name with a norm is one and comes back the same.
     const NormsTable blanks = parseNormsTable({"A", "-------------", "", std::string(34, ' '),
