@@ -12,7 +12,7 @@ std::string BuildChromatogramKey(const OpenChromatogram& c) {
     for (const std::string& field : c.PassportFieldTexts) key += padLeft(field, 4);
     key += "   0   0";
     key += intText(c.SmIndex, 4);
-    key += expText(c.PassportR, 10);
+    key += expTextWithin(c.PassportR, 10);
     key += " 4";
     key += intText(c.UnitCode, 2);
     key += intText(c.SignalMultiplier, 5);

@@ -86,7 +86,7 @@ std::string formatPicsPeakLine(const Peak& p, const OpenChromatogram& c) {
     std::string height = fixedText(mv, 9, 3);
     // The column is 9 wide: large heights, and negative ones that would not fit, take the
     // exponent form.
-    if (std::fabs(mv) >= 100000.0 || height.size() > 9) height = expText(mv, 9);
+    if (std::fabs(mv) >= 100000.0 || height.size() > 9) height = expTextWithin(mv, 9);
     line += height;
     return line;
 }

@@ -1,5 +1,6 @@
 #include "common/number_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -80,12 +81,20 @@ std::string intText(int64_t v, int width) {
 
 std::string fixedText(double v, int width, int decimals) { return padLeft(fixedDigits(v, decimals), width); }
 
-std::string expText(double v, int width) {
+namespace {
+
+constexpr int kFullExponentDigits = 4;
+constexpr int kLeastSignificantDigits = 4;
+// A blank or '-', one digit, the point, 'E' and the exponent's sign: the characters of the
+// exponent form besides the mantissa's decimals and the exponent's digits.
+constexpr int kExpFormFixedChars = 5;
+
+// The exponent form of `v` with `decimals` digits after the point and at least `expDigits`
+// exponent digits (more where the exponent needs them).
+std::string expForm(double v, int decimals, int expDigits) {
     if (!std::isfinite(v)) v = 0;
-    if (width < 9) width = 9;
-    const int digits = width - 9;
     // s: d[.ddd]e(+|-)xx[x]
-    const std::string s = charsOf(std::fabs(v), std::chars_format::scientific, digits);
+    const std::string s = charsOf(std::fabs(v), std::chars_format::scientific, decimals);
     const size_t e = s.find('e');
     std::string mantissa = s.substr(0, e);
     if (mantissa.find('.') == std::string::npos) mantissa += '.';
@@ -101,10 +110,29 @@ std::string expText(double v, int width) {
     out += mantissa;
     out += 'E';
     out += exponent < 0 ? '-' : '+';
-    const std::string expDigits = intText(std::abs(exponent), 0);
-    out.append(expDigits.size() < 4 ? 4 - expDigits.size() : 0, '0');
-    out += expDigits;
+    const std::string digits = intText(std::abs(exponent), 0);
+    out.append(digits.size() < static_cast<size_t>(expDigits) ? static_cast<size_t>(expDigits) - digits.size() : 0, '0');
+    out += digits;
     return out;
+}
+
+// The number of exponent digits of an exponent form.
+int exponentDigits(std::string_view text) {
+    return static_cast<int>(text.size() - text.find_last_of("+-") - 1);
+}
+
+}  // namespace
+
+std::string expText(double v, int width) {
+    // Four exponent digits leave width - 8 significant digits.
+    if (width - 8 >= kLeastSignificantDigits) return expForm(v, width - 9, kFullExponentDigits);
+    // Narrower: as few exponent digits as the value needs, the rest for the mantissa. Rounding
+    // may carry into one more exponent digit (9.99996E+9 -> 1.0000E+10), which takes a decimal.
+    for (int expDigits = 1;; ++expDigits) {
+        const int decimals = std::max(kLeastSignificantDigits - 1, width - kExpFormFixedChars - expDigits);
+        const std::string text = expForm(v, decimals, 1);
+        if (exponentDigits(text) <= expDigits || expDigits >= 3) return expForm(v, decimals, expDigits);
+    }
 }
 
 std::string fixedOrExpText(double v, int width, int decimals) {
@@ -113,9 +141,16 @@ std::string fixedOrExpText(double v, int width, int decimals) {
 }
 
 std::string expTextWithin(double v, int width) {
-    if (width >= 9) return expText(v, width);
-    std::string text = expText(v, 9);
-    if (width == 8 && text[0] == ' ') text.erase(0, 1);
+    std::string text = expText(v, width);
+    if (text.size() <= static_cast<size_t>(width)) return text;
+    // A positive value gives its leading blank to the digits first.
+    if (text[0] == ' ' && text.size() == static_cast<size_t>(width) + 1) return text.substr(1);
+    // Then fewer significant digits: the most that fit.
+    for (int decimals = kLeastSignificantDigits - 2; decimals >= 0; --decimals) {
+        text = expForm(v, decimals, 1);
+        if (text[0] == ' ' && text.size() > static_cast<size_t>(width)) text.erase(0, 1);
+        if (text.size() <= static_cast<size_t>(width)) return text;
+    }
     return text;
 }
 

@@ -32,17 +32,22 @@ std::string intText(int64_t v, int width = 0);
 // Uses the C locale's '.', rounds halves to even, never writes "-0.00".
 std::string fixedText(double v, int width, int decimals);
 
-// Exponent form in `width` characters: a blank or '-', one digit, '.', width - 9 digits,
-// 'E', the exponent's sign and four exponent digits (" 1.2345678E+0002" at width 17).
-// Widths below 9 are treated as 9.
+// Exponent form in `width` characters: a blank or '-', one digit, '.', the mantissa's
+// decimals, 'E', the exponent's sign and its digits. Where four exponent digits still leave
+// four significant digits (widths of 12 and more) the exponent has four digits and the
+// mantissa width - 9 decimals (" 1.23456000E+0002" at 17, " 1.50000000000000E+0000" at 23);
+// narrower fields write as few exponent digits as the value needs and give the rest to the
+// mantissa (" 1.2346E+5", " 1.234E+30" and "-1.2346E-5" at 10). Never fewer than four
+// significant digits: where the width cannot hold them, the text is wider (" 1.235E+5" at 8).
 std::string expText(double v, int width);
 
 // Fixed-point text, or the exponent form at the same width when |v| >= 100000.
 std::string fixedOrExpText(double v, int width, int decimals);
 
-// The exponent form in at most `width` characters where one exists: expText for widths of
-// 9 and more; at width 8 a positive value drops its leading blank ("1.E+0005"). Narrower
-// widths, and a negative value at 8, get the 9-character form, which is then wider.
+// The exponent form in at most `width` characters, with as many significant digits as fit:
+// expText where it fits; else a positive value drops its leading blank ("1.235E+5" at 8);
+// else fewer significant digits ("-1.23E+5" at 8). Only where not even one digit fits is
+// the text wider.
 std::string expTextWithin(double v, int width);
 
 // Lenient reading: blanks trimmed, ',' accepted for '.', the longest valid leading number

@@ -1,5 +1,5 @@
 // Number texts: the readers take any text; what the writers write reads back as the value
-// within the rounding of the form, and the exponent form has exactly its width.
+// within the rounding of the form, and the exponent form keeps four significant digits.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cmath>
@@ -41,16 +41,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(fixedBack.has_value());
     FUZZ_CHECK(std::fabs(*fixedBack - shown) <= 0.5 * std::pow(10.0, -decimals) + std::fabs(shown) * 1e-15);
 
+    // The exponent form: its width from 12 on; narrower fields at least four significant
+    // digits, the text wider only where the width cannot hold them.
     const std::string exp = expText(v, width);
-    FUZZ_CHECK(exp.size() == static_cast<size_t>(std::max(width, 9)));
-    const double digits = std::max(width, 9) - 9;
+    if (width >= 12) FUZZ_CHECK(exp.size() == static_cast<size_t>(width));
+    FUZZ_CHECK(exp.size() >= static_cast<size_t>(width));
+    const size_t point = exp.find('.'), e = exp.find('E');
+    FUZZ_CHECK(point != std::string::npos && e != std::string::npos && e > point);
+    const double digits = static_cast<double>(e - point - 1);
+    FUZZ_CHECK(digits >= 3);
+    if (width < 12 && digits > 3) FUZZ_CHECK(exp.size() == static_cast<size_t>(width));
     if (std::fabs(shown) < 1e300) {
         const auto expBack = parseStrictReal(exp);
         FUZZ_CHECK(expBack.has_value());
-        FUZZ_CHECK(std::fabs(*expBack - shown) <= std::fabs(shown) * (5 * std::pow(10.0, -digits) + 1e-15) + 1e-300);
+        FUZZ_CHECK(std::fabs(*expBack - shown) <= std::fabs(shown) * (5 * std::pow(10.0, -digits - 1) + 1e-15) + 1e-300);
     }
     const std::string within = expTextWithin(v, width);
-    if (width >= 9 || (width == 8 && within[0] != '-')) FUZZ_CHECK(within.size() <= static_cast<size_t>(std::max(width, 8)));
+    if (width >= 8) FUZZ_CHECK(within.size() <= static_cast<size_t>(width));
 
     const std::string mixed = fixedOrExpText(v, width, decimals);
     FUZZ_CHECK(parseStrictReal(mixed).has_value() || std::fabs(shown) >= 1e300);

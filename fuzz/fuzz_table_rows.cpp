@@ -1,10 +1,11 @@
 // Rows of the result tables: the row reader takes any line, and a row the writer makes from
 // any peak keeps every value inside its columns, so that its number, its width and its
-// name read back from where they belong.
+// name read back from where they belong, and h, S and C with four significant digits.
 //
 // Input: the lines for the reader; the same bytes drive the peaks of the writer.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/files.h"
@@ -66,8 +67,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(line.substr(nameColumn) == written.Cells[CellName]);
         const TableRow back = readTableRow(line);
         FUZZ_CHECK(back.Number == i + 1);
+        // b's 7 columns hold every width to a tenth up to 9999999 s, then the exponent form
+        // of three significant digits, and of two from 1E+10 s.
         const double width = written.WidthSec;
-        FUZZ_CHECK(std::fabs(back.Width - std::min(width, 9999999.0)) <= 0.5 + width * 1e-12);
+        FUZZ_CHECK(std::fabs(back.Width - width) <= 0.5 + width * (width < 1e7 ? 1e-12 : width < 1e10 ? 5e-3 : 5e-2));
+        // h, S and C keep four significant digits, or the decimals of their columns.
+        auto close = [](double read, double value, int decimals) {
+            return std::fabs(read - value) <= std::max(std::fabs(value) * 5e-4, 0.5 * std::pow(10.0, -decimals)) * (1 + 1e-9);
+        };
+        FUZZ_CHECK(close(back.Height, written.HeightMv, 3));
+        FUZZ_CHECK(close(back.Area, written.AreaMvs, 3));
+        if (written.Conc) FUZZ_CHECK(close(back.Conc, *written.Conc, settings.Decimals));
     }
     return 0;
 }

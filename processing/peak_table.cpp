@@ -63,6 +63,8 @@ std::string peakTableLine(const std::array<std::string, kPeakTableRowCells>& c) 
     return line;
 }
 
+std::string concCellText(double conc, int decimals) { return cellFor(conc, 9, 10, clampDecimals(decimals), true); }
+
 std::vector<std::string> peakTableGridCells(const PeakTableRow& row, bool summary) {
     std::vector<std::string> cells(row.Cells.begin(), row.Cells.end());
     cells[CellNumber] = intText(row.Peak, summary ? 3 : 4);
@@ -120,7 +122,7 @@ PeakTable BuildPeakTable(const OpenChromatogram& chrom, const PeakMarkup& markup
         c[CellAsymmetry] = row.Asymmetry ? cellFor(*row.Asymmetry, 8, 8, 1, false) : std::string("   -    ");
         c[CellArea] = cellFor(row.AreaMvs, 9, 10, 3, true);
         c[CellShare] = cellFor(row.SharePct, 8, 8, 2, true);
-        c[CellConc] = row.Conc ? cellFor(*row.Conc, 9, 10, decimals, true) : std::string("    - ");
+        c[CellConc] = row.Conc ? concCellText(*row.Conc, decimals) : std::string("    - ");
         c[CellDeviation] = " -";
         c[CellName] = cutText(p.Name, 32);
         table.Rows.push_back(std::move(row));

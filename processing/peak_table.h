@@ -71,6 +71,10 @@ struct PeakTableRow {
 // the name unchanged; a cell longer than its width is written unchanged.
 std::string peakTableLine(const std::array<std::string, kPeakTableRowCells>& cells);
 
+// The text of a concentration cell: right-aligned in 9 with `decimals` (0 to 5), a value of
+// 100000 or more in the exponent form (" 1.2346E+5" without its separating blank).
+std::string concCellText(double conc, int decimals);
+
 // The grid cells of a row: its cells (the number right-aligned in 4 in the table of one
 // chromatogram, in 3 in the summary) and the status "Расчет".
 std::vector<std::string> peakTableGridCells(const PeakTableRow& row, bool summary);

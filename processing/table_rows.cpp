@@ -29,7 +29,7 @@ constexpr std::array<ColumnSpan, kTableColumnCount> kSpans{{
 
 std::string tableFieldText(double v, int valueWidth, int groupWidth, int decimals, bool expForLarge) {
     if (!std::isfinite(v)) v = 0;
-    if (expForLarge && std::fabs(v) >= 100000.0 && groupWidth >= 10) return expText(v, groupWidth);
+    if (expForLarge && std::fabs(v) >= 100000.0 && groupWidth >= 10) return padLeft(expTextWithin(v, groupWidth), groupWidth);
     for (int width : {valueWidth, groupWidth})
         for (int d = decimals; d >= 0; --d) {
             std::string text = fixedText(v, 0, d);

@@ -41,11 +41,13 @@ double columnValue(std::string_view line, TableColumn column);
 // A value in its column group, the text `groupWidth` characters wide: right-aligned in
 // `valueWidth` with `decimals` (the blanks before it up to `groupWidth` separate it from the
 // previous value). With `expForLarge` a value of 100000 or more takes the exponent form of the
-// whole group when that form fits it; a value too wide for its columns loses decimals, then
-// may take the separating blanks, and only then the exponent form. A value too wide for the
-// group in every form is written as the largest whole number the group holds (9999999 in 7
-// columns, -999999 for a negative one). Every writer of the result tables builds its columns
-// with this, so that columnText reads each value whole and no later column shifts.
+// whole group (" 1.2346E+5" in 10 columns); a value too wide for its columns loses decimals,
+// then may take the separating blanks, and only then takes the exponent form. The exponent
+// form keeps four significant digits wherever the group holds them (a positive value gives
+// its leading blank to them: "1.235E+8" in 8 columns), else as many as fit. A value too wide
+// for the group in every form (only in groups narrower than 8) is written as the largest
+// whole number the group holds. Every writer of the result tables builds its columns with
+// this, so that columnText reads each value whole and no later column shifts.
 std::string tableFieldText(double v, int valueWidth, int groupWidth, int decimals, bool expForLarge);
 
 // One row line read into values.

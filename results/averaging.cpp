@@ -50,11 +50,19 @@ AveragedTable averageSummaryLines(const std::vector<std::string>& summaryLines, 
     AveragedTable result;
     const TableText text = splitTableText(summaryLines);
 
+    // The head lines of the averaged table, which a refused one keeps alone.
+    const std::string head = text.Head.empty() ? std::string() : text.Head[0];
+    const std::string files = head.size() > kSummaryPrefix ? cutText(head.substr(kSummaryPrefix), kFileListMax) : "";
+    result.Lines.push_back(cutText(files + RU(" (усреднение)"), kTitleMax));
+    for (size_t i = 1; i < kTableHeadLines; ++i) result.Lines.push_back(i < text.Head.size() ? text.Head[i] : "");
+
     // The analyses: a row numbered 1 starts the next one.
     std::vector<std::vector<ReadRow>> blocks;
+    bool tooManyRows = false;
     for (const std::string& line : text.Rows) {
         if (isBlank(line)) continue;
         ReadRow row{readTableRow(line)};
+        tooManyRows = tooManyRows || row.Number > kMaxRowNumber;
         row.HasConc = parseStrictReal(trimBlanks(columnText(line, TableColumn::Conc))).has_value();
         if (row.Number == 1 || blocks.empty()) blocks.emplace_back();
         blocks.back().push_back(std::move(row));
@@ -64,13 +72,12 @@ AveragedTable averageSummaryLines(const std::vector<std::string>& summaryLines, 
         result.Refusal = refusal(reason);
         return result;
     };
+    // A row number above 32 is the reason, also where it makes its analysis the longer one.
     if (blocks.size() < 2) return refuse(RU("однократный анализ"));
+    if (tooManyRows) return refuse(RU("много строк (>32)"));
     const size_t rows = blocks.front().size();
     for (const auto& block : blocks)
         if (block.size() != rows) return refuse(RU("некратное число строк"));
-    for (const auto& block : blocks)
-        for (const ReadRow& row : block)
-            if (row.Number > kMaxRowNumber) return refuse(RU("много строк (>32)"));
     for (const auto& block : blocks)
         for (size_t i = 0; i < block.size(); ++i)
             if (block[i].Number != static_cast<int>(i) + 1) return refuse(RU("нарушена нумерация строк"));
@@ -80,11 +87,6 @@ AveragedTable averageSummaryLines(const std::vector<std::string>& summaryLines, 
                 return refuse(RU("разные вещества в строке ") + intText(static_cast<int64_t>(i) + 1));
 
     const int n = static_cast<int>(blocks.size());
-    const std::string head = text.Head.empty() ? std::string() : text.Head[0];
-    const std::string files = head.size() > kSummaryPrefix ? cutText(head.substr(kSummaryPrefix), kFileListMax) : "";
-    result.Lines.push_back(cutText(files + RU(" (усреднение)"), kTitleMax));
-    for (size_t i = 1; i < kTableHeadLines; ++i) result.Lines.push_back(i < text.Head.size() ? text.Head[i] : "");
-
     const double k = StudentFactor(n);
     for (size_t i = 0; i < rows; ++i) {
         RowSums sum;
@@ -130,7 +132,12 @@ AveragedTable averageSummaryLines(const std::vector<std::string>& summaryLines, 
 std::optional<std::string> AverageAnalyses(const StartFolder& start, int decimals) {
     const std::vector<std::string> summary = readLines(start.file("results", "tabsum.txt"));
     AveragedTable table = averageSummaryLines(summary, decimals);
-    if (table.Refusal) return table.Refusal;
+    if (table.Refusal) {
+        // tablr.txt keeps only the head lines, so that no averaged table of another set
+        // survives there to be taken for this one; tabl.txt stays as it is.
+        writeLines(findNoCase(start.ensureFolder("results"), "tablr.txt"), table.Lines);
+        return table.Refusal;
+    }
 
     ReplaceTablThroughTablr(start, table.Lines);
     return std::nullopt;

@@ -14,8 +14,11 @@
 namespace vk7 {
 
 // The averaged table from the lines of a summary table: the refusal ("Некорректные данные: "
-// and the reason) when the blocks do not make a set of repeated analyses of the same
-// substances, else the lines of the averaged table. Whole blank lines are ignored.
+// and the reason) with the four head lines of the averaged table when the blocks do not make
+// a set of repeated analyses of the same substances, else the lines of the averaged table.
+// Whole blank lines are ignored. The reasons, the first that applies: "однократный анализ",
+// "много строк (>32)", "некратное число строк" (blocks of unequal length), "нарушена
+// нумерация строк", "разные вещества в строке N".
 struct AveragedTable {
     std::optional<std::string> Refusal;
     std::vector<std::string> Lines;
@@ -23,8 +26,8 @@ struct AveragedTable {
 AveragedTable averageSummaryLines(const std::vector<std::string>& summaryLines, int decimals);
 
 // Reads tabsum.txt, writes tablr.txt and renames it over tabl.txt. Returns the refusal text,
-// or nothing when the averaged table now is tabl.txt; a refusal changes no file. Throws
-// IoError (a missing tabsum.txt among them).
+// or nothing when the averaged table now is tabl.txt; after a refusal tablr.txt holds the
+// four head lines and tabl.txt is unchanged. Throws IoError (a missing tabsum.txt among them).
 std::optional<std::string> AverageAnalyses(const StartFolder& start, int decimals);
 
 }  // namespace vk7

@@ -85,8 +85,9 @@ std::string protocolFileText(std::string_view path) {
     parts.push_back(std::move(part));
     for (size_t i = 0; i + 1 < parts.size(); ++i) {
         if (!equalsNoCaseCp1251(parts[i], "data")) continue;
+        // Written as the program writes the paths below its folders ("\results\prot.htm").
         std::string below;
-        for (size_t j = i + 1; j < parts.size(); ++j) below += (j > i + 1 ? "/" : "") + parts[j];
+        for (size_t j = i + 1; j < parts.size(); ++j) below += "\\" + parts[j];
         return cutText(RU("Файл ") + below, kFileTextMax);
     }
     return cutText(RU("Файл ") + std::string(path), kFileTextMax);

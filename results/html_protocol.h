@@ -46,7 +46,7 @@ struct HtmlProtocolPage {
 };
 
 // "Файл " and the path below the first folder named "data" (any case, a whole folder name),
-// with '/' between the names; the whole path when it has no such folder.
+// each name after a '\' ("Файл \proba\h12a.hrm"); the whole path when it has no such folder.
 std::string protocolFileText(std::string_view path);
 
 // The protocol's values: norms, sums, the exceedance count and the sentences.

@@ -27,6 +27,9 @@ void SaveHtmlProtocolSettings(const StartFolder& start, const HtmlProtocolSettin
 inline constexpr size_t kNormNameWidth = 24;  // a substance name takes columns 1-24
 inline constexpr size_t kNormFieldWidth = 10;
 inline constexpr size_t kNormsLineMax = 128;
+inline constexpr size_t kNormsGridMedia = 9;  // the media the norms window has columns for
+// The longest substance name whose line still holds the norms of nine media.
+inline constexpr size_t kNormNameMax = kNormsLineMax - kNormFieldWidth * kNormsGridMedia;
 
 struct NormsTable {
     std::vector<std::string> Media;
@@ -38,18 +41,28 @@ struct NormsTable {
 
     // The index of a medium (exact comparison), or none.
     std::optional<size_t> mediumIndex(std::string_view medium) const;
-    // The norm of `substance` (compared exactly, trailing blanks ignored) for medium `k`.
+    // The norm of `substance` (trailing blanks ignored) for medium `k`: that of the substance
+    // of the same whole name, else that of the first whose name begins with it as its first
+    // word ("Бензол чистый" for "Бензол"). None for an empty name.
     std::optional<double> norm(std::string_view substance, size_t k) const;
 };
 // The media up to the first line whose second character is '-', then one substance per
 // line: the name in columns 1-24 (trailing blanks removed), the norm of medium k in the ten
-// characters from column 25 + 10k; a blank or zero field is no norm.
+// characters from column 25 + 10k; a blank or zero field is no norm. A name longer than 24
+// characters is written whole with its norms after it: a line longer than 24 characters
+// and the norms of all media, whose text before those norms is longer than 24 characters,
+// holds such a name, unless its column 24 is a blank and the fields from column 25 read as
+// norms (a padded name before a norm wider than 10 characters, as older files have it). A
+// line with neither a name nor a norm is no substance.
 NormsTable parseNormsTable(const std::vector<std::string>& lines);
-// The media, "-------------", then each substance: the name padded to 24, each norm in 10
-// characters (normText), the line cut to 128.
+// The media, "-------------", then each substance: the name padded to 24 (a longer one
+// whole), each norm in 10 characters (normText), the line cut to 128. A substance with
+// neither a name nor a norm is left out.
 std::vector<std::string> normsTableLines(const NormsTable& table);
-// A norm in 10 characters with 3 decimals; a nonzero norm that would show as 0.000 in the
-// exponent form; none or 0: ten blanks.
+// A norm in 10 characters: with 3 decimals where they keep four significant digits (from 1
+// on, to 999999.999) or the whole value (0.1, 0.25); else in the exponent form of 10
+// characters with at least four significant digits (" 1.5000E-3", " 1.0000E+6"). None or
+// 0: ten blanks.
 std::string normText(std::optional<double> norm);
 // A missing komp.dat gives an empty table. Throw IoError.
 NormsTable LoadNormsTable(const StartFolder& start);

@@ -221,6 +221,11 @@ std::optional<std::string> themeValueText(double value) {
         const std::string t = fixedText(value, 0, d);
         if (t.size() <= kThemeValueWidth) return padLeft(t, static_cast<int>(kThemeValueWidth));
     }
+    // The exponent form holds four significant digits in 8 characters only without the
+    // blank before a positive value; fewer digits would store a value that is not the result.
+    std::string e = expText(value, static_cast<int>(kThemeValueWidth));
+    if (e.size() == kThemeValueWidth + 1 && e[0] == ' ') e.erase(0, 1);
+    if (e.size() <= kThemeValueWidth) return padLeft(e, static_cast<int>(kThemeValueWidth));
     return std::nullopt;
 }
 

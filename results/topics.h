@@ -102,7 +102,9 @@ std::string resultFileName(const std::vector<std::string>& tablLines, std::strin
 // The substance key of a table row: at most 32 characters from the kind's key column, read
 // as if the d% columns 65-74 held the plain " -"; empty when the line is shorter.
 std::string substanceKey(std::string_view line, size_t keyColumn);
-// A quantity in 8 characters: 3 decimals, fewer when wider; nullopt when 8 cannot hold it.
+// A quantity in 8 characters: 3 decimals, fewer when wider; beyond every fixed form the
+// exponent form with four significant digits ("1.235E+8"); nullopt when 8 characters hold
+// no form of four significant digits (a negative value beyond -9999999, one of 1E+10 or more).
 std::optional<std::string> themeValueText(double value);
 const std::string& valueTooWideText();  // "Значение не помещается в 8 знаков"
 

@@ -205,6 +205,7 @@ void TForm4::fillRows(const std::vector<PeakTableRow>& rows, bool summary) {
     fillGrid(cells, white, summary ? white : palette().color(QPalette::Button), RU("C, 1/см3"));
     Grid->horizontalHeader()->setStyleSheet(QString());
     fileTableShown_ = false;
+    rowsOfTabl_ = !summary;  // the table of one chromatogram is what tabl.txt holds
 }
 
 // Each row line cut at the columns of the result tables; the status "Расчет", or "-" for a
@@ -232,12 +233,36 @@ void TForm4::loadFileGrid(const std::filesystem::path& file, bool normalised) {
     setCaption(text.Head.empty() ? std::string() : text.Head[0]);
     content_.NormalisedShown = normalised;
     fileTableShown_ = true;
+    // The normalisation of the several-files mode is that of tabsum.txt.
+    rowsOfTabl_ = !normalised || !state_.ListMode;
     updatePicker();
 }
 
 void TForm4::LoadTableGrid() { loadFileGrid(peakTablePath(state_.Start), false); }
 
 void TForm4::LoadNormalisedGrid() { loadFileGrid(state_.Start.file("results", "tablr.txt"), true); }
+
+void TForm4::ShowRecalculatedConcentrations(const std::string& suffix) {
+    if (!rowsOfTabl_) {
+        LoadTableGrid();
+        return;
+    }
+    const TableText text = readTableText(peakTablePath(state_.Start));
+    const QSignalBlocker block(Grid);
+    const int rows = std::min(Grid->rowCount(), static_cast<int>(text.Rows.size()));
+    for (int r = 0; r < rows; ++r) {
+        // A row without a concentration (an unnamed peak) keeps its "-".
+        const auto conc = parseStrictReal(trimBlanks(columnText(text.Rows[static_cast<size_t>(r)], TableColumn::Conc)));
+        QTableWidgetItem* item = Grid->item(r, CellConc);
+        if (conc && item) item->setText(ru(std::string(trimBlanks(concCellText(*conc, state_.Settings.Decimals)))));
+    }
+    if (content_.NormalisedShown) {
+        // The column holds concentrations again, and tablr.txt has become tabl.txt.
+        Grid->horizontalHeaderItem(CellConc)->setText(ru(RU("C, 1/см3")));
+        content_.NormalisedShown = false;
+    }
+    setWindowTitle(windowTitle() + ru(suffix));
+}
 
 void TForm4::FillPeakTableGrid() {
     fillRows(content_.Table, false);

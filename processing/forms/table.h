@@ -60,6 +60,12 @@ public:
     // The grid from \results\tablr.txt (the normalised table): the ordinary colours, the
     // heading "C, %". Throws IoError.
     void LoadNormalisedGrid();
+    // After "Пересчет" rewrote tabl.txt: the concentration column of the rows that are
+    // tabl.txt's takes the recalculated values (100000 and more in the exponent form) and the
+    // caption `suffix`; colours, statuses, the substance picker and the standard stay as they
+    // are. A grid whose rows are not tabl.txt's (the summary of the several-files mode, or its
+    // normalisation) shows the recalculated tabl.txt instead. Throws IoError.
+    void ShowRecalculatedConcentrations(const std::string& suffix);
     // Whether the grid shows a table read from a file rather than the peaks of the open
     // chromatogram or the summary collected in this run.
     bool fileTableShown() const { return fileTableShown_; }
@@ -130,6 +136,7 @@ private:
     PeakTableContent content_;
     bool namePickMode_ = false;
     bool fileTableShown_ = false;
+    bool rowsOfTabl_ = false;  // the grid's rows are those of tabl.txt, in its order
 };
 
 }  // namespace vk7

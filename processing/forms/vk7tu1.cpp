@@ -1027,10 +1027,8 @@ void TForm1::SpeedButton34Click() {
             return;
         }
         Panel13->hide();
-        // The grid shows the rewritten tabl.txt; the caption gets the suffix.
-        const std::string caption = fromQString(w_.Form4->windowTitle());
-        w_.Form4->LoadTableGrid();
-        w_.Form4->setWindowTitle(ru(caption + suffix));
+        // Only the concentration column of the peak table changes; the caption gets the suffix.
+        w_.Form4->ShowRecalculatedConcentrations(suffix);
     });
 }
 

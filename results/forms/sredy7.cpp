@@ -33,6 +33,12 @@ QToolButton* button(QWidget* parent, const char* name, const char* caption, cons
 
 const std::string kBlankLabel = "    ";
 
+// A name longer than the line of komp.dat holds beside the norms of nine media.
+const std::string& nameTooLongText() {
+    static const std::string t = RU("Имя вещества длиннее ") + intText(static_cast<int64_t>(kNormNameMax)) + RU(" символов");
+    return t;
+}
+
 std::string cellText(const QTableWidget* grid, int row, int column) {
     const QTableWidgetItem* item = grid->item(row, column);
     return item ? fromQString(item->text()) : std::string();
@@ -175,16 +181,17 @@ void TForm17::fillGrid() {
     filling_ = false;
 }
 
-// A typed cell: a substance name of at most 24 characters, a norm that is a number of 0 or
-// more, or nothing (no norm). A refused text is replaced by the value before it.
+// A typed cell: a substance name (one longer than 24 characters is written whole, its norms
+// after it, up to the length a line holds beside nine media), a norm that is a number of 0
+// or more, or nothing (no norm). A refused text is replaced by the value before it.
 void TForm17::cellEdited(int row, int column) {
     if (filling_ || row < 1 || row > substanceRows()) return;
     NormsTable::Substance& s = table_.Substances[static_cast<size_t>(row - 1)];
     const std::string text = cellText(StringGrid1, row, column);
     if (column == 0) {
         const std::string name(trimBlanks(text));
-        if (name.size() > kNormNameWidth || name.empty()) {
-            if (!name.empty()) dialogs_.info(RU("Имя вещества длиннее 24 символов"));
+        if (name.size() > kNormNameMax || name.empty()) {
+            if (!name.empty()) dialogs_.info(nameTooLongText());
             fillGrid();
             return;
         }
@@ -287,8 +294,8 @@ void TForm17::startNaming(QLineEdit* edit, QLabel* label) {
 void TForm17::Edit2Enter() {
     const std::string name(trimBlanks(fromQString(Edit2->text())));
     if (name.empty()) return;
-    if (name.size() > kNormNameWidth) {
-        dialogs_.info(RU("Имя вещества длиннее 24 символов"));
+    if (name.size() > kNormNameMax) {
+        dialogs_.info(nameTooLongText());
         return;
     }
     const int at = std::clamp(StringGrid1->currentRow(), 1, substanceRows() + 1);

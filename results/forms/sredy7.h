@@ -26,7 +26,7 @@ public:
     TForm17(ProcessingState& state, Dialogs& dialogs, std::function<void(HelpPage)> showHelpPage, QWidget* owner);
     void setMediumChosen(std::function<void()> mediumChosen) { mediumChosen_ = std::move(mediumChosen); }
 
-    static constexpr int kGridMedia = 9;  // media with a grid column
+    static constexpr int kGridMedia = static_cast<int>(kNormsGridMedia);  // media with a grid column
 
     QComboBox* ComboBox1;        // the medium of the protocols (chosen, not typed)
     QLabel* Label1;              // "Назовите:" while a medium is named

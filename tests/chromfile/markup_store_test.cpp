@@ -56,12 +56,12 @@ TEST(MarkupStore, PeakLineColumns) {
 
     c.UnitCode = 4;
     c.SignalMultiplier = 100;  // 9765625 mV: exponent form
-    EXPECT_EQ(formatPicsPeakLine(peak(100, 150, 200), c), "    1600    2400    3200M 1.E+0007");
+    EXPECT_EQ(formatPicsPeakLine(peak(100, 150, 200), c), "    1600    2400    3200M 9.766E+6");
 
     c.UnitCode = 2;
     c.SignalMultiplier = 1;
     c.Points = PointGenerator(1000).set(150, -30000).points();  // -14305.1 mV does not fit in fixed form
-    EXPECT_EQ(formatPicsPeakLine(peak(100, 150, 200), c), "    1600    2400    3200M-1.E+0004");
+    EXPECT_EQ(formatPicsPeakLine(peak(100, 150, 200), c), "    1600    2400    3200M-1.431E+4");
     c.Points = PointGenerator(1000).set(150, -3000).points();
     EXPECT_EQ(formatPicsPeakLine(peak(100, 150, 200), c), "    1600    2400    3200M-1430.511");
 

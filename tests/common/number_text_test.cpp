@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
 #include <string>
 
 namespace vk7 {
@@ -27,25 +28,65 @@ TEST(FixedText, RightAlignsAndNeverCuts) {
     EXPECT_EQ(intText(-12345, 4), "-12345");
 }
 
-TEST(ExpText, HasTheWidthOfItsField) {
+TEST(ExpText, FourExponentDigitsWhereTheFieldHoldsFourSignificantDigitsWithThem) {
     struct Case { double v; int w; const char* want; };
-    for (auto c : {Case{123.456, 17, " 1.23456000E+0002"}, {-0.000123, 17, "-1.23000000E-0004"},
-                   {0, 17, " 0.00000000E+0000"}, {2.0, 10, " 2.0E+0000"}, {123456, 9, " 1.E+0005"},
-                   {1.0, 23, " 1.00000000000000E+0000"}, {9.99999999, 10, " 1.0E+0001"}}) {
-        EXPECT_EQ(expText(c.v, c.w), c.want) << c.v;
-        EXPECT_EQ(expText(c.v, c.w).size(), size_t(c.w));
+    for (auto c : {// The files' wide fields keep their bytes.
+                   Case{123.456, 17, " 1.23456000E+0002"}, {-0.000123, 17, "-1.23000000E-0004"},
+                   {0, 17, " 0.00000000E+0000"}, {1.0, 23, " 1.00000000000000E+0000"}, {123456.7, 12, " 1.235E+0005"},
+                   // Narrower fields: as few exponent digits as the value needs.
+                   {123456.7, 10, " 1.2346E+5"}, {123456.7, 9, " 1.235E+5"}, {-123456.7, 10, "-1.2346E+5"},
+                   {2.0, 10, " 2.0000E+0"}, {0, 10, " 0.0000E+0"}, {1e30, 10, " 1.000E+30"}, {-0.0625, 10, "-6.2500E-2"},
+                   {1.5e-300, 11, " 1.500E-300"},
+                   // Rounding that carries into one more exponent digit.
+                   {9.99996e9, 10, " 1.000E+10"}, {9.99999999, 10, " 1.0000E+1"},
+                   // Too narrow for four significant digits: wider.
+                   {123456.7, 8, " 1.235E+5"}, {-1.5e30, 9, "-1.500E+30"}, {1.5e-300, 10, " 1.500E-300"}}) {
+        EXPECT_EQ(expText(c.v, c.w), c.want) << c.v << " in " << c.w;
     }
     EXPECT_EQ(fixedOrExpText(99999.9, 10, 1), "   99999.9");
-    EXPECT_EQ(fixedOrExpText(100000, 10, 1), " 1.0E+0005");
+    EXPECT_EQ(fixedOrExpText(100000, 10, 1), " 1.0000E+5");
 }
 
-TEST(ExpTextWithin, FitsEightColumnsForPositiveValues) {
-    EXPECT_EQ(expTextWithin(123456, 10), " 1.2E+0005");
-    EXPECT_EQ(expTextWithin(123456, 9), " 1.E+0005");
-    EXPECT_EQ(expTextWithin(123456, 8), "1.E+0005");
-    EXPECT_EQ(expTextWithin(-123456, 8), "-1.E+0005");  // no 8-character form: wider
-    EXPECT_EQ(expTextWithin(123456, 6), " 1.E+0005");
-    EXPECT_DOUBLE_EQ(parseLenient(expTextWithin(2.5e11, 8)), 2e11);
+// Every width the files and tables use, every magnitude a value can take: the text holds
+// the field (from 12 columns exactly; narrower ones wherever four significant digits fit)
+// and reads back within 0.05 %.
+TEST(ExpText, ReadsBackWithinFourSignificantDigitsAtEveryWidth) {
+    const double magnitudes[] = {1e5,      123456.7, 9.87654321e6, 5.55555e9,  1e10,   3.3333333e15, 1e30, 7.6543e99,
+                                 1.2e100,  4.4e200,  1.79e308,     0.000123456, 6.02e-10, 2.5e-30,   1.5e-300, 4.9e-324};
+    for (int width : {8, 9, 10, 12, 17, 23})
+        for (double m : magnitudes)
+            for (double v : {m, -m}) {
+                const std::string text = expText(v, width);
+                SCOPED_TRACE(testing::Message() << v << " in " << width << ": \"" << text << '"');
+                const auto back = parseStrictReal(text);
+                ASSERT_TRUE(back.has_value());
+                // The smallest subnormal has no four significant digits of its own.
+                if (std::fabs(v) > 1e-300) {
+                    EXPECT_LE(std::fabs(*back - v), std::fabs(v) * 5e-4);
+                }
+                const size_t point = text.find('.'), e = text.find('E');
+                EXPECT_GE(e - point - 1, 3u);  // four significant digits
+                if (width >= 12) {
+                    EXPECT_EQ(text.size(), size_t(width));
+                }
+                if (width == 10 && std::fabs(v) < 1e100 && std::fabs(v) >= 1e-99) {
+                    EXPECT_EQ(text.size(), 10u);
+                }
+                EXPECT_GE(text.size(), size_t(width));
+            }
+}
+
+TEST(ExpTextWithin, KeepsTheFieldAndAsManyDigitsAsFit) {
+    struct Case { double v; int w; const char* want; };
+    for (auto c : {Case{123456, 10, " 1.2346E+5"}, {123456, 9, " 1.235E+5"},
+                   {123456, 8, "1.235E+5"},     // the blank gives way to a digit
+                   {-123456, 8, "-1.23E+5"},    // a sign cannot: three digits
+                   {1.5e30, 9, "1.500E+30"}, {-1.5e100, 10, "-1.50E+100"}, {2.5e11, 8, "2.50E+11"},
+                   {-1.5e100, 8, "-1.E+100"}}) {
+        EXPECT_EQ(expTextWithin(c.v, c.w), c.want) << c.v << " in " << c.w;
+    }
+    EXPECT_EQ(expTextWithin(123456, 6), "1.2E+5");
+    EXPECT_EQ(expTextWithin(-1.7e100, 6), "-2.E+100");  // nothing fits: the shortest form
 }
 
 TEST(ParseLenient, TakesTheLongestLeadingNumber) {
@@ -85,7 +126,7 @@ TEST(NumberTexts, IgnoreTheProcessLocale) {
     EXPECT_EQ(fixedText(21.533203125, 0, 12), "21.533203125000");
     EXPECT_EQ(fixedText(0.5, 5, 2), " 0.50");
     EXPECT_EQ(expText(123.5, 17), " 1.23500000E+0002");
-    EXPECT_EQ(expText(-0.0625, 10), "-6.2E-0002");
+    EXPECT_EQ(expText(-0.0625, 10), "-6.2500E-2");
     EXPECT_EQ(intText(-1234567, 9), " -1234567");
     EXPECT_EQ(parseLenient("21.533203125"), 21.533203125);
     EXPECT_EQ(parseLenient("0.50"), 0.5);

@@ -64,8 +64,8 @@ TEST(PeakTableText, GoldenFileWithItsHeadLines) {
         "  1    0.50    95.367   30.0     2.0   953.674    0.50   1.23456 -        benzene\r\n"
         "  2    1.07   152.588    8.0   -       286.102    0.15 12345.679 -        toluene\r\n"
         "  3    1.20     4.768    8.0   -        47.684    0.02   0.50000 -        xylene\r\n"
-        "  4    1.33    -2.384   14.0   -         0.000    0.00 2.5E+0005 -        octane\r\n"
-        "  5    1.73     1.907   20.0     4.0 1.9E+0005   99.33        -  -        ?\r\n");
+        "  4    1.33    -2.384   14.0   -         0.000    0.00 2.5000E+5 -        octane\r\n"
+        "  5    1.73     1.907   20.0     4.0 1.9073E+5   99.33        -  -        ?\r\n");
     EXPECT_EQ(readFileBytes(dir / "results" / "tabl.txt"), golden);
 }
 
@@ -125,16 +125,18 @@ TEST(PeakTableText, EveryValueStaysInTheColumnsItIsReadFrom) {
         {"b at 1000 s", 21, 0, 1000, 1, 1, 1, 1, "    0.100", " 1000", "    1.000", "    1.00", "      1.0"},
         {"b beyond its 5 columns", 21, 0, 123456, 1, 1, 1, 1, "    0.100", "123456", "    1.000", "    1.00",
          "      1.0"},
-        {"exponent forms", 25000, 4, 1, 2.5e7, 1, -3e6, 2, "1.2E+0006", "  1.0", "2.5E+0007", "    1.00",
-         "-3.0E+0006"},
+        {"exponent forms", 25000, 4, 1, 2.5e7, 1, -3e6, 2, "1.1921E+6", "  1.0", "2.5000E+7", "    1.00",
+         "-3.0000E+6"},
+        {"exponents of two digits", 21, 0, 1, 1.2345678e30, 1, -9.8765432e15, 3, "    0.100", "  1.0", "1.235E+30",
+         "    1.00", "-9.877E+15"},
         {"a negative height just below 100000", -20971, 3, 1, 1, 1, 1, 0, "-99997.52", "  1.0", "    1.000",
          "    1.00", "        1"},
         {"a share of 100000 and more", 21, 0, 1, 1, 250000, 1, 0, "    0.100", "  1.0", "    1.000", "250000.0",
          "        1"},
-        {"a share beyond 8 digits", 21, 0, 1, 1, 1e9, 1, 0, "    0.100", "  1.0", "    1.000", "1.E+0009",
+        {"a share beyond 8 digits", 21, 0, 1, 1, 1.2345678e9, 1, 0, "    0.100", "  1.0", "    1.000", "1.235E+9",
          "        1"},
-        // No form of 7 columns holds 14995000: the largest number they hold keeps S in place.
-        {"b beyond every form of its columns", 21, 0, 14995000, 23841.858, 1, 1, 1, "    0.100", "9999999",
+        // No fixed form of 7 columns holds 14995000: the exponent form keeps S in place.
+        {"b beyond every fixed form of its columns", 21, 0, 14995000, 23841.858, 1, 1, 1, "    0.100", "1.50E+7",
          "23841.858", "    1.00", "      1.0"},
     };
     for (const Case& c : cases) {
@@ -170,11 +172,14 @@ TEST(PeakTableText, EveryValueStaysInTheColumnsItIsReadFrom) {
         const TableRow back = readTableRow(line);
         EXPECT_EQ(back.Number, 1);
         EXPECT_DOUBLE_EQ(back.Time, 1.0);
-        EXPECT_NEAR(back.Height, row.HeightMv, std::fabs(row.HeightMv) * 0.05 + 0.001);
-        EXPECT_NEAR(back.Width, std::min(row.WidthSec, 9999999.0), 0.05);
-        EXPECT_NEAR(back.Area, row.AreaMvs, row.AreaMvs * 0.05 + 0.001);
-        EXPECT_NEAR(back.Share, row.SharePct, row.SharePct * 0.1 + 0.005);
-        EXPECT_NEAR(back.Conc, *row.Conc, std::fabs(*row.Conc) * 0.05 + 0.5);
+        // Four significant digits at least, or the decimals of the column.
+        auto within = [](double v, int decimals) { return std::max(std::fabs(v) * 5e-4, 0.5 * std::pow(10.0, -decimals)); };
+        EXPECT_NEAR(back.Height, row.HeightMv, within(row.HeightMv, 3));
+        // b's 7 columns hold three significant digits in the exponent form.
+        EXPECT_NEAR(back.Width, row.WidthSec, std::max(row.WidthSec * 5e-3, 0.05));
+        EXPECT_NEAR(back.Area, row.AreaMvs, within(row.AreaMvs, 3));
+        EXPECT_NEAR(back.Share, row.SharePct, within(row.SharePct, 2));
+        EXPECT_NEAR(back.Conc, *row.Conc, within(*row.Conc, c.decimals));
     }
 }
 

@@ -3,6 +3,7 @@
 #include "results/averaging.h"
 #include "results/normalisation.h"
 
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -74,7 +75,9 @@ TEST_F(ResultTables, ThreeAnalysesAverageIntoTablWithTheirDeviation) {
     EXPECT_EQ(first.Name, RU("Метан"));
 }
 
-TEST_F(ResultTables, RefusedSummariesChangeNoFile) {
+// A refused averaging leaves tabl.txt as it was and tablr.txt with the averaged table's four
+// head lines alone, so that no earlier averaged or normalised table is taken for this one.
+TEST_F(ResultTables, RefusedSummariesLeaveTheHeadLinesInTablr) {
     const std::string m = RU("Метан"), e = RU("Этан");
     auto r = [&](int n, const std::string& name, const char* c = "1.000") {
         return row(n, "1.00", "1.000", "1.0", "1.0", "1.000", "1.00", c, name);
@@ -90,7 +93,17 @@ TEST_F(ResultTables, RefusedSummariesChangeNoFile) {
         {"numbering 1, 2, 4", {r(1, m), r(2, e), r(4, e), r(1, m), r(2, e), r(3, e)}, RU("нарушена нумерация строк")},
         {"a name against ?", {r(1, m), r(2, e), r(1, "?", "-"), r(2, e)}, RU("разные вещества в строке 1")},
         {"row number 33", {r(1, m), r(2, e), r(33, e), r(1, m), r(2, e), r(33, e)}, RU("много строк (>32)")},
+        {"a row 33 that lengthens the last block", {r(1, m), r(2, e), r(1, m), r(2, e), r(33, e)},
+         RU("много строк (>32)")},
+        {"one block of 33 rows",
+         [&] {
+             std::vector<PeakTableRow> rows;
+             for (int i = 1; i <= 33; ++i) rows.push_back(r(i, m));
+             return rows;
+         }(),
+         RU("однократный анализ")},
     };
+    const std::string head = toCp1251("h1a.hrm h2a.hrm h3a.hrm  (усреднение)\r\n\r\n") + PeakTableColumnLine() + "\r\n\r\n";
     for (const auto& c : cases) {
         writeSummary(c.rows);
         writeTabl({r(1, m)});
@@ -98,14 +111,14 @@ TEST_F(ResultTables, RefusedSummariesChangeNoFile) {
         const std::string tablBefore = readFileBytes(results("tabl.txt"));
         EXPECT_EQ(AverageAnalyses(start(), 3), RU("Некорректные данные: ") + c.message) << c.what;
         EXPECT_EQ(readFileBytes(results("tabl.txt")), tablBefore) << c.what;
-        EXPECT_EQ(readFileBytes(results("tablr.txt")), "normalised\r\n") << c.what;
+        EXPECT_EQ(readFileBytes(results("tablr.txt")), head) << c.what;
     }
 }
 
 TEST_F(ResultTables, AveragedValuesKeepTheirColumns) {
     const std::string m = RU("Метан");
-    // Means of 123456.7 (C), 250000 (h, S); a zero mean C gives d% over 1; a huge spread
-    // gives a d% that loses its decimal.
+    // Means of 123456.7 (C), 250000 (h, S), read from the exponent form of older tables; a
+    // zero mean C gives d% over 1; a huge spread gives a d% that loses its decimal.
     writeSummary({row(1, "1.00", "2.5E+0005", "1.0", "1.0", "2.5E+0005", "1.00", "1.2E+0005", m),
                   row(2, "2.00", "1.000", "1.0", "1.0", "1.000", "1.00", "0.000", "x"),
                   row(3, "3.00", "1.000", "1.0", "1.0", "1.000", "1.00", "1000.000", "y"),
@@ -117,19 +130,61 @@ TEST_F(ResultTables, AveragedValuesKeepTheirColumns) {
     ASSERT_EQ(AverageAnalyses(start(), 3), std::nullopt);
     const auto tabl = lines("tabl.txt");
     ASSERT_EQ(tabl.size(), 8u);
-    EXPECT_EQ(tabl[4].substr(54, 10), " 1.2E+0005");
+    EXPECT_EQ(tabl[4].substr(54, 10), " 1.2346E+5");
     // A peak unnamed in every analysis keeps its dashes rather than a measured zero.
     EXPECT_EQ(tabl[7].substr(54), "        -  -        ?");
-    EXPECT_EQ(tabl[4].substr(11, 10), " 2.5E+0005");
-    EXPECT_EQ(tabl[4].substr(36, 10), " 2.5E+0005");
+    EXPECT_EQ(tabl[4].substr(11, 10), " 2.5000E+5");
+    EXPECT_EQ(tabl[4].substr(36, 10), " 2.5000E+5");
     EXPECT_EQ(tabl[4].substr(74), m);
     EXPECT_EQ(tabl[5].substr(64, 10), "   0.0    ");
     EXPECT_EQ(tabl[6].substr(74), "y");
     EXPECT_EQ(trimBlanks(tabl[6].substr(64, 10)).find('.'), std::string_view::npos);  // d% without its decimal
     const TableRow first = readTableRow(tabl[4]);
-    EXPECT_NEAR(first.Conc, 120000, 1);  // the exponent form's two digits
+    EXPECT_NEAR(first.Conc, 123456.7, 123456.7 * 5e-4);
     EXPECT_NEAR(first.Height, 250000, 1);
     EXPECT_EQ(first.Name, m);
+}
+
+// Every magnitude a result can take, through the writers of the result tables: the averaged
+// rows and the recalculated concentrations read back at their columns within 0.05 %
+// (four significant digits), and no later column moves.
+TEST_F(ResultTables, LargeValuesKeepFourSignificantDigitsInEveryWriter) {
+    const double magnitudes[] = {123456.7, 9.8765432e6, -1.2345678e7, 5.5555555e9, -9.8765432e15, 3.3333333e29, 1.2345e30};
+    const std::string m = RU("Метан");
+    for (double v : magnitudes) {
+        SCOPED_TRACE(testing::Message() << v);
+        // Two analyses a little apart, their cells as the peak table writes them.
+        std::string h[2], share[2];
+        double mean = 0, meanShare = 0;
+        for (int i = 0; i < 2; ++i) {
+            const double x = v * (1 + 1e-4 * i);
+            h[i] = std::string(trimBlanks(tableFieldText(x, 9, 10, 3, true)));
+            share[i] = std::string(trimBlanks(tableFieldText(x, 8, 8, 2, true)));
+            mean += parseLenient(h[i]) / 2;
+            meanShare += parseLenient(share[i]) / 2;
+        }
+        const PeakTableRow y = row(2, "2.00", "1.000", "1.0", "1.0", "1.000", "1.00", "1.000", "y");
+        writeSummary({row(1, "1.00", h[0].c_str(), "1.0", "1.0", h[0].c_str(), share[0].c_str(), h[0].c_str(), m), y,
+                      row(1, "1.00", h[1].c_str(), "1.0", "1.0", h[1].c_str(), share[1].c_str(), h[1].c_str(), m), y});
+        ASSERT_EQ(AverageAnalyses(start(), 3), std::nullopt);
+        const auto tabl = lines("tabl.txt");
+        ASSERT_EQ(tabl.size(), 6u);
+        const TableRow back = readTableRow(tabl[4]);
+        EXPECT_NEAR(back.Height, mean, std::fabs(mean) * 5e-4);
+        EXPECT_NEAR(back.Area, mean, std::fabs(mean) * 5e-4);
+        EXPECT_NEAR(back.Conc, mean, std::fabs(mean) * 5e-4);
+        // The share's 8 columns hold four digits in the exponent form only for a positive
+        // value below 1E+10; beyond, three.
+        EXPECT_NEAR(back.Share, meanShare, std::fabs(meanShare) * (v > 0 && v < 1e10 ? 5e-4 : 5e-3));
+        EXPECT_EQ(back.Name, m);
+        EXPECT_EQ(readTableRow(tabl[5]).Name, "y");
+
+        // Both recalculations and the normalisation write C through one column writer.
+        const std::vector<std::string> source = {"title", "", PeakTableColumnLine(), "", tabl[4], tabl[5]};
+        const auto recalculated = recalculatedLines(source, 2.0, RU(". Форм."), 3);
+        EXPECT_NEAR(readTableRow(recalculated[4]).Conc, back.Conc * 2, std::fabs(back.Conc) * 2 * 5e-4);
+        EXPECT_EQ(recalculated[4].substr(64), tabl[4].substr(64));
+    }
 }
 
 TEST_F(ResultTables, NormalisationGivesPercentagesAndKeepsUnnamedRows) {

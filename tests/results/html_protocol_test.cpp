@@ -3,6 +3,7 @@
 #include "results/html_protocol.h"
 #include "results/protocol_files.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -29,26 +30,74 @@ TEST(NormsTable, RoundTripKeepsTheBytes) {
     const std::string benzene = padRight(RU("Бензол"), 24) + "     0.100" + std::string(10, ' ');
     const std::string longName = RU("Метиловый спирт техничес");  // 24 characters
     ASSERT_EQ(longName.size(), 24u);
+    const std::string longer = RU("Метиловый спирт технический");  // 27: whole, its norms after it
     const std::vector<std::string> lines = {RU("Воздух рабочей зоны"), RU("Атмосферный воздух"), "-------------",
-                                            benzene, longName + "     1.000     2.500"};
+                                            benzene, longName + "     1.000     2.500",
+                                            longer + "     3.000" + std::string(10, ' '),
+                                            padRight(RU("Вода чистая"), 24) + " 1.0000E+6     0.001"};
     const NormsTable table = parseNormsTable(lines);
     ASSERT_EQ(table.Media.size(), 2u);
     EXPECT_EQ(table.Media[1], RU("Атмосферный воздух"));
-    ASSERT_EQ(table.Substances.size(), 2u);
+    ASSERT_EQ(table.Substances.size(), 4u);
     EXPECT_EQ(table.Substances[0].Name, RU("Бензол"));
     EXPECT_EQ(table.Substances[0].Norms[0], 0.1);
     EXPECT_EQ(table.Substances[0].Norms[1], std::nullopt);
-    EXPECT_EQ(table.norm(longName, 1), 2.5);
+    EXPECT_EQ(table.Substances[2].Name, longer);
+    EXPECT_EQ(table.Substances[2].Norms, (std::vector<std::optional<double>>{3.0, std::nullopt}));
     EXPECT_EQ(normsTableLines(table), lines);
-    // A whole name of several words is one substance; a first word alone is not it.
-    EXPECT_EQ(table.norm(RU("Метиловый"), 0), std::nullopt);
 
-    // A small nonzero norm keeps its value.
-    EXPECT_EQ(normText(0.0001), " 1.0E-0004");
-    EXPECT_EQ(normText(0.0), std::string(10, ' '));
-    EXPECT_EQ(normText(std::nullopt), std::string(10, ' '));
-    EXPECT_EQ(parseNormsTable({"A", "-------------", padRight("x", 24) + normText(0.0001)}).Substances[0].Norms[0],
-              0.0001);
+    // A whole name is found; a name of several words also by its first word.
+    EXPECT_EQ(table.norm(longName, 1), 2.5);
+    EXPECT_EQ(table.norm(longer, 0), 3.0);
+    EXPECT_EQ(table.norm(RU("Метиловый"), 0), 1.0);  // the first such line
+    EXPECT_EQ(table.norm(RU("Вода"), 0), 1e6);
+    EXPECT_EQ(table.norm(RU("Метиловый спирт"), 0), std::nullopt);
+    EXPECT_EQ(table.norm("", 0), std::nullopt);
+
+    // An older file's norm wider than its field, the last of its line, reads as before.
+    const NormsTable older = parseNormsTable({"A", "-------------", padRight(RU("Толуол"), 24) + "1000000.000",
+                                              padRight(RU("Этилацетат технический"), 24) + "12345678.900"});
+    ASSERT_EQ(older.Substances.size(), 2u);
+    EXPECT_EQ(older.Substances[0].Name, RU("Толуол"));
+    EXPECT_EQ(older.Substances[0].Norms[0], 1000000.0);
+    EXPECT_EQ(older.Substances[1].Name, RU("Этилацетат технический"));
+    EXPECT_EQ(older.Substances[1].Norms[0], 12345678.9);
+
+    // Lines of nothing but blanks, or a name of blanks without norms, are no substances; a
+    // blank name with a norm is one and comes back the same.
+    const NormsTable blanks = parseNormsTable({"A", "-------------", "", std::string(34, ' '),
+                                               std::string(24, ' ') + "         0", std::string(24, ' ') + "     0.500"});
+    ASSERT_EQ(blanks.Substances.size(), 1u);
+    EXPECT_EQ(parseNormsTable(normsTableLines(blanks)).Substances.size(), 1u);
+    NormsTable empty;
+    empty.Media = {"A"};
+    empty.Substances = {{"", {std::nullopt}}, {" ", {0.0}}};
+    EXPECT_EQ(normsTableLines(empty), (std::vector<std::string>{"A", "-------------"}));
+}
+
+// Every norm the norms window accepts (a number of 0 or more) keeps its 10 columns and reads
+// back within 0.05 %, so that the norms after it stay in theirs.
+TEST(NormsTable, EveryNormFitsItsColumnsAndReadsBack) {
+    const struct {
+        double v;
+        const char* text;
+    } cases[] = {{0.1, "     0.100"},       {0.25, "     0.250"},     {0.0015, " 1.5000E-3"},  {0.0001, " 1.0000E-4"},
+                 {0.12345, " 1.2345E-1"},   {1.2345, "     1.234"},    {999999.999, "999999.999"}, {1000000, " 1.0000E+6"},
+                 {1234567.8, " 1.2346E+6"}, {1e12, " 1.000E+12"},      {1e30, " 1.000E+30"},  {1.5e100, "1.500E+100"},
+                 {2.5e-7, " 2.5000E-7"},    {4.9e-324, "4.941E-324"},  {-100000, "-1.0000E+5"}, {-1000000, "-1.0000E+6"}};
+    for (const auto& c : cases) {
+        const std::string text = normText(c.v);
+        EXPECT_EQ(text, c.text) << c.v;
+        const NormsTable back = parseNormsTable(
+            {"A", "B", "C", "-------------", padRight("x", 24) + normText(2.5) + text + normText(0.75)});
+        ASSERT_EQ(back.Substances.size(), 1u) << c.v;
+        const auto& norms = back.Substances[0].Norms;
+        ASSERT_EQ(norms.size(), 3u);
+        EXPECT_EQ(norms[0], 2.5) << c.v;
+        ASSERT_TRUE(norms[1].has_value()) << c.v;
+        EXPECT_LE(std::fabs(*norms[1] - c.v), std::fabs(c.v) * 5e-4) << c.v;
+        EXPECT_EQ(norms[2], 0.75) << c.v;
+    }
 }
 
 TEST(ProtocolFiles, SettingsAndMask) {
@@ -62,6 +111,15 @@ TEST(ProtocolFiles, SettingsAndMask) {
     SaveHtmlProtocolSettings(start, {RU("Воздух"), "pdk.htm", 65535, RU("Иванов")});
     EXPECT_EQ(readFileBytes(dir / "space/prot.dat"), toCp1251("v\r\nВоздух\r\npdk.htm\r\n65535\r\nИванов\r\n"));
     EXPECT_EQ(LoadHtmlProtocolSettings(start).ProtocolNumber, 65535);
+
+    // A blank name cut to its 32 characters before a blank reads back as it was written.
+    const std::string cut(31, 'b');
+    for (const std::string& name : {cut + " x.htm", cut + "  "}) {
+        const HtmlProtocolSettings read = parseHtmlProtocolSettings({"v", "A", name, "1", ""});
+        EXPECT_EQ(read.Blank, cut);
+        EXPECT_EQ(htmlProtocolSettingsLines(read)[2], cut);
+        EXPECT_EQ(parseHtmlProtocolSettings(htmlProtocolSettingsLines(read)).Blank, cut);
+    }
 
     // At most 32 lines, six marks each: '1' marks, anything else does not.
     std::vector<std::string> lines(40, "1x1");
@@ -114,7 +172,7 @@ TEST_F(HtmlProtocol, TableNormsSumsAndVerdict) {
         RU("<p> превышение предельно допустимых концентраций по 1 веществу.</p>"),
         RU("<p> Превышены ПДК вредных веществ. Результаты анализа отрицательны.</p>"),
         "<p>a&lt;b &amp; c</p>",
-        RU("<p>Файл smoke/h1a.hrm</p>"),
+        RU("<p>Файл \\smoke\\h1a.hrm</p>"),
     };
     EXPECT_EQ(pageLines(page), expected);
 
@@ -140,6 +198,22 @@ TEST_F(HtmlProtocol, TableNormsSumsAndVerdict) {
     EXPECT_EQ(BuildHtmlProtocol(in).Refusal, RU("Среда \"Вода\" не найдена в таблице ПДК"));
     in.Blank = {"<p>@SumC@</p>"};
     EXPECT_FALSE(BuildHtmlProtocol(in).Refusal);
+}
+
+// A norm written under a name of several words belongs to the table's substance of its first
+// word: without it the only exceedance would be missed and the sample cleared.
+TEST_F(HtmlProtocol, ANormUnderANameOfSeveralWordsIsFoundByItsFirstWord) {
+    HtmlProtocolInput in = input();
+    in.Norms = parseNormsTable({RU("Воздух рабочей зоны"), "-------------", padRight(RU("Бензол чистый"), 24) + "     0.100"});
+    in.Rows = {{"1.50", "10.0", "100.0", "0.150", RU("Бензол")}, {"2.50", "20.0", "200.0", "0.400", RU("Толуол")}};
+    in.Blank = {"<tr>", "<td>@komp@</td>", "<td>@pdk@</td>", "<td>@R@</td>", "</tr>", "<p>@E@</p>", "<p>@excess@</p>",
+                "<p>@verdict@</p>"};
+    EXPECT_EQ(pageLines(BuildHtmlProtocol(in)),
+              (std::vector<std::string>{
+                  "<tr>", RU("<td>Бензол</td>"), "<td>     0.100</td>", "<td>     1.500</td>", "</tr>",
+                  "<tr>", RU("<td>Толуол</td>"), "<td>         -</td>", "<td>         -</td>", "</tr>",
+                  "<p>         1</p>", RU("<p> превышение предельно допустимых концентраций по 1 веществу.</p>"),
+                  RU("<p> Превышены ПДК вредных веществ. Результаты анализа отрицательны.</p>")}));
 }
 
 TEST_F(HtmlProtocol, ProtocolNumbers) {
@@ -198,9 +272,9 @@ TEST_F(HtmlProtocol, BlocksAndPlaceholders) {
 }
 
 TEST(ProtocolFileText, BelowTheDataFolder) {
-    EXPECT_EQ(protocolFileText("/home/lab/DATA/smoke/h1a.hrm"), RU("Файл smoke/h1a.hrm"));
-    EXPECT_EQ(protocolFileText("C:\\vk7\\data\\smoke\\h1a.hrm"), RU("Файл smoke/h1a.hrm"));
-    EXPECT_EQ(protocolFileText("/srv/database/Data/x/h2a.hrm"), RU("Файл x/h2a.hrm"));
+    EXPECT_EQ(protocolFileText("/home/lab/DATA/smoke/h1a.hrm"), RU("Файл \\smoke\\h1a.hrm"));
+    EXPECT_EQ(protocolFileText("C:\\vk7\\data\\smoke\\h1a.hrm"), RU("Файл \\smoke\\h1a.hrm"));
+    EXPECT_EQ(protocolFileText("/srv/database/Data/x/h2a.hrm"), RU("Файл \\x\\h2a.hrm"));
     EXPECT_EQ(protocolFileText("/srv/database/h3a.hrm"), RU("Файл /srv/database/h3a.hrm"));
 }
 
@@ -301,7 +375,8 @@ TEST_F(HtmlProtocolFiles, HeadlessChromiumPrintsTheProtocol) {
     content << in.rdbuf();
     const std::string shown = content.str();
     for (const char* expected : {"Бензол", "Толуол", "1.500", "0.667", "Протокол анализа N 1",
-                                 "Превышены ПДК вредных веществ. Результаты анализа отрицательны.", "smoke/h1a.hrm"})
+                                 "Превышены ПДК вредных веществ. Результаты анализа отрицательны.",
+                                 "Файл \\smoke\\h1a.hrm"})
         EXPECT_NE(shown.find(expected), std::string::npos) << expected << "\n" << shown;
     if (const char* shots = std::getenv("VK7_SCREENSHOT_DIR")) {
         const std::string shot = "chromium-headless-shell --no-sandbox --disable-gpu --screenshot='" +

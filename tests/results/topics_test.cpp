@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "common/cp1251.h"
 #include "common/files.h"
 #include "common/number_text.h"
@@ -99,9 +102,15 @@ TEST_F(Topics, DatesKeysAndValues) {
     const struct {
         double v;
         std::optional<std::string> text;
-    } values[] = {{1.5, "   1.500"}, {12345.678, "12345.68"}, {1234567.89, " 1234568"}, {123456789, std::nullopt},
-                  {-0.25, "  -0.250"}};
-    for (const auto& c : values) EXPECT_EQ(themeValueText(c.v), c.text) << c.v;
+    } values[] = {{1.5, "   1.500"}, {12345.678, "12345.68"}, {1234567.89, " 1234568"}, {-0.25, "  -0.250"},
+                  // Beyond the fixed forms: four significant digits in 8 characters, or refused.
+                  {123456789, "1.235E+8"}, {9.9994e9, "9.999E+9"}, {9.9996e9, std::nullopt}, {1.5e30, std::nullopt},
+                  {-9999999, "-9999999"}, {-12345678, std::nullopt}};
+    for (const auto& c : values) {
+        const auto text = themeValueText(c.v);
+        EXPECT_EQ(text, c.text) << c.v;
+        if (text) EXPECT_NEAR(parseLenient(*text), c.v, std::max(std::fabs(c.v) * 5e-4, 5e-4)) << c.v;
+    }
 
     // The key ignores d%: an averaged row gives the plain row's key.
     const std::string plain = tableLine(1, RU("Метан"), "1.500");
@@ -134,7 +143,7 @@ TEST_F(Topics, AddingMatchesTheSubstancesInOrder) {
 
     // A value 8 characters cannot hold, a comment without a date, a missing topic.
     writeTable("tabl.txt", RU("Хроматограмма h15a.hrm"),
-               {tableLine(1, RU("Метан"), "1.0"), tableLine(2, RU("Этан"), "1.2E+0008")});
+               {tableLine(1, RU("Метан"), "1.0"), tableLine(2, RU("Этан"), "1.2E+0010")});
     EXPECT_EQ(AddResultToTheme(start, "gas", current).Message, RU("Значение не помещается в 8 знаков"));
     EXPECT_EQ(theme("gas"), themeText());
     CurrentResult undated = current;

@@ -367,6 +367,72 @@ TEST_F(PeakTableWindow, AveragedTableThenNormalisedThenRecalculated) {
               RU("h1a.hrm h2a.hrm h3a.hrm  (усреднение). НУ.. Форм."));
 }
 
+// "Пересчет" after "НКУ" or "C'=aC/b" rewrites the concentrations and nothing else: the grid of
+// the open chromatogram keeps its colours, statuses and other cells, the picker and the
+// standard stay on, and a value of 100000 or more keeps the exponent form.
+TEST_F(PeakTableWindow, RecalculationChangesOnlyTheConcentrationColumn) {
+    openOne(dir.path() / "DATA" / "h1a.hrm");
+    pressEnter();
+    ASSERT_TRUE(table->isVisible());
+    ASSERT_EQ(table->rowCount(), 3);
+    auto grid = [this] {
+        std::vector<std::vector<std::string>> cells;
+        for (int r = 0; r <= table->rowCount(); ++r) {
+            auto& row = cells.emplace_back();
+            for (int c = 0; c < kPeakTableGridColumns; ++c) row.push_back(table->cellText(r, c));
+        }
+        return cells;
+    };
+    auto colours = [this] {
+        std::vector<QColor> out;
+        for (int r = 0; r < table->rowCount(); ++r)
+            for (int c = 0; c < kPeakTableGridColumns; ++c) out.push_back(table->Grid->item(r, c)->background().color());
+        return out;
+    };
+    const auto before = grid();
+    const auto coloursBefore = colours();
+    ASSERT_EQ(column(CellConc)[2], "-");  // the unnamed peak
+    const double benzene = parseLenient(before[1][CellConc]);
+    const double toluene = parseLenient(before[2][CellConc]);
+    ASSERT_GT(benzene, 0);
+
+    const struct {
+        QToolButton* button;
+        const char* first;
+        const char* second;
+        double factor;
+        std::string suffix;
+    } steps[] = {{table->SpeedButton8, "101,3", "27,3", 1.1, RU(". НУ.")},
+                 {table->SpeedButton9, "1000000", "1", 1e6, RU(". Форм.")}};
+    double factor = 1;
+    std::string caption = fromQString(table->windowTitle());
+    for (const auto& step : steps) {
+        step.button->click();
+        ASSERT_TRUE(form->Panel13->isVisible());
+        form->Edit5->setText(QString::fromLatin1(step.first));
+        form->Edit6->setText(QString::fromLatin1(step.second));
+        form->SpeedButton34->click();
+        factor *= step.factor;
+        caption += step.suffix;
+        const auto after = grid();
+        for (int r = 0; r <= table->rowCount(); ++r)
+            for (int c = 0; c < kPeakTableGridColumns; ++c)
+                if (c != CellConc || r == 0 || r == 3) EXPECT_EQ(after[r][c], before[r][c]) << r << ", " << c;
+        EXPECT_NEAR(parseLenient(table->cellText(1, CellConc)), benzene * factor, benzene * factor * 5e-4 + 5e-4);
+        EXPECT_NEAR(parseLenient(table->cellText(2, CellConc)), toluene * factor, toluene * factor * 5e-4 + 5e-4);
+        EXPECT_EQ(colours(), coloursBefore);
+        EXPECT_TRUE(table->SpeedButton3->isEnabled());  // "Вещ"
+        EXPECT_TRUE(table->SpeedButton2->isEnabled());  // "St"
+        EXPECT_EQ(fromQString(table->windowTitle()), caption);
+    }
+    // 100000 and more: the exponent form the peak table writes, as tabl.txt now holds it.
+    const std::string shown = table->cellText(1, CellConc);
+    EXPECT_EQ(shown, trimBlanks(concCellText(readTableRow(readLines(dir.path() / "results" / "tabl.txt")[4]).Conc, 3)));
+    EXPECT_NE(shown.find("E+"), std::string::npos) << shown;
+    if (const char* shots = std::getenv("VK7_SCREENSHOT_DIR"))
+        table->grab().save(QString::fromStdString((fs::path(shots) / "recalculated_table.png").string()));
+}
+
 TEST_F(PeakTableWindow, RefusedAveragingKeepsTheSummaryGrid) {
     const fs::path a = dir.path() / "DATA" / "h1a.hrm";
     const fs::path b = chromatogram("h2a.hrm", PointGenerator(1000, 300).gaussian(200, 4000, 8), "second");
@@ -383,6 +449,18 @@ TEST_F(PeakTableWindow, RefusedAveragingKeepsTheSummaryGrid) {
     EXPECT_EQ(table->rowCount(), 4);
     EXPECT_TRUE(st().ListMode);
     EXPECT_TRUE(form->Average1->isEnabled());
+
+    // A recalculation rewrites tabl.txt, the last file's table, whose rows are not the
+    // summary's: the window shows that table rather than its values in the first file's rows.
+    const double last = readTableRow(readLines(dir.path() / "results" / "tabl.txt")[4]).Conc;
+    table->SpeedButton9->click();
+    form->Edit5->setText(QStringLiteral("2"));
+    form->Edit6->setText(QStringLiteral("1"));
+    form->SpeedButton34->click();
+    const auto recalculated = readLines(dir.path() / "results" / "tabl.txt");
+    ASSERT_EQ(table->rowCount(), static_cast<int>(recalculated.size()) - 4);
+    EXPECT_NEAR(parseLenient(table->cellText(1, CellConc)), last * 2, 1e-3);
+    EXPECT_EQ(fromQString(table->windowTitle()), recalculated[0]);
 }
 
 // "HTML" after Enter: the protocol from the installation's blank, shown through the shell;
@@ -414,7 +492,7 @@ TEST_F(PeakTableWindow, HtmlButtonWritesAndOpensTheProtocol) {
     EXPECT_NE(html.find("<td>toluene</td>"), std::string::npos);
     EXPECT_EQ(html.find("<td>?</td>"), std::string::npos);
     EXPECT_NE(html.find(RU("по 1 веществу.")), std::string::npos);
-    EXPECT_NE(html.find(RU("Файл h1a.hrm")), std::string::npos);
+    EXPECT_NE(html.find(RU("Файл \\h1a.hrm")), std::string::npos);
 
     // A protocol written while the settings window is shown shows there the new number.
     form->HtmlSettings1->trigger();

@@ -149,9 +149,10 @@ TEST_F(ProtocolWindows, NormsWindowEditsAndSavesTheTable) {
     form17->StringGrid1->setCurrentCell(2, 0);
     doubleClick(form17->SpeedButton4);
     ASSERT_TRUE(form17->Edit2->isVisible());
-    type(form17->Edit2, RU("Метиловый спирт техническ"));  // 25 characters
-    EXPECT_EQ(dialogs.messageTexts().back(), RU("Имя вещества длиннее 24 символов"));
-    type(form17->Edit2, RU("Метиловый спирт"));
+    // A name longer than 24 characters is kept whole, up to what a line holds beside nine media.
+    type(form17->Edit2, RU("Метиловый спирт технический, чистый д.а."));  // 40 characters
+    EXPECT_EQ(dialogs.messageTexts().back(), RU("Имя вещества длиннее 38 символов"));
+    type(form17->Edit2, RU("Метиловый спирт технический"));  // 27 characters
     ASSERT_EQ(form17->StringGrid1->rowCount(), 4);
     setCell(2, 2, "abc");
     EXPECT_EQ(dialogs.messageTexts().back(), RU("Норма должна быть неотрицательным числом"));
@@ -160,6 +161,7 @@ TEST_F(ProtocolWindows, NormsWindowEditsAndSavesTheTable) {
     EXPECT_EQ(dialogs.messageTexts().back(), RU("Норма должна быть неотрицательным числом"));
     setCell(2, 2, "0,0001");
     setCell(1, 2, "0.3");
+    setCell(1, 1, "0,0015");  // three decimals would store 0.002
     if (const char* shots = std::getenv("VK7_SCREENSHOT_DIR")) {
         form17->grab().save(QString::fromStdString((fs::path(shots) / "norms_window.png").string()));
         form16->grab().save(QString::fromStdString((fs::path(shots) / "html_settings_window.png").string()));
@@ -170,12 +172,16 @@ TEST_F(ProtocolWindows, NormsWindowEditsAndSavesTheTable) {
     EXPECT_FALSE(form17->isVisible());
     EXPECT_EQ(dialogs.shown().back().message.text, RU("Таблица изменена. Сохранить ее?"));
     EXPECT_EQ(file("komp.dat"), RU("Воздух рабочей зоны\r\nАтмосферный воздух\r\n-------------\r\n") +
-                                    padRight(RU("Бензол"), 24) + "     0.100     0.300\r\n" +
-                                    padRight(RU("Метиловый спирт"), 24) + "           1.0E-0004\r\n");
+                                    padRight(RU("Бензол"), 24) + " 1.5000E-3     0.300\r\n" +
+                                    RU("Метиловый спирт технический") + "           1.0000E-4\r\n");
 
-    // Unchanged: no question.
+    // Unchanged: no question; the long name and its norms read back where they were.
     const size_t shown = dialogs.shown().size();
     form17->show();
+    EXPECT_EQ(form17->StringGrid1->item(2, 0)->text(), q(RU("Метиловый спирт технический")));
+    EXPECT_EQ(form17->StringGrid1->item(2, 1)->text(), QString());
+    EXPECT_EQ(form17->StringGrid1->item(2, 2)->text(), QStringLiteral("1.0000E-4"));
+    EXPECT_EQ(form17->StringGrid1->item(1, 1)->text(), QStringLiteral("1.5000E-3"));
     form17->hide();
     EXPECT_EQ(dialogs.shown().size(), shown);
 }
