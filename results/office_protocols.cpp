@@ -76,15 +76,16 @@ std::string cell(const std::vector<std::vector<std::string>>& grid, size_t row, 
     return row < grid.size() && column < grid[row].size() ? grid[row][column] : std::string();
 }
 
-// The cell right-aligned in w characters; a longer one keeps its last w.
+// The cell in exactly w characters: padded with blanks on the right, a longer one cut to its
+// last w (the end of a number keeps its decimals).
 std::string fitted(const std::string& text, int w) {
-    const std::string padded = padLeft(text, w);
+    const std::string padded = padRight(text, w);
     return padded.substr(padded.size() - static_cast<size_t>(w));
 }
 
 }  // namespace
 
-std::vector<std::string> wordTableTexts(const std::vector<std::vector<std::string>>& grid) {
+std::vector<std::string> wordTableTexts(const std::vector<std::vector<std::string>>& grid, int peakCount) {
     std::vector<std::string> out;
     std::string head;
     const std::pair<size_t, const char*> captions[] = {{CellTime, "\t"},  {CellHeight, "\t\t"}, {CellWidth, "\t"},
@@ -94,7 +95,10 @@ std::vector<std::string> wordTableTexts(const std::vector<std::vector<std::strin
     out.push_back(head + "\r");
     const std::pair<size_t, int> widths[] = {{CellTime, 8}, {CellHeight, 9}, {CellWidth, 5},    {CellArea, 9},
                                              {CellShare, 8}, {CellConc, 9},  {CellDeviation, 6}};
-    for (size_t r = 1; r < grid.size(); ++r) {
+    // The peaks of the open chromatogram, as far as the grid has rows for them: a grid that shows
+    // another table (a summary, an averaged table) adds no rows of its own.
+    const size_t rows = std::min(static_cast<size_t>(std::max(peakCount, 0)) + 1, grid.size());
+    for (size_t r = 1; r < rows; ++r) {
         std::string line;
         for (const auto& [c, w] : widths) line += fitted(cell(grid, r, c), w) + "\t";
         out.push_back(line + cutText(cell(grid, r, CellName), 128) + "\r");
@@ -122,7 +126,7 @@ std::string WriteWordProtocol(const StartFolder& start, const AnalysisProtocolIn
     doc->insert(RU("Результаты анализа.") + "\r\r");
     doc->insertPicture(start.file("results", "fig.gif"));
     doc->insert("\r\r");
-    for (const std::string& text : wordTableTexts(input.Grid)) doc->insert(text);
+    for (const std::string& text : wordTableTexts(input.Grid, input.PeakCount)) doc->insert(text);
     start.ensureFolder("results");
     doc->saveAs(wordProtocolPath(start));
     return {};

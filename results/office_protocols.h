@@ -46,17 +46,20 @@ BlankChoice chooseExcelBlank(const StartFolder& start, const std::filesystem::pa
 // --- The protocols -----------------------------------------------------------------------------
 
 // What the protocols take from the program: the peak table's grid as shown (row 0 the
-// captions, then one row per table row, columns N .. Статус) and the passport grid.
+// captions, then one row per table row, columns N .. Статус), the number of marked peaks of
+// the open chromatogram and the passport grid.
 struct AnalysisProtocolInput {
     std::string FileName;
     std::string Comment;
     std::vector<std::vector<std::string>> Grid;
+    int PeakCount = 0;
     std::array<std::pair<std::string, std::string>, 14> Passport;  // caption, value of rows 0..13
 };
 
-// The texts inserted for the table: the caption line and one line per data row, each ending
-// with CR (cells fitted with blanks on the left to their widths, cut to their last characters).
-std::vector<std::string> wordTableTexts(const std::vector<std::vector<std::string>>& grid);
+// The texts inserted for the table: the caption line and one line for each of the grid rows 1
+// to `peakCount` (fewer when the grid has fewer), each ending with CR; the cells padded with
+// blanks on the right to their widths or cut to their last characters.
+std::vector<std::string> wordTableTexts(const std::vector<std::vector<std::string>>& grid, int peakCount);
 
 // Fills \doc\pr.docx and saves \results\prot.docx. Returns the message for a missing or
 // unusable blank (nothing written), else "". Throws IoError (pasp.txt, fig.gif, the save).

@@ -141,6 +141,7 @@ std::unique_ptr<TForm1> CreateProgramWindows(StartFolder start, TForm1::Services
         AnalysisProtocolInput in;
         in.FileName = state.Settings.FileName;
         in.Comment = state.Chrom.CommentText;
+        in.PeakCount = state.Markup.PeakCount();
         for (int r = 0; r <= table->rowCount(); ++r) {
             std::vector<std::string> row;
             for (int c = 0; c < kPeakTableGridColumns; ++c) row.push_back(table->cellText(r, c));

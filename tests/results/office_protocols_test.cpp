@@ -46,6 +46,7 @@ AnalysisProtocolInput fivePeakInput() {
     in.FileName = "h1a.hrm";
     in.Comment = RU("10.12.2025 14:05 проба воздуха");
     in.Grid = fivePeakGrid();
+    in.PeakCount = 5;
     for (int i = 0; i < 14; ++i) in.Passport[static_cast<size_t>(i)] = {RU("Строка ") + intText(i), "v" + intText(i)};
     return in;
 }
@@ -98,15 +99,31 @@ TEST_F(OfficeProtocols, SettingsFileAndTheChooser) {
     EXPECT_EQ(chooseExcelBlank(start, dir / "doc" / (tooLong + ".xlsx")).Refusal, RU("Имя бланка длиннее 32 символов"));
 }
 
-TEST(WordProtocolTable, CellsFittedToTheirWidths) {
+TEST(WordProtocolTable, CellsPaddedOnTheRightOrCutToTheirLastCharacters) {
     auto grid = fivePeakGrid();
-    grid[1][1] = "1234567.89";
-    const auto lines = wordTableTexts(grid);
+    grid[1][1] = "1234567.89";  // t, 8 characters: the first two go
+    grid[2][7] = "";             // an empty concentration: 9 blanks
+    const auto lines = wordTableTexts(grid, 5);
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[0], RU("t, мин\th, мВ\t\tb, с\tS, мВ.с\t\tS, %\tC, 1/см3\td, %\tВещество\r"));
-    EXPECT_EQ(lines[1], "34567.89\t   11.000\t  4.5\t  100.000\t   33.33\t      1.5\t     -\t" + RU("бензол") + "\r");
-    grid[2][7] = "";
-    EXPECT_EQ(wordTableTexts(grid)[2].substr(44, 10), "         \t");
+    EXPECT_EQ(lines[1], "34567.89\t11.000   \t4.5  \t100.000  \t33.33   \t1.5      \t-     \t" + RU("бензол") + "\r");
+    EXPECT_EQ(lines[2], "6.00    \t12.000   \t4.6  \t110.000  \t30.00   \t         \t-     \t" + RU("толуол") + "\r");
+}
+
+TEST(WordProtocolTable, RowsOfTheMarkedPeaksOnly) {
+    // The grid may show more rows (a summary, an averaged table) or fewer than the open
+    // chromatogram has peaks: the table holds rows 1 to the peak count that the grid has.
+    const auto grid = fivePeakGrid();
+    const struct {
+        int peakCount;
+        size_t lines;
+        std::string lastLineStart;
+    } cases[] = {{0, 1, RU("t, мин\t")}, {2, 3, "6.00    \t"}, {5, 6, "9.00    \t"}, {9, 6, "9.00    \t"}};
+    for (const auto& c : cases) {
+        const auto lines = wordTableTexts(grid, c.peakCount);
+        ASSERT_EQ(lines.size(), c.lines) << c.peakCount;
+        EXPECT_TRUE(lines.back().starts_with(c.lastLineStart)) << c.peakCount;
+    }
 }
 
 // The paragraphs of the document body in Windows-1251.
@@ -133,8 +150,8 @@ TEST_F(OfficeProtocols, WordProtocolParagraphsInOrder) {
     EXPECT_EQ(p[23], "[picture]");
     EXPECT_EQ(p[24], "");
     EXPECT_EQ(p[25], RU("t, мин\th, мВ\t\tb, с\tS, мВ.с\t\tS, %\tC, 1/см3\td, %\tВещество"));
-    EXPECT_EQ(p[26], "    5.00\t   11.000\t  4.5\t  100.000\t   33.33\t      1.5\t     -\t" + RU("бензол"));
-    EXPECT_EQ(p[30].substr(0, 9), "    9.00\t");
+    EXPECT_EQ(p[26], "5.00    \t11.000   \t4.5  \t100.000  \t33.33   \t1.5      \t-     \t" + RU("бензол"));
+    EXPECT_EQ(p[30].substr(0, 9), "9.00    \t");
     EXPECT_EQ(p[31], RU("Анализ выполнил: ______________"));
 
     // Missing pieces.

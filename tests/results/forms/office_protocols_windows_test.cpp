@@ -17,6 +17,7 @@
 #include "platform/qt/qt_text.h"
 #include "results/forms/ustexl7.h"
 #include "results/office_protocols.h"
+#include "tests/support/office_suite.h"
 #include "tests/support/program_fixture.h"
 
 namespace vk7 {
@@ -84,6 +85,16 @@ TEST_F(OfficeProtocolWindows, WordAndExcelFromThePeakTable) {
     table->SpeedButton5->click();  // Word
     const fs::path docx = dir.path() / "results" / "prot.docx";
     ASSERT_EQ(shell.opened, std::vector<fs::path>{docx});
+    {
+        // The table of the marked peaks: its caption line, one line per peak, then the blank's
+        // own closing line.
+        const auto lines = test::docxParagraphs(docx);
+        ASSERT_GE(lines.size(), 5u);
+        EXPECT_TRUE(lines[lines.size() - 5].starts_with(toUtf8(RU("t, мин\t"))));
+        for (int r = 1; r <= 3; ++r)
+            EXPECT_TRUE(lines[lines.size() - 5 + static_cast<size_t>(r)].starts_with(toUtf8(table->cellText(r, CellTime))));
+        EXPECT_EQ(lines.back(), toUtf8(RU("Анализ выполнил: ______________")));
+    }
     table->SpeedButton4->click();  // Excel
     const fs::path xlsx = dir.path() / "results" / "prot.xlsx";
     ASSERT_EQ(shell.opened.size(), 2u);
