@@ -24,8 +24,6 @@ namespace vk7 {
 namespace {
 
 using test::activate;
-using test::typeKey;
-using test::typeText;
 
 // A window with a key preview, a panel with a box, a box and a list of its own, a menu
 // command on Ctrl+X and a grid.
@@ -76,24 +74,24 @@ protected:
 TEST_F(KeyWindow, APanelHiddenWithTheFocusGivesItToTheWindowAndItsKeysWorkAgain) {
     panelEdit->setFocus();
     ASSERT_TRUE(isEditBox(window->focusWidget()));
-    typeKey(Qt::Key_X, Qt::ControlModifier);  // the box cuts: the command waits
+    test::typeKeyIn(window.get(), Qt::Key_X, Qt::ControlModifier);  // the box cuts: the command waits
     EXPECT_EQ(checks, 0);
 
     panel->hide();
     EXPECT_EQ(window->focusWidget(), window.get());
-    typeKey(Qt::Key_X, Qt::ControlModifier);
+    test::typeKeyIn(window.get(), Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(checks, 1);
     previewed.clear();
-    typeKey(Qt::Key_Up);
+    test::typeKeyIn(window.get(), Qt::Key_Up);
     EXPECT_EQ(previewed, std::vector<int>{Qt::Key_Up});
-    typeText(QStringLiteral("ab"));
+    test::typeTextIn(window.get(), QStringLiteral("ab"));
     EXPECT_EQ(panelEdit->text(), QString());
 
     // A box hidden by itself, as one hidden after Enter.
     edit->setFocus();
     edit->hide();
     EXPECT_EQ(window->focusWidget(), window.get());
-    typeKey(Qt::Key_X, Qt::ControlModifier);
+    test::typeKeyIn(window.get(), Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(checks, 2);
 }
 
@@ -130,7 +128,7 @@ TEST_F(KeyWindow, ABoxFocusedByTheProgramReplacesItsTextWithWhatIsTyped) {
         {"Tab into the list", [&](const QString& t) { combo->setEditText(t); },
          [&] {
              edit->setFocus();
-             typeKey(Qt::Key_Tab);
+             test::typeKeyIn(window.get(), Qt::Key_Tab);
          },
          [&] { return combo->currentText(); }, "?", "MA", "MA"},
     };
@@ -139,7 +137,7 @@ TEST_F(KeyWindow, ABoxFocusedByTheProgramReplacesItsTextWithWhatIsTyped) {
         window->setFocus();
         c.show(c.shown);
         c.focus();
-        typeText(c.typed);
+        test::typeTextIn(window.get(), c.typed);
         EXPECT_EQ(c.text(), c.expected);
     }
 
@@ -148,7 +146,7 @@ TEST_F(KeyWindow, ABoxFocusedByTheProgramReplacesItsTextWithWhatIsTyped) {
     edit->setText(QStringLiteral("15.762"));
     QTest::mouseClick(edit, Qt::LeftButton, Qt::NoModifier, QPoint(edit->width() - 4, edit->height() / 2));
     ASSERT_EQ(window->focusWidget(), edit);
-    typeText(QStringLiteral("9"));
+    test::typeTextIn(window.get(), QStringLiteral("9"));
     EXPECT_EQ(edit->text(), QStringLiteral("15.7629"));
 }
 
@@ -158,10 +156,10 @@ TEST_F(KeyWindow, KeysInTheDroppedDownListReachTheWindowFirst) {
     ASSERT_TRUE(test::waitDroppedDown(combo));
     EXPECT_TRUE(isEditBox(QApplication::focusWidget()));  // its letters find items
     previewed.clear();
-    typeKey(Qt::Key_F8);
+    test::typeKeyIn(window.get(), Qt::Key_F8);
     EXPECT_EQ(previewed, std::vector<int>{Qt::Key_F8});
     EXPECT_TRUE(combo->view()->isVisible());  // the handler took F8; the list stays
-    typeKey(Qt::Key_Escape);                  // not taken: the list closes as lists do
+    test::typeKeyIn(window.get(), Qt::Key_Escape);                  // not taken: the list closes as lists do
     EXPECT_TRUE(test::waitDroppedDown(combo, false));
     EXPECT_EQ(previewed.back(), Qt::Key_Escape);
 }
@@ -176,7 +174,7 @@ TEST_F(KeyWindow, AToolWindowHiddenWhileActiveGivesTheActivationBackToItsOwner) 
     tool.hide();
     EXPECT_TRUE(test::waitKeyboardIn(window.get()));
     previewed.clear();
-    typeKey(Qt::Key_Up);
+    test::typeKeyIn(window.get(), Qt::Key_Up);
     EXPECT_EQ(previewed, std::vector<int>{Qt::Key_Up});
 }
 

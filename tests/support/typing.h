@@ -25,29 +25,33 @@ inline bool activate(QWidget* window) {
     return waitKeyboardIn(window);
 }
 
-// The window the keyboard types into now: the focus window of the application.
-inline QWindow* keyboardWindow() {
-    if (QWindow* w = QGuiApplication::focusWindow()) return w;
-    QWidget* active = QApplication::activeWindow();
-    return active ? active->windowHandle() : nullptr;
+// One key pressed and released, with its modifiers, while `window` is the active window: the
+// application hands it to the window's focused control, or to the list dropped down in it.
+// (Headless, the activation follows a closed list or window late, so the keys name their
+// window instead of asking the platform which one is active.)
+inline void typeKeyIn(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(window->window()->windowHandle(), key, modifiers);
 }
 
-// One key pressed and released, with its modifiers.
-inline void typeKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::keyClick(keyboardWindow(), key, modifiers);
-}
-
-// Text typed character by character (Latin, digits, Cyrillic, ',' and '.').
-inline void typeText(const QString& text) {
+// Text typed character by character (Latin, digits, Cyrillic, ',' and '.') in `window`.
+inline void typeTextIn(QWidget* window, const QString& text) {
     for (const QChar c : text) {
         const char16_t u = c.unicode();
         Qt::Key key = Qt::Key_unknown;
         if (u >= 'a' && u <= 'z') key = Qt::Key(Qt::Key_A + (u - 'a'));
         else if (u >= 'A' && u <= 'Z') key = Qt::Key(Qt::Key_A + (u - 'A'));
         else if (u < 0x80) key = Qt::Key(u);
-        QTest::sendKeyEvent(QTest::Click, keyboardWindow(), key, QString(c),
+        QTest::sendKeyEvent(QTest::Click, window->window()->windowHandle(), key, QString(c),
                             c.isUpper() ? Qt::ShiftModifier : Qt::NoModifier);
     }
+}
+
+// Drops the list of `combo` down with Alt+Down, in its window made active first (headless, a
+// late activation of another window would close the list again). False when it did not drop.
+inline bool dropDown(QComboBox* combo) {
+    if (!activate(combo->window())) return false;
+    typeKeyIn(combo, Qt::Key_Down, Qt::AltModifier);
+    return QTest::qWaitFor([combo] { return combo->view()->isVisible(); }, 10000);
 }
 
 // Whether the list of `combo` is dropped down, waiting for it (a generous deadline).
