@@ -652,6 +652,12 @@ void TForm1::MMInOpen() {
 // ---- recording -------------------------------------------------------------------------
 
 void TForm1::StartRecording(int channel) {
+    // F10/F11 while the calibration's setup is open: the inputs may be on the reference
+    // voltage, so no recording starts, and the user is told why.
+    if (!engine_->isRecording(channel) && engine_->state().calibrationState != 0) {
+        dialogs_.info(RU("Идет калибровка: запись не начата."));
+        return;
+    }
     // A failure to create the file is shown by the guard; the controls show what is true.
     struct Show {
         TForm1* f;

@@ -1,7 +1,7 @@
 // The acquisition program at the keyboard: every box the program opens takes typed text in
 // place of what it shows, the method list answers F8 while dropped down and does not apply a
-// method on the arrows, and the windows' keys work again after a box is hidden. Keys go the
-// way the window system delivers them.
+// method on the arrows, the windows' keys work again after a box is hidden, and F10/F11 say
+// why they start nothing during a calibration. Keys go the way the window system delivers them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -206,6 +206,26 @@ TEST_F(AcquisitionKeyboard, ArrowsInTheClosedMethodListShowAMethodWithoutApplyin
     EXPECT_TRUE(test::waitDroppedDown(form->ComboBox3, false));
     EXPECT_EQ(cell(3, 2), RU("Водород"));
     EXPECT_EQ(cell(0, 2), "H2");
+}
+
+TEST_F(AcquisitionKeyboard, F10AndF11DuringTheCalibrationSayWhyNothingRecords) {
+    form->SpeedButton11->click();
+    ASSERT_TRUE(form->Panel3->isVisible());
+    for (Qt::Key key : {Qt::Key_F10, Qt::Key_F11}) {
+        dialogs.expectMessage(Answer::Ok);
+        typeKeyIn(form.get(), key);
+        EXPECT_EQ(dialogs.messageTexts().back(), RU("Идет калибровка: запись не начата."));
+    }
+    EXPECT_EQ(dialogs.messageTexts().size(), 2u);
+    EXPECT_FALSE(form->engine().isRecording(1));
+    EXPECT_FALSE(form->engine().isRecording(2));
+    EXPECT_FALSE(form->SpeedButton3->isEnabled());
+
+    form->SpeedButton18->click();  // "X": the setup closed, F10 records
+    typeKeyIn(form.get(), Qt::Key_F10);
+    EXPECT_TRUE(form->engine().isRecording(1));
+    EXPECT_EQ(dialogs.messageTexts().size(), 2u);
+    dialogs.expectMessage(Answer::Ok);  // the recording is running at the close
 }
 
 // The true length of the marked stretch: the box shows the length by the current scale,
