@@ -3,6 +3,7 @@
 // the windows and the focused control, exactly as in the running program.
 #pragma once
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QWidget>
