@@ -2,6 +2,9 @@
 // the level bars, record times, the about panel; the host of calibration and regime.
 #include "acquisition/forms/vk7u1.h"
 
+#include <utility>
+
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -11,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTableWidget>
@@ -23,6 +27,7 @@
 #include "acquisition/forms/vk7v2.h"
 #include "common/cp1251.h"
 #include "platform/qt/event_guard.h"
+#include "platform/qt/key_preview.h"
 #include "platform/qt/qt_text.h"
 
 namespace vk7 {
@@ -155,7 +160,6 @@ TForm1::TForm1(StartFolder start, SoundInput& input, Dialogs& dialogs, const Clo
         (*p.edit)->setGeometry(12, 146, 70, 26);
         (*p.edit)->setToolTip(ru(RU("После ввода нажмите Enter")));
         (*p.edit)->setVisible(false);
-        (*p.edit)->installEventFilter(this);
         *p.preview = speedButton(p.box, ru(RU("Просмотр")), ru(RU("Предпросмотр записи")), {88, 146, 84, 26});
         *p.stop = speedButton(p.box, ru(RU("Стоп")), ru(RU("Останов записи")), {178, 146, 60, 26});
         (*p.preview)->setEnabled(false);
@@ -247,7 +251,7 @@ TForm1::TForm1(StartFolder start, SoundInput& input, Dialogs& dialogs, const Clo
     Label19 = label(Panel1, {}, {20, 156, 260, 20});
     Label19->setAlignment(Qt::AlignCenter);
     Label19->setText(ru(RU("Версия 7.4")));
-    for (QWidget* w : std::initializer_list<QWidget*>{Panel1, Image3, Label20, Label19}) w->installEventFilter(this);
+    for (QWidget* w : std::initializer_list<QWidget*>{Panel1, Image3, Label20, Label19, Shape3}) w->installEventFilter(this);
     Panel1->raise();
 
     Timer1 = new QTimer(this);
@@ -285,10 +289,16 @@ TForm1::TForm1(StartFolder start, SoundInput& input, Dialogs& dialogs, const Clo
         guard([&] { engine_->regime().cellTyped(item->row(), item->column(), fromQString(item->text())); });
         ShowRegime();
     });
-    connect(ComboBox3, qOverload<int>(&QComboBox::activated), this, [this](int index) { guard([&] { ComboBox3Click(index); }); });
-    ComboBox3->installEventFilter(this);
-    ComboBox3->lineEdit()->installEventFilter(this);
-    Edit1->installEventFilter(this);
+    // The list's item is taken when it is chosen in the dropped-down list (a click or Enter
+    // there). The box also reports an activation for the arrows and the wheel over the closed
+    // box, and when the focus leaves it with a text equal to an item (as when the list drops
+    // down): those only show the item, so that no method or entry is applied unasked.
+    connect(ComboBox3, qOverload<int>(&QComboBox::activated), this, [this](int index) {
+        if (!std::exchange(listChoice_, false)) return;
+        guard([&] { ComboBox3Click(index); });
+    });
+    ComboBox3->view()->installEventFilter(this);
+    ComboBox3->view()->viewport()->installEventFilter(this);
     connect(SpeedButton22, &QToolButton::clicked, this, [this] {
         guard([this] {
             engine_->toggleChannel2();
@@ -298,7 +308,6 @@ TForm1::TForm1(StartFolder start, SoundInput& input, Dialogs& dialogs, const Clo
     });
 
     // The voltage calibration's setup panel.
-    Edit3->installEventFilter(this);
     connect(SpeedButton11, &QToolButton::clicked, this, [this] { guard([this] { SpeedButton11Click(); }); });
     connect(SpeedButton9, &QToolButton::clicked, this, [this] { guard([this] { engine_->connectReference(); }); });
     connect(SpeedButton10, &QToolButton::clicked, this, [this] { guard([this] { engine_->connectZero(); }); });
@@ -315,12 +324,11 @@ TForm1::TForm1(StartFolder start, SoundInput& input, Dialogs& dialogs, const Clo
                            SpeedButton7, SpeedButton19, SpeedButton20, SpeedButton21, SpeedButton18})
         connect(b, &QToolButton::clicked, this, [this] { UpdateCalibrationControls(); });
 
-    qApp->installEventFilter(this);
+    keyPreview_ = new KeyPreview(this, [this](QKeyEvent* e) { return previewKey(e); });
     FormCreate();
 }
 
 TForm1::~TForm1() {
-    qApp->removeEventFilter(this);
     engine_->setBlockObserver(nullptr);
     engine_->destroy();
 }
@@ -437,56 +445,65 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyRelease) {
-        lastKeyValid_ = false;
-        return false;
-    }
     if (event->type() == QEvent::MouseButtonPress && Panel1->isVisible() &&
         (watched == Panel1 || watched == Image3 || watched == Label20 || watched == Label19 || watched == Shape3)) {
         ShowAbout(false);
-        return false;
     }
-    if (event->type() != QEvent::KeyPress) return false;
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget || widget->window() != this) return false;
-    auto* key = static_cast<QKeyEvent*>(event);
+    // A click on an item of the dropped-down list is a choice; so is Enter there, which the
+    // list takes already when it is offered as a shortcut, before the key press.
+    QAbstractItemView* list = ComboBox3->view();
+    if (watched == list && event->type() == QEvent::Show) listChoice_ = false;
+    if (watched == list->viewport() && event->type() == QEvent::MouseButtonRelease)
+        listChoice_ = list->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint()).isValid();
+    if (watched == list && event->type() == QEvent::ShortcutOverride && list->isVisible()) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && list->currentIndex().isValid()) listChoice_ = true;
+    }
+    return false;
+}
 
-    // Key preview: the window sees each key once, before the control that has the focus.
-    if (!(lastKeyValid_ && lastKey_ == key->key() && lastKeyTime_ == key->timestamp())) {
-        lastKeyValid_ = true;
-        lastKey_ = key->key();
-        lastKeyTime_ = key->timestamp();
-        guard([&] { FormKeyDown(key->key()); });
-    }
+bool TForm1::previewKey(QKeyEvent* key) {
+    // The window's keys act whichever control has the focus.
+    guard([&] { FormKeyDown(key->key()); });
+
+    QWidget* focus = focusWidget();
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    const bool escape = key->key() == Qt::Key_Escape;
 
     // The reference voltage's editor: Esc leaves the calibration, whatever its state.
-    if (watched == Edit3 && key->key() == Qt::Key_Escape) {
+    if (focus == Edit3 && escape) {
         guard([&] { LeaveCalibration(true); });
         return true;
     }
 
-    // The list and the name editor above the grid.
-    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-    if (watched == ComboBox3 || watched == ComboBox3->lineEdit()) {
-        if (enter) {
-            guard([this] { ComboBox3Enter(); });
-            return true;
-        }
-        if (key->key() == Qt::Key_Escape) {
-            ComboBox3->setVisible(false);
-            return true;
-        }
+    // The list above the grid, closed or dropped down: F8 on the method row deletes the
+    // method highlighted. While the list is dropped down, the list has the other keys: Enter
+    // and a click choose the item highlighted, Esc closes the list.
+    if (focus == ComboBox3 && ComboBox3->isVisible()) {
         if (key->key() == Qt::Key_F8 && gridRow_ == regime_row::Method) {
             guard([this] { ComboBox3Delete(); });
             return true;
         }
+        if (ComboBox3->view()->isVisible()) {
+            if (enter && ComboBox3->view()->currentIndex().isValid()) listChoice_ = true;
+            return false;
+        }
+        if (enter) {
+            guard([this] { ComboBox3Enter(); });
+            return true;
+        }
+        if (escape) {
+            ComboBox3->setVisible(false);
+            return true;
+        }
+        return false;
     }
-    if (watched == Edit1) {
+    if (focus == Edit1 && Edit1->isVisible()) {
         if (enter) {
             guard([this] { Edit1Enter(); });
             return true;
         }
-        if (key->key() == Qt::Key_Escape) {
+        if (escape) {
             Edit1->setVisible(false);
             return true;
         }
@@ -495,12 +512,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     // The record-time editors: Enter accepts, Esc cancels.
     for (int ch = 1; ch <= 2; ++ch) {
         QLineEdit* edit = ch == 1 ? Edit4 : Edit5;
-        if (watched != edit) continue;
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        if (focus != edit || !edit->isVisible()) continue;
+        if (enter) {
             guard([&] { CloseRecordTimeEditor(ch, true); });
             return true;
         }
-        if (key->key() == Qt::Key_Escape) {
+        if (escape) {
             CloseRecordTimeEditor(ch, false);
             return true;
         }
@@ -635,6 +652,12 @@ void TForm1::MMInOpen() {
 // ---- recording -------------------------------------------------------------------------
 
 void TForm1::StartRecording(int channel) {
+    // F10/F11 while the calibration's setup is open: the inputs may be on the reference
+    // voltage, so no recording starts, and the user is told why.
+    if (!engine_->isRecording(channel) && engine_->state().calibrationState != 0) {
+        dialogs_.info(RU("Идет калибровка: запись не начата."));
+        return;
+    }
     // A failure to create the file is shown by the guard; the controls show what is true.
     struct Show {
         TForm1* f;
@@ -766,8 +789,9 @@ void TForm1::ComboBox3Enter() {
 }
 
 void TForm1::ComboBox3Delete() {
-    const int index = ComboBox3->currentIndex();
-    const std::string name = fromQString(index >= 0 ? ComboBox3->itemText(index) : ComboBox3->currentText());
+    // The item highlighted in the dropped-down list, else the name the box shows.
+    const int highlighted = ComboBox3->view()->isVisible() ? ComboBox3->view()->currentIndex().row() : -1;
+    const std::string name = fromQString(highlighted >= 0 ? ComboBox3->itemText(highlighted) : ComboBox3->currentText());
     if (engine_->regime().deleteMethod(name)) ComboBox3->setVisible(false);
 }
 

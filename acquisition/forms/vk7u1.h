@@ -13,6 +13,7 @@
 #include "acquisition/box_command_link.h"
 
 class QComboBox;
+class QKeyEvent;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -23,6 +24,7 @@ class QToolButton;
 
 namespace vk7 {
 
+class KeyPreview;
 class TForm2;
 class TForm3;
 class TForm4;
@@ -120,6 +122,9 @@ protected:
 
 private:
     void FormCreate();
+    // The window sees every key before its controls (FormKeyDown), then the keys of the
+    // editors above the grid and of the calibration panel; true consumes the key.
+    bool previewKey(QKeyEvent* key);
     void FormKeyDown(int key);
     void Timer1Timer();
     void Timer2Timer();
@@ -164,10 +169,10 @@ private:
     int gridRow_ = 0, gridColumn_ = 1;
     // The record times the views were last given.
     std::array<int, 2> viewRecordTime_{-1, -1};
-    // A key press travels up from the focused control; it is previewed once.
-    bool lastKeyValid_ = false;
-    int lastKey_ = 0;
-    quint64 lastKeyTime_ = 0;
+    KeyPreview* keyPreview_ = nullptr;
+    // An item of the dropped-down list was just chosen (clicked or Enter): the activation
+    // that follows applies it.
+    bool listChoice_ = false;
 };
 
 }  // namespace vk7

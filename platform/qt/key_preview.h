@@ -15,8 +15,10 @@ namespace vk7 {
 class KeyPreview : public QObject {
 public:
     // `handler` gets each key press typed in `window` (in the window itself or any of its
-    // controls, not in other windows) before the focused control; returning true consumes
-    // the key. A key that a control passes on to its parents is offered only once.
+    // controls, also in the dropped-down list of one of its combo boxes; not in other
+    // windows) before the focused control; returning true consumes the key. A key that a
+    // control passes on to its parents is offered only once. Puts the focus rules of
+    // platform/qt/focus_rules.h in force.
     KeyPreview(QWidget* window, std::function<bool(QKeyEvent*)> handler);
     ~KeyPreview() override;
 
@@ -28,8 +30,13 @@ private:
     std::function<bool(QKeyEvent*)> handler_;
 };
 
-// Whether `widget` is a box the user types text into (line edits, spin boxes, text edits,
-// editable combo boxes).
+// The window whose keys a key typed in `widget` is: the widget's window, or for the
+// dropped-down list of a combo box the window of the combo box.
+QWidget* keyWindowOf(QWidget* widget);
+
+// Whether `widget` is a shown, enabled box the user types into (line edits, spin boxes, text
+// edits, editable combo boxes, and the dropped-down list of a combo box, which takes typed
+// letters to find its items). A hidden or disabled box never takes the keys of its window.
 bool isEditBox(const QWidget* widget);
 
 }  // namespace vk7

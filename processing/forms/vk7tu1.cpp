@@ -915,8 +915,7 @@ void TForm1::Excel2Click() {
     Edit7->setText(ru(intText(state_.Chrom.PointCount())));
     Panel11->show();
     Panel11->raise();
-    Edit7->setFocus();
-    Edit7->selectAll();
+    Edit7->setFocus();  // with the count selected, so that a typed count replaces it
 }
 
 void TForm1::SpeedButton36Click() { Panel11->hide(); }

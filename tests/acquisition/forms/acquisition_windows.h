@@ -4,13 +4,17 @@
 
 #include <memory>
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
+#include <QtTest/QTest>
 
 #include "acquisition/forms/helper.h"
 #include "acquisition/forms/vk7u1.h"
 #include "acquisition/forms/vk7v1.h"
 #include "acquisition/forms/vk7v2.h"
+#include "tests/support/typing.h"
 
 namespace vk7::test {
 
@@ -53,6 +57,16 @@ inline void typeKey(QWidget* window, int key, const QString& text = {}) {
     QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
     release.setTimestamp(time);
     QApplication::sendEvent(target, &release);
+}
+
+// Item `index` chosen with the mouse in the dropped-down list of `combo`. False when the list
+// did not drop down.
+inline bool chooseInList(QComboBox* combo, int index) {
+    if (!dropDown(combo)) return false;
+    QAbstractItemView* list = combo->view();
+    const QPoint at = list->visualRect(list->model()->index(index, 0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    return QTest::qWaitFor([list] { return !list->isVisible(); }, 10000);
 }
 
 }  // namespace vk7::test

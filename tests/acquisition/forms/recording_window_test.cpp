@@ -57,7 +57,7 @@ TEST_F(RecordingWindowTest, TheGridIsEditedSavedAsAMethodAndRecalledAfterARestar
     clickCell(3, 1);
     ASSERT_TRUE(form->ComboBox3->isVisible());
     ASSERT_GE(form->ComboBox3->count(), 3);
-    emit form->ComboBox3->activated(2);
+    ASSERT_TRUE(test::chooseInList(form->ComboBox3, 2));
     EXPECT_FALSE(form->ComboBox3->isVisible());
     EXPECT_EQ(cell(3, 1), RU("Водород"));
     EXPECT_EQ(cell(0, 1), "?");
@@ -73,12 +73,12 @@ TEST_F(RecordingWindowTest, TheGridIsEditedSavedAsAMethodAndRecalledAfterARestar
     // Saved as a method: Enter in the list of row 0.
     clickCell(0, 1);
     form->ComboBox3->setEditText("Metan-H2");
-    test::typeKey(form->ComboBox3->lineEdit(), Qt::Key_Return);
+    test::typeKey(form.get(), Qt::Key_Return);
     EXPECT_EQ(cell(0, 1), "Metan-H2");
     // Channel 2 takes the method from the list.
     clickCell(0, 2);
     ASSERT_EQ(form->ComboBox3->count(), 1);
-    emit form->ComboBox3->activated(0);
+    ASSERT_TRUE(test::chooseInList(form->ComboBox3, 0));
     EXPECT_EQ(cell(3, 2), RU("Водород"));
     EXPECT_EQ(cell(6, 2), "45");
     closeAcquisition();

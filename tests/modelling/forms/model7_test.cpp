@@ -15,10 +15,12 @@
 #include "chromfile/chromatogram_file.h"
 #include "common/cp1251.h"
 #include "common/files.h"
+#include "common/number_text.h"
 #include "platform/qt/paint_box.h"
 #include "platform/qt/qt_text.h"
 #include "platform/scripted_dialogs.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/typing.h"
 
 namespace vk7 {
 namespace {
@@ -87,6 +89,30 @@ TEST_F(ModelWindow, ShowsTheInstalledModelAndSwitchesViews) {
     form->SpeedButton1->click();
     EXPECT_EQ(helpShown, std::vector<HelpPage>{help_page::ChromatogramModels});
     EXPECT_TRUE(dialogs.messageTexts().empty());
+}
+
+// The length box opened by a click on its panel shows the length; a length typed there
+// replaces it, and after Enter the window's letter keys act again.
+TEST_F(ModelWindow, TheLengthBoxTakesTheTypedLengthInPlaceOfTheShownOne) {
+    form->show();
+    ASSERT_TRUE(test::activate(form.get()));
+    const std::string firstTime = form->model().Rows[0][model_col::T];
+    QTest::mouseClick(form->Panel5, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+    ASSERT_TRUE(form->Edit3->isEnabled());
+    ASSERT_EQ(QApplication::focusWidget(), form->Edit3);
+    EXPECT_EQ(fromQString(form->Edit3->text()), " 10.000");
+    test::typeTextIn(form.get(), QStringLiteral("5"));
+    EXPECT_EQ(form->Edit3->text(), QStringLiteral("5"));
+    test::typeKeyIn(form.get(), Qt::Key_Return);
+    EXPECT_FALSE(form->Edit3->isEnabled());
+    EXPECT_EQ(form->model().ModelLength, 300);
+    EXPECT_NEAR(parseLenient(form->model().Rows[0][model_col::T]), parseLenient(firstTime) / 2, 1e-3);
+    EXPECT_TRUE(form->model().ModelModified);
+
+    test::typeTextIn(form.get(), QStringLiteral("s"));
+    EXPECT_FALSE(form->plotShown());
+    dialogs.expectMessage(Answer::Cancel);  // the changed model is not saved at the end
+    form->hide();
 }
 
 TEST_F(ModelWindow, AnEditedCellIsAskedForOnHidingAndKeptAcrossActivations) {
