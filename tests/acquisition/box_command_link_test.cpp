@@ -14,6 +14,7 @@
 #include "platform/scripted_dialogs.h"
 #include "platform/simulated_box.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/wait.h"
 
 namespace vk7 {
 namespace {
@@ -180,7 +181,7 @@ TEST(ServiceThread, StressManySendsWhileTheWorkerGeneratesEveryBurstIsWholeAndTh
     worker.send(42);
     sent.push_back(42);
     const uint64_t after = out.buffers();
-    while (out.buffers() < after + 3) std::this_thread::yield();
+    ASSERT_TRUE(test::waitUntil([&] { return out.buffers() >= after + 3; }, "three more buffers written"));
     worker.terminate();
     const auto heard = out.heard();
     ASSERT_FALSE(heard.empty());
@@ -191,26 +192,39 @@ TEST(ServiceThread, StressManySendsWhileTheWorkerGeneratesEveryBurstIsWholeAndTh
     for (uint8_t c : heard) EXPECT_TRUE(wasSent[c]);
 }
 
-// An output whose write never returns until released (a device that hangs).
+// An output whose write never returns until released (a device that hangs); it says when
+// the worker is inside the write and when the worker has closed it.
 class HangingOutput : public SoundOutput {
 public:
     bool open(int) override { return true; }
     void waitForRoom(int) override {}
     void write(const int16_t*, int) override {
         std::unique_lock lock(m_);
+        writing_ = true;
         cv_.wait(lock, [&] { return released_; });
     }
-    void close() override {}
+    void close() override {
+        std::lock_guard lock(m_);
+        closed_ = true;
+    }
     void release() {
         std::lock_guard lock(m_);
         released_ = true;
         cv_.notify_all();
     }
+    bool writing() {
+        std::lock_guard lock(m_);
+        return writing_;
+    }
+    bool closed() {
+        std::lock_guard lock(m_);
+        return closed_;
+    }
 
 private:
     std::mutex m_;
     std::condition_variable cv_;
-    bool released_ = false;
+    bool released_ = false, writing_ = false, closed_ = false;
 };
 
 TEST(BoxCommandLink, AnOutputThatHangsDoesNotHoldUpTheEnd) {
@@ -218,14 +232,12 @@ TEST(BoxCommandLink, AnOutputThatHangsDoesNotHoldUpTheEnd) {
     BoxCommandLink link(out, nullptr);
     link.createServiceThread();
     ASSERT_TRUE(link.running());
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the worker is in its write
-    const auto t0 = std::chrono::steady_clock::now();
-    link.endServiceThread();
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(3));
+    ASSERT_TRUE(test::waitUntil([&] { return out.writing(); }, "the worker inside its write"));
+    link.endServiceThread();  // returns although the write does not
     EXPECT_EQ(link.abandonedWorkers(), 1);
     EXPECT_FALSE(link.running());
     out.release();  // the device answers at last: the worker ends on its own
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(test::waitUntil([&] { return out.closed(); }, "the worker left behind to close its output"));
 }
 
 TEST(BoxCommandLink, WithoutAnOutputTheMessageAndNoWorker) {

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QTreeView>
 
 #include "common/cp1251.h"
@@ -11,6 +10,7 @@
 #include "platform/qt/qt_text.h"
 #include "platform/scripted_dialogs.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/wait.h"
 
 namespace vk7 {
 namespace {
@@ -40,9 +40,8 @@ TEST(QtDialogs, FileDialogListsChromatogramsInAnyCaseAndReportsTheSelection) {
     dialog.show();
     auto* view = dialog.findChild<QTreeView*>("treeView");
     ASSERT_NE(view, nullptr);
-    QElapsedTimer timer;
-    timer.start();
-    while (view->model()->rowCount(view->rootIndex()) < 2 && timer.elapsed() < 5000) QApplication::processEvents();
+    // The folder is listed from a thread of the dialog's model.
+    ASSERT_TRUE(test::waitUntil([&] { return view->model()->rowCount(view->rootIndex()) >= 2; }, "the two chromatograms listed"));
     QStringList names;
     for (int i = 0; i < view->model()->rowCount(view->rootIndex()); ++i)
         names << view->model()->index(i, 0, view->rootIndex()).data().toString();

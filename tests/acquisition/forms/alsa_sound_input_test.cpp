@@ -12,6 +12,7 @@
 #include "acquisition/demodulation.h"
 #include "common/cp1251.h"
 #include "tests/acquisition/forms/alsa_test_config.h"
+#include "tests/support/wait.h"
 
 namespace vk7 {
 namespace {
@@ -34,12 +35,11 @@ struct CollectingReceiver : SoundInputReceiver {
     void inputFailed(const std::string&) override { ++failures; }
 };
 
-// Runs the event loop until `done` or `ms` milliseconds have passed.
-template <class F>
-void pumpUntil(F done, int ms) {
+// Runs the event loop for `ms` milliseconds, for what must not happen meanwhile.
+void runEventsFor(int ms) {
     QElapsedTimer timer;
     timer.start();
-    while (!done() && timer.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (timer.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
 class AlsaInputTest : public ::testing::Test {
@@ -59,14 +59,14 @@ TEST_F(AlsaInputTest, ASoftwareDefaultDeviceDeliversTheFedSamplesExactlyAndIsRep
     EXPECT_FALSE(input.converted());
     EXPECT_EQ(input.openedHow(), RU("Вход default: 44100 Гц, без преобразования"));
 
-    pumpUntil([&] { return r.blocks >= kBlocks; }, 3000);
+    ASSERT_TRUE(test::waitUntil([&] { return r.blocks >= kBlocks; }, "the fed blocks"));
     ASSERT_EQ(r.blocks, kBlocks);
     EXPECT_EQ(r.samples, fed);
     EXPECT_EQ(input.lostBlocks(), 0u);
 
     // The feed has stopped: no sound for two seconds is reported once.
-    pumpUntil([&] { return r.stalls > 0; }, 4000);
-    pumpUntil([] { return false; }, 600);
+    ASSERT_TRUE(test::waitUntil([&] { return r.stalls > 0; }, "the silence reported"));
+    runEventsFor(600);
     EXPECT_EQ(r.stalls, 1);
     EXPECT_EQ(r.stalledWhat, RU("Устройство default: нет звука более 2 с"));
     EXPECT_EQ(r.failures, 0);
@@ -74,7 +74,7 @@ TEST_F(AlsaInputTest, ASoftwareDefaultDeviceDeliversTheFedSamplesExactlyAndIsRep
     alsa.releaseFeed();  // the device's input ends, its read returns
     input.reset();
     const int after = r.blocks;
-    pumpUntil([] { return false; }, 100);
+    runEventsFor(100);
     EXPECT_EQ(r.blocks, after) << "nothing is delivered after reset";
     input.close();
     EXPECT_EQ(input.abandonedThreads(), 0);
@@ -84,14 +84,14 @@ TEST_F(AlsaInputTest, AMonoOnlyDeviceAt48000HzOpensThroughTheConversion) {
     // Fed before the open. The test device has nothing to pace it (its null slave always
     // says a whole buffer is there), so the conversion skips much of what is fed: only
     // the blocks' content is checked, not their number.
-    alsa.feed(test::sineFrames(48000, 1, 48000 * 20, 4000, 10000, false), true);
+    alsa.feed(test::sineFrames(48000, 1, 48000 * 5, 4000, 10000, false), true);
     AlsaSoundInput input("vk7_mono48");
     CollectingReceiver r;
     r.input = &input;
     ASSERT_EQ(input.open(44100, r), SoundOpenError::None) << input.lastError();
     EXPECT_TRUE(input.converted());
     EXPECT_EQ(input.openedHow(), RU("Вход vk7_mono48: 44100 Гц, через преобразование ALSA"));
-    pumpUntil([&] { return r.blocks >= 5; }, 3000);
+    ASSERT_TRUE(test::waitUntil([&] { return r.blocks >= 5 || r.failures > 0; }, "five blocks"));
     ASSERT_GE(r.blocks, 5) << r.failures << " " << input.lostBlocks();
 
     // The carrier comes through on both channels at its own frequency and about its height.
@@ -124,17 +124,17 @@ TEST_F(AlsaInputTest, ADeviceThatHangsIsLeftBehindAndTheCloseReturns) {
     CollectingReceiver r;
     r.input = &input;
     ASSERT_EQ(input.open(44100, r), SoundOpenError::None) << input.lastError();
-    pumpUntil([] { return false; }, 200);  // the capture thread is now inside the read
+    ASSERT_TRUE(test::waitUntil([&] { return alsa.hangIsBeingRead(); }, "the capture thread inside the read"));
+    // The close returns although the read does not, after giving the thread its time.
     QElapsedTimer timer;
     timer.start();
     input.close();
-    EXPECT_LT(timer.elapsed(), 3000);
     EXPECT_GE(timer.elapsed(), AlsaSoundInput::kJoinTimeoutMs - 100);
     EXPECT_EQ(input.abandonedThreads(), 1);
     EXPECT_EQ(r.blocks, 0);
-    // The device answers at last: the thread left behind ends on its own.
+    // The device answers at last: the thread left behind ends on its own and closes it.
     alsa.releaseHang();
-    pumpUntil([] { return false; }, 300);
+    ASSERT_TRUE(test::waitUntil([&] { return !alsa.hangIsOpen(); }, "the thread left behind to close the device"));
 }
 
 }  // namespace

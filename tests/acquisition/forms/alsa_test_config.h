@@ -5,6 +5,7 @@
 
 #include <alsa/asoundlib.h>
 #include <fcntl.h>
+#include <sys/syscall.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <mutex>
 #include <cstdlib>
+#include <fstream>
 #include <numbers>
 #include <optional>
 #include <string>
@@ -91,15 +93,26 @@ public:
     void writeRaw(const char* name, const std::vector<int16_t>& samples) {
         dir.write(name, std::string(reinterpret_cast<const char*>(samples.data()), samples.size() * 2));
     }
-    // Writes samples into the default device's FIFO from a thread (a write waits while the
-    // FIFO is full); the FIFO stays open afterwards, so the device then waits for more.
+    // Writes samples into the default device's FIFO (or vk7_mono48's) and keeps it open, so
+    // that the device then waits for more. The FIFO is first made large enough to hold them
+    // all where the system allows it (1 MiB for a user), so that the device finds every
+    // sample there from its first read, however busy the machine: a read of the file plug
+    // that finds less than it asks for is filled up with stale samples. What does not fit
+    // follows from a thread as the device reads.
     void feed(std::vector<int16_t> samples, bool mono48 = false) {
         const int fd = mono48 ? monoWriter_ : feedWriter_;
-        // Up to what the FIFO holds (64 KiB) is in it when this returns; the rest follows as
-        // it is read. A read of the file plug that finds less than it asks for is filled
-        // up with stale samples, so an exact test feeds no more than that, before the open.
-        const size_t first = std::min<size_t>(samples.size() * 2, 65536);
+        const size_t bytes = samples.size() * 2;
+        const int given = fcntl(fd, F_GETPIPE_SZ);
+        size_t capacity = given > 0 ? size_t(given) : 65536;
+        size_t want = capacity;
+        while (want < bytes && want < kLargestUserFifo) want *= 2;
+        if (want > capacity) {
+            const int got = fcntl(fd, F_SETPIPE_SZ, int(want));
+            if (got > 0) capacity = size_t(got);
+        }
+        const size_t first = std::min(bytes, capacity);
         if (::write(fd, samples.data(), first) != ssize_t(first)) return;
+        if (first == bytes) return;
         feeder_ = std::thread([this, fd, first, samples = std::move(samples)] {
             const char* p = reinterpret_cast<const char*>(samples.data()) + first;
             size_t left = samples.size() * 2 - first;
@@ -151,10 +164,38 @@ public:
         if (fifoWriter_ >= 0) ::close(fifoWriter_);
         fifoWriter_ = -1;
     }
+    // Whether a thread of this process waits in a read of vk7_hang's FIFO, where a capture
+    // thread sits once it has asked the hanging device for frames. Read from /proc: each
+    // thread's system call with its arguments, and what each file descriptor refers to.
+    bool hangIsBeingRead() const {
+        std::error_code ec;
+        const fs::path fifo = fs::canonical(dir / "hang.fifo", ec);
+        for (const auto& task : fs::directory_iterator("/proc/self/task", ec)) {
+            std::ifstream in(task.path() / "syscall");
+            long number = -1;
+            std::string fd;
+            if (!(in >> number >> fd) || number != SYS_read) continue;
+            if (fs::read_symlink(fs::path("/proc/self/fd") / std::to_string(std::stoul(fd, nullptr, 0)), ec) == fifo)
+                return true;
+        }
+        return false;
+    }
+    // Whether the hanging device is still open in this process (after releaseHang(), only a
+    // capture thread left in it keeps it open, until that thread ends and closes it).
+    bool hangIsOpen() const {
+        std::error_code ec;
+        const fs::path fifo = fs::canonical(dir / "hang.fifo", ec);
+        for (const auto& fd : fs::directory_iterator("/proc/self/fd", ec))
+            if (fs::read_symlink(fd.path(), ec) == fifo) return true;
+        return false;
+    }
 
     TempDir dir;
 
 private:
+    // The largest FIFO a user may ask for (/proc/sys/fs/pipe-max-size as Linux ships it).
+    static constexpr size_t kLargestUserFifo = size_t(1) << 20;
+
     int fifoWriter_ = -1;
     int feedWriter_ = -1;
     int monoWriter_ = -1;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 
 #include <QApplication>
@@ -53,7 +54,11 @@ protected:
         QApplication::sendEvent(form->Image1, &e);
     }
     std::string cell(int row, int column) const { return fromQString(form->Grid->item(row, column)->text()); }
-    void save(const char* name) { form->grab().save(QString::fromLatin1(name)); }
+    // An offscreen picture of the window for a look: VK7_SCREENSHOT_DIR names the folder.
+    void save(const char* name) {
+        if (const char* shots = std::getenv("VK7_SCREENSHOT_DIR"))
+            form->grab().save(QString::fromStdString((fs::path(shots) / name).string()));
+    }
 
     test::TempDir dir;
     ProcessingState state{StartFolder(dir.path())};
@@ -77,12 +82,12 @@ TEST_F(ModelWindow, ShowsTheInstalledModelAndSwitchesViews) {
     EXPECT_EQ(cell(1, 1), "       4.500");
     EXPECT_EQ(fromQString(form->Edit3->text()), " 10.000");
     EXPECT_FALSE(form->Edit3->isEnabled());
-    save("/tmp/vk7-model-plot.png");
+    save("vk7-model-plot.png");
     type(Qt::Key_S, "s");
     EXPECT_FALSE(form->plotShown());
     EXPECT_TRUE(form->Grid->isVisible());
     EXPECT_FALSE(form->Image1->isVisible());
-    save("/tmp/vk7-model-table.png");
+    save("vk7-model-table.png");
     type(Qt::Key_S, QString::fromUtf8("ы"));  // the S key on the Russian layout
     EXPECT_TRUE(form->plotShown());
     EXPECT_TRUE(form->Image1->isVisible());
@@ -156,7 +161,7 @@ TEST_F(ModelWindow, F7ArmsThenWritesIntoTheChosenSection) {
     EXPECT_EQ(dialogs.messageTexts().back(), RU("Выберите раздел для размещения хроматограммы"));
     EXPECT_FALSE(fs::exists(dir / "data/model/H1A.HRM"));
     form->ComboBox1->setCurrentIndex(form->ComboBox1->findText(QStringLiteral("model")));
-    save("/tmp/vk7-model-armed.png");
+    save("vk7-model-armed.png");
     type(Qt::Key_F7);
     EXPECT_EQ(form->editState(), 1);
     EXPECT_FALSE(form->Panel4->isVisible());
@@ -194,7 +199,7 @@ TEST_F(ModelWindow, PeaksInsertedAndDeletedOnThePlot) {
     EXPECT_EQ(cell(1, 2), "      12.474");
     EXPECT_EQ(cell(1, 4), "      20.312");
     EXPECT_TRUE(form->model().ModelModified);
-    save("/tmp/vk7-model-inserted.png");
+    save("vk7-model-inserted.png");
 
     // A click without a drag inserts nothing; D then a click near 5 minutes deletes row 1.
     type(Qt::Key_I, QString::fromUtf8("ш"));  // I on the Russian layout
@@ -226,7 +231,7 @@ TEST_F(ModelWindow, WithoutModDatTheWindowOpensEmptyAndQuietly) {
     type(Qt::Key_S, "s");
     EXPECT_EQ(form->editState(), 0);
     EXPECT_TRUE(dialogs.messageTexts().empty());
-    save("/tmp/vk7-model-empty.png");
+    save("vk7-model-empty.png");
 }
 
 }  // namespace
