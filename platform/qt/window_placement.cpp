@@ -14,12 +14,15 @@
 
 namespace vk7 {
 
-QRect placeWithin(const QRect& client, const QMargins& frame, const QRect& available) {
+QRect placeWithin(const QRect& client, const QMargins& frame, const QRect& available, const QSize& minimum) {
     const QRect outer = client.marginsAdded(frame);
-    const int width = std::min(outer.width(), available.width());
-    const int height = std::min(outer.height(), available.height());
-    const int x = std::clamp(outer.x(), available.left(), available.left() + available.width() - width);
-    const int y = std::clamp(outer.y(), available.top(), available.top() + available.height() - height);
+    const QSize least = minimum.grownBy(frame);
+    const int width = std::max(std::min(outer.width(), available.width()), least.width());
+    const int height = std::max(std::min(outer.height(), available.height()), least.height());
+    // A window that cannot be made small enough keeps its title bar and left border on the
+    // screen.
+    const int x = std::max(available.left(), std::min(outer.x(), available.left() + available.width() - width));
+    const int y = std::max(available.top(), std::min(outer.y(), available.top() + available.height() - height));
     return QRect(x, y, width, height).marginsRemoved(frame);
 }
 
@@ -114,7 +117,7 @@ private:
         // leaves a gap at the screen's edge, too small one would put the border off the screen.
         const QMargins frame = own ? *own : unframed_;
         const QRect client = w->geometry();
-        const QRect placed = placeWithin(client, frame, screen->availableGeometry());
+        const QRect placed = placeWithin(client, frame, screen->availableGeometry(), w->minimumSize());
         if (placeKnown && placed.topLeft() != client.topLeft())
             w->setGeometry(placed);  // the client area: the window manager draws the frame around it
         else if (placed.size() != client.size())

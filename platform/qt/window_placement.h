@@ -6,6 +6,7 @@
 
 #include <QMargins>
 #include <QRect>
+#include <QSize>
 
 class QApplication;
 
@@ -13,8 +14,9 @@ namespace vk7 {
 
 // The client rectangle `client` of a window whose frame adds `frame` around it (title bar and
 // borders: left, top, right, bottom), moved, and shrunk where it is larger, so that the window
-// with its frame lies within `available`. Returns the client rectangle.
-QRect placeWithin(const QRect& client, const QMargins& frame, const QRect& available);
+// with its frame lies within `available`; never smaller than `minimum` (a window still larger
+// than `available` then lies at its top left corner). Returns the client rectangle.
+QRect placeWithin(const QRect& client, const QMargins& frame, const QRect& available, const QSize& minimum = {});
 
 // From now on every window, tool window and dialog of the application is fitted on the
 // screen, frame included, whenever it is shown or resized while shown, and once more when the

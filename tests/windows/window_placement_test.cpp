@@ -48,6 +48,16 @@ TEST(WindowPlacement, KeepsThePositionAndMovesOrShrinksOnlyWhatLiesOutside) {
     EXPECT_EQ(placeWithin({0, 0, 300, 200}, none, {1024, 28, 1920, 1052}), QRect(1024, 28, 300, 200));
     EXPECT_EQ(placeWithin({3000, 1200, 300, 200}, none, {1024, 28, 1920, 1052}), QRect(2644, 880, 300, 200));
     EXPECT_EQ(placeWithin({1024, 28, 300, 200}, frame, {1024, 28, 1920, 1052}), QRect(1025, 48, 300, 200));
+    // A window that cannot shrink below its least size.
+    struct Least { QRect client; QSize minimum; QRect want; const char* what; };
+    for (const Least& c : {
+             Least{{50, 20, 1400, 1000}, {900, 600}, {1, 20, 1022, 715}, "shrinks down to the screen, above its least"},
+             Least{{50, 20, 1400, 1000}, {1100, 600}, {1, 20, 1100, 715}, "least wider than the screen: at the left edge"},
+             Least{{-300, 500, 1100, 300}, {1100, 300}, {1, 435, 1100, 300}, "the same moved in from the left"},
+             Least{{400, 500, 400, 800}, {400, 800}, {400, 20, 400, 800}, "least taller than the screen: at the top"},
+         }) {
+        EXPECT_EQ(placeWithin(c.client, frame, screen, c.minimum), c.want) << c.what;
+    }
 }
 
 // Runs a driver (tests/windows/driver) with `env` and returns what it printed, failing the test
@@ -97,7 +107,7 @@ public:
                                             QStringLiteral("-nolisten"), QStringLiteral("tcp")});
         // Xvfb writes the display's number once it accepts clients.
         QByteArray number;
-        const QDeadlineTimer deadline(60000);
+        const QDeadlineTimer deadline(120000);
         while (!number.contains('\n') && xvfb_.state() != QProcess::NotRunning && !deadline.hasExpired()) {
             xvfb_.waitForReadyRead(1000);
             number += xvfb_.readAllStandardOutput();
@@ -112,7 +122,8 @@ public:
         openbox_.setProcessEnvironment(env);
         openbox_.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
         // The window manager is running once it announces itself on the root window.
-        while (!deadline.hasExpired() && openbox_.state() != QProcess::NotRunning) {
+        const QDeadlineTimer managing(120000);
+        while (!managing.hasExpired() && openbox_.state() != QProcess::NotRunning) {
             QProcess xprop;
             xprop.start(QStringLiteral("xprop"), {QStringLiteral("-display"), display_, QStringLiteral("-root"),
                                                   QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
@@ -120,7 +131,10 @@ public:
             if (xprop.readAllStandardOutput().contains("window id")) return;
             QThread::msleep(50);
         }
-        problem_ = "openbox did not start: " + QString::fromLocal8Bit(openbox_.readAllStandardError());
+        problem_ = (openbox_.state() == QProcess::NotRunning
+                        ? QString("openbox ended with code %1: ").arg(openbox_.exitCode())
+                        : QStringLiteral("openbox did not take the screen within two minutes: ")) +
+                   QString::fromLocal8Bit(openbox_.readAllStandardError());
     }
     ~VirtualDesktop() {
         for (QProcess* p : {&openbox_, &xvfb_}) {
