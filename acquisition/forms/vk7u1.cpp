@@ -185,13 +185,15 @@ TForm1::TForm1(StartFolder start, SoundInput& input, Dialogs& dialogs, const Clo
     QFont gridFont(QStringLiteral("DejaVu Sans"));
     gridFont.setPixelSize(10);
     StGr1->setFont(gridFont);
+    // The list and the name editor open above the grid, as wide as it: dictionary entries and
+    // channel names are longer than a cell.
     ComboBox3 = new QComboBox(this);
     ComboBox3->setEditable(true);
-    ComboBox3->setGeometry(8, 248, 300, 22);
+    ComboBox3->setGeometry(8, 248, 430, 22);
     ComboBox3->setToolTip(ru(RU("Выберите нужную позицию")));
     ComboBox3->setVisible(false);
     Edit1 = new QLineEdit(this);
-    Edit1->setGeometry(8, 248, 300, 22);
+    Edit1->setGeometry(8, 248, 430, 22);
     Edit1->setToolTip(ru(RU("По окончание ввода нажмите Enter")));
     Edit1->setVisible(false);
 
