@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTableWidget>
@@ -591,9 +592,14 @@ void TForm1::DrawLevelScale(int channel) {
     p.fillRect(0, 0, g.width, g.height, buttonFace());
     p.setPen(kNavy);
     p.setFont(scaleFont());
+    const QFontMetrics fm(p.font());
     for (const LevelTick& t : g.ticks) {
         p.drawLine(t.x, g.tickTop, t.x, g.tickBottom - 1);  // the end pixel is left out
-        p.drawText(QRect(t.x, g.labelY, 40, g.height - g.labelY), Qt::AlignLeft | Qt::AlignTop, ru(t.label));
+        // A label that would run past the image's right edge ("150" under the last tick) ends
+        // at the edge instead of being cut.
+        const QString label = ru(t.label);
+        const int x = std::min(t.x, g.width - fm.boundingRect(label).width() - 1);
+        p.drawText(QRect(x, g.labelY, 40, g.height - g.labelY), Qt::AlignLeft | Qt::AlignTop, label);
     }
     (channel == 1 ? Image1 : Image2)->update();
 }
