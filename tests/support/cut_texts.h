@@ -134,7 +134,8 @@ inline bool wholeTextOnHover(const QTableView* t, QPoint at, const QString& text
 
 // Cells of a table: each text against the part of its cell the view shows (a column may be
 // narrower than its text, or run past the view's edge); cells scrolled wholly out of sight are
-// left out. A cut cell whose whole text shows on hover counts as whole.
+// left out. A cut cell that marks the cut ("…") and shows its whole text on hover counts as
+// whole.
 inline void checkTable(const QTableView* t, std::vector<CutText>& cut) {
     const QAbstractItemModel* m = t->model();
     if (!m) return;
@@ -150,7 +151,9 @@ inline void checkTable(const QTableView* t, std::vector<CutText>& cut) {
             const QRect shown = t->visualRect(index).intersected(t->viewport()->rect());
             if (shown.isEmpty()) continue;  // scrolled out of sight
             const int has = shown.width();
-            if (needs > has + 1 && !wholeTextOnHover(t, shown.center(), text))
+            // A cell that cuts without "…" gives no sign that it does: hovering is no remedy.
+            const bool marked = t->textElideMode() != Qt::ElideNone;
+            if (needs > has + 1 && !(marked && wholeTextOnHover(t, shown.center(), text)))
                 cut.push_back({widgetName(t) + " cell " + std::to_string(r) + "," + std::to_string(c), text.toStdString(),
                                needs, has});
         }

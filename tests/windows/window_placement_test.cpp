@@ -79,7 +79,8 @@ QString runDriver(const QString& program, const QProcessEnvironment& env) {
 }
 
 // Every window of both programs, on a virtual screen of each size, in a process of its own
-// (a process has one set of screens).
+// (a process has one set of screens): whole on the screen, and no caption, heading or cell
+// shown cut, as the programs start and with a lab's data in them.
 TEST(WindowPlacement, EveryWindowOfBothProgramsOpensWholeOnSmallAndLargeScreens) {
     test::TempDir dir;
     for (const QString& program : {QStringLiteral(VK7T_WINDOWS), QStringLiteral(VK7R_WINDOWS)}) {
@@ -93,6 +94,7 @@ TEST(WindowPlacement, EveryWindowOfBothProgramsOpensWholeOnSmallAndLargeScreens)
             const QString out = runDriver(program, env);
             EXPECT_TRUE(out.contains(QString("screen %1x%2").arg(size.width()).arg(size.height()))) << out.toStdString();
             EXPECT_TRUE(out.contains(QStringLiteral("\n0 off screen"))) << out.toStdString();
+            EXPECT_TRUE(out.contains(QStringLiteral("\n0 cut texts"))) << out.toStdString();
         }
     }
 }

@@ -1,7 +1,8 @@
 // Opens every window of a program on the screen this process is given and reports each
-// window whose frame does not lie within the screen's available geometry. Each window is shown
-// twice: where it opens by itself and after it was moved off the bottom right corner, with the
-// main window near that corner. On the offscreen platform (a screen of any size) the frame is
+// window whose frame does not lie within the screen's available geometry, and every text a
+// window shows cut (tests/support/cut_texts.h). Each window is shown twice: where it opens by
+// itself and after it was moved off the bottom right corner, with the main window near that
+// corner. On the offscreen platform (a screen of any size) the frame is
 // Qt's; on X11 it is read back from the X server (the client window's place grown by the frame
 // extents the window manager set), waiting until the window manager has framed the window.
 // With a folder argument it also saves a picture of the screen for each window.
@@ -22,12 +23,15 @@
 #include <QThread>
 
 #include "common/paths.h"
+#include "platform/qt/cell_text_tips.h"
 #include "platform/qt/window_placement.h"
+#include "tests/support/cut_texts.h"
 #include "tests/support/temp_dir.h"
 
 namespace vk7::test {
 
 inline int failures = 0;
+inline int cutCount = 0;
 inline QString pictures;
 
 // The screen as the user would see it: grey, the main window, the window under test on top.
@@ -114,6 +118,12 @@ inline void check(const QWidget* main, QWidget* w, const char* program, const ch
                     frame.width(), frame.height(), available.x(), available.y(), available.width(), available.height());
         std::fflush(stdout);
     }
+    QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);  // laid out as it will be drawn
+    for (const CutText& c : cutTexts(w)) {
+        ++cutCount;
+        std::printf("CUT %s: %s \"%s\" needs %d px, has %d\n", qPrintable(name), c.where.c_str(), c.text.c_str(), c.needs,
+                    c.has);
+    }
     savePicture(main, w, name);
 }
 
@@ -129,11 +139,13 @@ inline void showEverywhere(QWidget* main, QWidget* w, const char* program) {
     w->hide();
 }
 
-// The driver's main: the application with the window placement, a start folder with the
-// installation data, the program's windows opened by `program`.
+// The driver's main: the application with the window placement and the cell tips of the
+// programs, a start folder with the installation data, the program's windows opened by
+// `program`.
 inline int runPlacementDriver(int argc, char** argv, const std::function<void(const StartFolder&)>& program) {
     QApplication app(argc, argv);
     installWindowPlacement(app);
+    installCellTextTips(app);
     if (argc > 1) pictures = QString::fromLocal8Bit(argv[1]);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     std::printf("screen %dx%d\n", screen.width(), screen.height());
@@ -142,8 +154,8 @@ inline int runPlacementDriver(int argc, char** argv, const std::function<void(co
     std::filesystem::copy(std::filesystem::path(VK7_SOURCE_DIR) / "install", dir.path(),
                           std::filesystem::copy_options::recursive);
     program(StartFolder(dir.path()));
-    std::printf("%d off screen\n", failures);
-    return failures == 0 ? 0 : 1;
+    std::printf("%d off screen\n%d cut texts\n", failures, cutCount);
+    return failures == 0 && cutCount == 0 ? 0 : 1;
 }
 
 }  // namespace vk7::test
