@@ -2,7 +2,10 @@
 // program starts, then again with a lab's data in them.
 #include <memory>
 
+#include <QAction>
+#include <QFrame>
 #include <QKeyEvent>
+#include <QToolButton>
 
 #include "chromfile/chromatogram_file.h"
 #include "chromfile/chromatogram_key.h"
@@ -115,6 +118,23 @@ void processingProgram(const StartFolder& start) {
         w->hide();
         QApplication::processEvents();
     }
+
+    // The main window's panels: decimal places, the recalculations of the peak table, the
+    // export of points; then, with the chromatogram opened again, markup editing.
+    struct Step { QAction* action; QFrame* panel; const char* how; };
+    for (const Step& s : {Step{main->Decimals1, main->Panel12, "decimals"},
+                          Step{main->NormalConditions1, main->Panel13, "normal-conditions"},
+                          Step{main->Formula1, main->Panel13, "formula"}, Step{main->Excel2, main->Panel11, "export"}}) {
+        s.action->trigger();
+        QApplication::processEvents();
+        check(nullptr, main.get(), "vk7t", s.how);
+        s.panel->hide();
+    }
+    dialogs.expectOpenOne(series[0]);
+    main->OpenChromatogramDialog();
+    main->SpeedButton13->click();
+    QApplication::processEvents();
+    check(nullptr, main.get(), "vk7t", "markup");
 }
 
 }  // namespace
