@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -189,13 +190,15 @@ TForm1::TForm1(StartFolder start, SoundInput& input, Dialogs& dialogs, const Clo
     QFont gridFont(QStringLiteral("DejaVu Sans"));
     gridFont.setPixelSize(10);
     StGr1->setFont(gridFont);
+    // The list and the name editor open above the grid, as wide as it: dictionary entries and
+    // channel names are longer than a cell.
     ComboBox3 = new QComboBox(this);
     ComboBox3->setEditable(true);
-    ComboBox3->setGeometry(8, 248, 300, 22);
+    ComboBox3->setGeometry(8, 248, 430, 22);
     ComboBox3->setToolTip(ru(RU("Выберите нужную позицию")));
     ComboBox3->setVisible(false);
     Edit1 = new QLineEdit(this);
-    Edit1->setGeometry(8, 248, 300, 22);
+    Edit1->setGeometry(8, 248, 430, 22);
     Edit1->setToolTip(ru(RU("По окончание ввода нажмите Enter")));
     Edit1->setVisible(false);
 
@@ -606,9 +609,14 @@ void TForm1::DrawLevelScale(int channel) {
     p.fillRect(0, 0, g.width, g.height, buttonFace());
     p.setPen(kNavy);
     p.setFont(scaleFont());
+    const QFontMetrics fm(p.font());
     for (const LevelTick& t : g.ticks) {
         p.drawLine(t.x, g.tickTop, t.x, g.tickBottom - 1);  // the end pixel is left out
-        p.drawText(QRect(t.x, g.labelY, 40, g.height - g.labelY), Qt::AlignLeft | Qt::AlignTop, ru(t.label));
+        // A label that would run past the image's right edge ("150" under the last tick) ends
+        // at the edge instead of being cut.
+        const QString label = ru(t.label);
+        const int x = std::min(t.x, g.width - fm.boundingRect(label).width() - 1);
+        p.drawText(QRect(x, g.labelY, 40, g.height - g.labelY), Qt::AlignLeft | Qt::AlignTop, label);
     }
     (channel == 1 ? Image1 : Image2)->update();
 }

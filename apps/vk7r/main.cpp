@@ -13,6 +13,7 @@
 #include "common/paths.h"
 #include "platform/qt/alsa_sound_input.h"
 #include "platform/qt/alsa_sound_output.h"
+#include "platform/qt/cell_text_tips.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/window_placement.h"
 #include "platform/qt/qt_text.h"
@@ -21,6 +22,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     vk7::installWindowPlacement(app);  // every window opens whole on the screen
+    vk7::installCellTextTips(app);     // a cut table cell shows its whole text on hover
     QApplication::setApplicationDisplayName(vk7::toQString(RU("ВМ-7. Прием.")));
     QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
     vk7::installRussianQtTranslation(app);  // Qt's own dialogs and buttons in Russian

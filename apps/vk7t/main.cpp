@@ -3,6 +3,7 @@
 
 #include "common/clock.h"
 #include "common/paths.h"
+#include "platform/qt/cell_text_tips.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_printer.h"
 #include "platform/qt/qt_translation.h"
@@ -13,6 +14,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     vk7::installWindowPlacement(app);  // every window opens whole on the screen
+    vk7::installCellTextTips(app);     // a cut table cell shows its whole text on hover
     QApplication::setApplicationDisplayName(QString::fromUtf8("ВК-7. Обработка."));
     vk7::installRussianQtTranslation(app);  // Qt's own dialogs and buttons in Russian
 

@@ -1,8 +1,11 @@
 // TForm6 "Архив градуировок": the calibration archive window.
 #include "processing/forms/grad_tab.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHideEvent>
 #include <QHeaderView>
@@ -110,13 +113,18 @@ TForm6::TForm6(const StartFolder& start, std::string& archiveName, Dialogs& dial
     Grid2->horizontalHeader()->hide();
     Grid2->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
                            QAbstractItemView::DoubleClicked);
+    // The captions' column as wide as the captions; the values' column takes the rest of the
+    // grid, so that it never lies out of sight. The grid is as wide as the values need where
+    // the screen has room (widenAttributesToTheirTexts) and narrower, down to a short value,
+    // where it has not; a value cut there shows whole on hover.
     Grid2->setColumnWidth(0, 205);
-    Grid2->setColumnWidth(1, 180);
-    // 400 wide as laid out, narrower (with a scroll bar) where the screen has no room for it.
+    Grid2->horizontalHeader()->setMinimumSectionSize(40);
+    Grid2->setColumnWidth(1, 40);  // the least the stretched column keeps
+    Grid2->horizontalHeader()->setStretchLastSection(true);
+    Grid2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Grid2->setFixedHeight(300);
-    Grid2->setMinimumWidth(240);
-    Grid2->setMaximumWidth(400);
-    Grid2->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    Grid2->setMinimumWidth(263);
+    Grid2->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 
     ComboBox1 = new QComboBox(Grid2->viewport());
     ComboBox1->hide();
@@ -170,7 +178,7 @@ TForm6::TForm6(const StartFolder& start, std::string& archiveName, Dialogs& dial
     auto* grids = new QHBoxLayout;
     grids->addLayout(left);
     grids->addLayout(middle);
-    grids->addLayout(right);
+    grids->addLayout(right, 1);  // a wider window widens the attributes
     auto* main = new QVBoxLayout(this);
     main->setSizeConstraint(QLayout::SetMinimumSize);
     main->addWidget(Panel1);
@@ -445,6 +453,20 @@ void TForm6::loadCaptions() {
     filling_ = true;
     for (int r = 0; r < kCalAttributeCount; ++r) setCell(Grid2, r, 0, captions_[static_cast<size_t>(r)], false, false);
     filling_ = false;
+    Grid2->resizeColumnToContents(0);
+    Grid2->setMinimumWidth(Grid2->columnWidth(0) + 56 + 2 * Grid2->frameWidth());
+}
+
+// Widens the window (never narrows it) so that the attributes of every table of the archive
+// show whole; the window placement keeps it within the screen.
+void TForm6::widenAttributesToTheirTexts() {
+    const QFontMetrics fm = Grid2->fontMetrics();
+    int values = 180;
+    for (int t = 0; t < archive_.tableCount(); ++t)
+        for (int r = 0; r < kCalAttributeCount; ++r)
+            values = std::max(values, fm.horizontalAdvance(toQString(archive_.table(t).attributeText(r, dictionaries_))) + 12);
+    const int wanted = Grid2->columnWidth(0) + values + 2 * Grid2->frameWidth();
+    if (Grid2->width() < wanted) resize(width() + wanted - Grid2->width(), height());
 }
 
 void TForm6::FormShow() {
@@ -457,8 +479,8 @@ void TForm6::FormShow() {
         }
     }
     // Changes that a failed save left in the window are shown again, not read over.
-    if (hasUnsavedChanges()) return;
-    loadArchive();
+    if (!hasUnsavedChanges()) loadArchive();
+    widenAttributesToTheirTexts();
 }
 
 // ---------------------------------------------------------------- table list and attributes

@@ -115,6 +115,7 @@ private:
     void refreshRows();
     void refreshRow(int r);
     void showCalibrationPassport();
+    void widenAttributesToTheirTexts();
     void showResponseFactors();
     void leaveResponseFactors();
     void askForValue(EditMode mode);

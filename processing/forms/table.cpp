@@ -7,11 +7,13 @@
 #include <QColor>
 #include <QComboBox>
 #include <QFont>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QResizeEvent>
 #include <QShowEvent>
+#include <QStyle>
 #include <QTableWidget>
 #include <QToolButton>
 
@@ -77,7 +79,25 @@ TForm4::TForm4(ProcessingState& state, Dialogs& dialogs, std::function<void(Help
     QStringList labels;
     for (const std::string& c : captions) labels << ru(c);
     Grid->setHorizontalHeaderLabels(labels);
-    for (int c = 0; c < kPeakTableGridColumns; ++c) Grid->setColumnWidth(c, kColumnWidths[c]);
+    // The columns of numbers as laid out, or wider where this font needs it for their widest
+    // texts: a number cut at its left (the cells are right-aligned and not elided) would read
+    // as another number. The name's column gives back what the numbers took, down to 120.
+    const QString widest[kPeakTableGridColumns] = {QStringLiteral("999"),        QStringLiteral("999.99"),
+                                                   QStringLiteral("-9.9E+0005"), QStringLiteral("999.9"),
+                                                   QStringLiteral("-99.9"),      QStringLiteral("-9.9E+0005"),
+                                                   QStringLiteral("-100.00"),    QStringLiteral("-9.9E+0005"),
+                                                   QString(),                    QString(),
+                                                   QString()};
+    const QFontMetrics digits(small);
+    const int margin = 2 * (Grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, Grid) + 1);
+    int added = 0;
+    for (int c = 0; c < kPeakTableGridColumns; ++c) {
+        int width = kColumnWidths[c];
+        if (!widest[c].isEmpty()) width = std::max(width, digits.horizontalAdvance(widest[c]) + margin);
+        added += width - kColumnWidths[c];
+        Grid->setColumnWidth(c, width);
+    }
+    Grid->setColumnWidth(CellName, std::max(120, kColumnWidths[CellName] - added));
 
     Panel2 = new QFrame(this);
     Panel2->setObjectName(QStringLiteral("Panel2"));

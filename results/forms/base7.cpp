@@ -100,10 +100,10 @@ TForm13::TForm13(ProcessingState& state, Services services, QWidget* owner)
     Label19 = label(this, "Label19", 180, 362, 80);
     Label4 = label(this, "Label4", 262, 362, 110);
     Label18 = label(this, "Label18", 374, 362, 80);
-    label(this, "Caption7", 8, 382, 130, RU("Веществ (столбцов):"));
-    Label7 = label(this, "Label7", 138, 382, 30);
-    label(this, "Caption9", 170, 382, 110, RU("Записей (строк):"));
-    Label9 = label(this, "Label9", 280, 382, 40);
+    label(this, "Caption7", 8, 382, 136, RU("Веществ (столбцов):"));
+    Label7 = label(this, "Label7", 146, 382, 26);
+    label(this, "Caption9", 174, 382, 108, RU("Записей (строк):"));
+    Label9 = label(this, "Label9", 282, 382, 38);
     Label16 = label(this, "Label16", 322, 382, 230);
     Label5 = label(this, "Label5", 8, 402, 300);
 
@@ -126,7 +126,9 @@ TForm13::TForm13(ProcessingState& state, Services services, QWidget* owner)
     Panel5->setObjectName(QStringLiteral("Panel5"));
     Panel5->setFrameShape(QFrame::StyledPanel);
     Panel5->setGeometry(8, 420, 545, 26);
-    Label17 = label(Panel5, "Label17", 4, 4, 260);
+    // As wide as the bar up to "Далее": the choice of rows has no box beside its prompt; the
+    // kind's list and the name's box lie over the label's right part.
+    Label17 = label(Panel5, "Label17", 4, 4, 432);
     ComboBox1 = new QComboBox(Panel5);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->setGeometry(266, 2, 170, 22);

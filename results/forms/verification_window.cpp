@@ -1,5 +1,8 @@
 #include "results/forms/verification_window.h"
 
+#include <algorithm>
+
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QPainter>
 #include <QShowEvent>
@@ -67,9 +70,13 @@ VerificationWindow::VerificationWindow(VerificationMethod method, const QString&
     Grid->setHorizontalHeaderLabels(labels);
     const int xWidths[] = {64, 64, 64, 64, 64, 64};
     const int yWidths[] = {64, 64, 64, 64, 64, 60, 64};
+    // The columns of numbers as laid out, or wider where this font needs it for a value of ten
+    // characters: the cells cut without a mark, and a number cut at its left reads as another.
+    const int margin = 2 * (Grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, Grid) + 1);
+    const int number = QFontMetrics(small).horizontalAdvance(QStringLiteral("-99999.999")) + margin;
     int gridWidth = 0;
     for (int c = 0; c < Grid->columnCount(); ++c) {
-        const int w = y ? yWidths[c] : xWidths[c];
+        const int w = std::max(y ? yWidths[c] : xWidths[c], c == 0 ? 0 : number);
         Grid->setColumnWidth(c, w);
         gridWidth += w;
     }
@@ -87,7 +94,12 @@ VerificationWindow::VerificationWindow(VerificationMethod method, const QString&
     Grid2->setFont(small);
     Grid2->setItemDelegate(new Grid2Drawing(Grid2));
     const int grid2Widths[] = {64, 72, 64, 64, 64};
-    for (int c = 0; c < 5; ++c) Grid2->setColumnWidth(c, grid2Widths[c]);
+    int grid2Width = 4;
+    for (int c = 0; c < 5; ++c) {
+        const int w = std::max(grid2Widths[c], c == 0 ? 0 : number);
+        Grid2->setColumnWidth(c, w);
+        grid2Width += w;
+    }
     const auto& head = verificationGrid2Captions();
     for (int c = 0; c < 5; ++c) Grid2->setItem(0, c, readOnly(head[static_cast<size_t>(c)]));
     const auto& rowCaptions = verificationGrid2RowCaptions(method);
@@ -111,7 +123,7 @@ VerificationWindow::VerificationWindow(VerificationMethod method, const QString&
     const int gridHeight = kRowHeight * 9 + 26;
     Grid->setGeometry(8, 8, gridWidth, gridHeight);
     const int grid2Top = 8 + gridHeight + 8;
-    Grid2->setGeometry(8, grid2Top, 64 + 72 + 64 * 3 + 4, kRowHeight * grid2Rows + 4);
+    Grid2->setGeometry(8, grid2Top, grid2Width, kRowHeight * grid2Rows + 4);
     SpeedButton1->setGeometry(gridWidth - 60, grid2Top, 25, 25);
     SpeedButton22->setGeometry(gridWidth - 28, grid2Top, 30, 25);
     setFixedSize(gridWidth + 16, grid2Top + kRowHeight * grid2Rows + 16);

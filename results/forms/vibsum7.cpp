@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QHideEvent>
 #include <QShowEvent>
+#include <QStyle>
 #include <QTableWidget>
 #include <QToolButton>
 
@@ -27,14 +28,18 @@ TForm18::TForm18(ProcessingState& state, Dialogs& dialogs, std::function<void(He
     for (int k = 1; k <= kGroupSums; ++k) headings << QStringLiteral("EC%1").arg(k);
     StringGrid1->setHorizontalHeaderLabels(headings);
     for (int c = 0; c <= kGroupSums; ++c) StringGrid1->setColumnWidth(c, 44);
-    StringGrid1->setGeometry(8, 8, 7 * 44 + 4, 300);
+    // All seven columns in sight beside the scroll bar of the 32 rows: no sideways scrolling.
+    const int scrollBar = StringGrid1->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, StringGrid1);
+    const int gridWidth = 7 * 44 + 2 * StringGrid1->frameWidth() + scrollBar;
+    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    StringGrid1->setGeometry(8, 8, gridWidth, 300);
     SpeedButton1 = new QToolButton(this);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton1->setText(QStringLiteral("?"));
     SpeedButton1->setToolTip(toQString(RU("Помощь")));
-    SpeedButton1->setGeometry(7 * 44 + 20, 8, 25, 25);
+    SpeedButton1->setGeometry(gridWidth + 16, 8, 25, 25);
     connect(SpeedButton1, &QToolButton::clicked, this, &TForm18::SpeedButton1Click);
-    resize(7 * 44 + 56, 316);
+    resize(gridWidth + 52, 316);
 }
 
 void TForm18::showEvent(QShowEvent* event) {

@@ -16,9 +16,11 @@
 #include "tests/acquisition/forms/acquisition_windows.h"
 #include "common/cp1251.h"
 #include "common/files.h"
+#include "platform/qt/cell_text_tips.h"
 #include "platform/qt/qt_text.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/simulated_box.h"
+#include "tests/support/cut_texts.h"
 #include "tests/support/temp_dir.h"
 
 namespace vk7 {
@@ -95,6 +97,26 @@ TEST_F(RecordingWindowTest, TheGridIsEditedSavedAsAMethodAndRecalledAfterARestar
 
 // A start tone on channel A and F11 for channel B: two files that run to their planned
 // count and are renamed .hrm.
+// The list over the column row shows the longest installed entry whole, and the cut cells of
+// the grid show theirs on hover.
+TEST_F(RecordingWindowTest, TheLongestDictionaryEntryShowsWhole) {
+    static const bool tips = [] {
+        installCellTextTips(*qApp);
+        return true;
+    }();
+    ASSERT_TRUE(tips);
+    openAcquisition();
+    const QString column = QString::fromUtf8("Насадочная 3 м x 3 мм, 15% ПЭГ-20М на носителе");
+    ASSERT_EQ(form->StGr1->item(4, 1)->text(), column);
+    clickCell(4, 1);
+    ASSERT_TRUE(form->ComboBox3->isVisible());
+    EXPECT_EQ(form->ComboBox3->currentText(), column);
+    for (const test::CutText& c : test::cutTexts(form.get()))
+        ADD_FAILURE() << c.where << " \"" << c.text << "\" needs " << c.needs << " px, has " << c.has;
+    test::typeKey(form->ComboBox3->lineEdit(), Qt::Key_Escape);
+    closeAcquisition();
+}
+
 TEST_F(RecordingWindowTest, BothChannelsRecordIntoFilesTheProcessingProgramOpens) {
     box.setDetector(0, DetectorScript{0.005, {{30.0, 0.08, 3.0}, {70.0, 0.05, 5.0}}});
     box.setDetector(1, DetectorScript{0.002, {{45.0, 0.1, 4.0}}});

@@ -128,6 +128,14 @@ TEST_F(MainWindowTest, LabelsAndBarsFollowTheScriptedVoltage) {
     // The scale below the bar: a navy tick at 150 mV.
     EXPECT_EQ(pixel(form->Image1, 266, 29 - 13), QColor(0, 0, 128));
     EXPECT_EQ(pixel(form->Image1, 265, 29 - 13), TForm1::buttonFace());
+    // Its label "150" whole: ink just left of the right edge, none running through the edge.
+    const LevelScaleGeometry& scale = form->engine().levelScale(1);
+    bool ink = false;
+    for (int y = scale.labelY; y < scale.height; ++y) {
+        EXPECT_EQ(pixel(form->Image1, scale.width - 1, y), TForm1::buttonFace()) << "row " << y;
+        for (int x = scale.width - 16; x < scale.width - 1; ++x) ink |= pixel(form->Image1, x, y) != TForm1::buttonFace();
+    }
+    EXPECT_TRUE(ink);
 
     // Switching channel 2 off empties its value and its bar.
     form->SpeedButton22->click();

@@ -1,7 +1,9 @@
 // The calibration archive window driven headless: load, edit, save, reload, questions.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,11 +15,13 @@
 #include "common/cp1251.h"
 #include "common/files.h"
 #include "common/number_text.h"
+#include "platform/qt/cell_text_tips.h"
 #include "platform/qt/qt_text.h"
 #include "platform/scripted_dialogs.h"
 #include "processing/calibration_files.h"
 #include "processing/forms/grad_tab.h"
 #include "tests/support/calibration_fixture.h"
+#include "tests/support/cut_texts.h"
 #include "tests/support/temp_dir.h"
 
 namespace vk7 {
@@ -297,6 +301,34 @@ TEST_F(GradTab, AttributesThroughThePickerAndTyped) {
 
     form.SpeedButton12->click();
     EXPECT_EQ(file("grad.grd").substr(0, 48), "# 3 1  1   1   7  10  20  30  40  50   0   0   2");
+}
+
+// The values of the attributes show whole where the window has room for them, and on a narrow
+// screen (the window at its least width) they still lie in sight and show whole on hover.
+TEST_F(GradTab, AttributeValuesShowWholeOrOnHover) {
+    static const bool tips = [] {
+        installCellTextTips(*qApp);
+        return true;
+    }();
+    ASSERT_TRUE(tips);
+    const std::string column = RU("Насадочная 3 м x 3 мм, 15% ПЭГ-20М на носителе");
+    dir.write("space/kolon", joinLinesCrLf({column}));
+    TForm6 form(start, archiveName, dialogs, {});
+    form.show();
+    QApplication::processEvents();
+    ASSERT_EQ(text(form.Grid2, 2, 1), column);
+    const QRect shown = form.Grid2->visualItemRect(form.Grid2->item(2, 1));
+    EXPECT_GE(shown.width(), QFontMetrics(form.Grid2->font()).horizontalAdvance(toQString(column)))
+        << "the window widens to the longest value";
+    for (const test::CutText& c : test::cutTexts(&form)) ADD_FAILURE() << "wide: " << c.where << " \"" << c.text << "\"";
+
+    form.resize(form.minimumSizeHint().width(), form.height());
+    QApplication::processEvents();
+    for (int r : {0, 2, 10}) {
+        const QRect cell = form.Grid2->visualItemRect(form.Grid2->item(r, 1)).intersected(form.Grid2->viewport()->rect());
+        EXPECT_GE(cell.width(), 50) << "row " << r << ": the values' column lies in sight";
+    }
+    for (const test::CutText& c : test::cutTexts(&form)) ADD_FAILURE() << "narrow: " << c.where << " \"" << c.text << "\"";
 }
 
 TEST_F(GradTab, AnotherFile) {

@@ -185,6 +185,30 @@ TEST_F(PeakTableWindow, EnterShowsTheTableOfTheOpenChromatogram) {
     EXPECT_FALSE(table->isVisible());
 }
 
+// Heights of volts and areas of 10^5 mV·s and more (a signal in units of 1000) show every
+// digit in their columns: a number clipped at its left would read as another.
+TEST_F(PeakTableWindow, LargeNumbersShowEveryDigit) {
+    test::ChromatogramFixture f;
+    f.header[hw::Unit] = 3;
+    f.samples = PointGenerator(1000, 300).gaussian(200, 4000, 8).gaussian(500, 30000, 30).samples(4);
+    f.lastWord = 160;
+    openOne(f.write(dir.path() / "DATA" / "h7a.hrm"));
+    pressEnter();
+    ASSERT_TRUE(table->isVisible());
+    ASSERT_GE(table->rowCount(), 2);
+    bool exponent = false;
+    const auto* view = static_cast<const QAbstractItemView*>(table->Grid);
+    for (int r = 1; r <= table->rowCount(); ++r)
+        for (int c : {CellTime, CellHeight, CellWidth, CellAsymmetry, CellArea, CellShare, CellConc}) {
+            const std::string text = table->cellText(r, c);
+            exponent |= text.find('E') != std::string::npos;
+            const QModelIndex index = table->Grid->model()->index(r - 1, c);
+            EXPECT_LE(view->sizeHintForIndex(index).width(), table->Grid->columnWidth(c))
+                << "row " << r << " column " << c << ": " << text;
+        }
+    EXPECT_TRUE(exponent) << "the fixture gives an area of 100000 or more";
+}
+
 TEST_F(PeakTableWindow, NoPeaksGivesTheMessageOnly) {
     openOne(chromatogram("h5a.hrm", PointGenerator(1000, 300), ""));
     pressEnter();

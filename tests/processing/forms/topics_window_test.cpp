@@ -32,6 +32,7 @@
 #include "processing/forms/table.h"
 #include "results/forms/base7.h"
 #include "tests/support/chromatogram_fixture.h"
+#include "tests/support/cut_texts.h"
 #include "tests/support/pdf_tools.h"
 #include "tests/support/point_generator.h"
 #include "tests/support/temp_dir.h"
@@ -43,6 +44,12 @@ namespace fs = std::filesystem;
 using test::PointGenerator;
 
 std::string text(const QLabel* l) { return fromQString(l->text()); }
+
+// Every caption and cell of the window shows whole.
+void expectNothingCut(const QWidget* w, const char* step) {
+    for (const test::CutText& c : test::cutTexts(w))
+        ADD_FAILURE() << step << ": " << c.where << " \"" << c.text << "\" needs " << c.needs << " px, has " << c.has;
+}
 
 class TopicsWindow : public ::testing::Test {
 protected:
@@ -125,11 +132,15 @@ TEST_F(TopicsWindow, ANewTopicThenALaterResult) {
     topics->SpeedButton3->click();
     EXPECT_TRUE(topics->Panel5->isVisible());
     EXPECT_EQ(text(topics->Label17), RU("Вид результата:"));
+    expectNothingCut(topics, "the kind");
     topics->ComboBox1Change(0);
     ASSERT_EQ(topics->StringGrid1->rowCount(), 2);  // benzene, toluene; "?" left out
     EXPECT_EQ(fromQString(topics->StringGrid1->item(0, 0)->text()), "      benzene");
+    EXPECT_EQ(text(topics->Label17), RU("Отметьте двойным щелчком ненужные сторки"));
+    expectNothingCut(topics, "the rows");
     topics->SpeedButton7->click();
     EXPECT_EQ(text(topics->Label17), RU("Назовите тему"));
+    expectNothingCut(topics, "the name");
     if (const char* keep = getenv("VK7_SCREENSHOTS")) topics->grab().save(QString::fromUtf8(keep) + "/topics-new.png");
     topics->Edit1->setText(QStringLiteral("gas"));
     topics->SpeedButton7->click();

@@ -10,6 +10,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -250,6 +252,19 @@ TEST_F(ProtocolWindows, SumsWindowWritesOneMarkPerCell) {
     EXPECT_EQ(mask[1], "010000");
     form18->SpeedButton1->click();
     EXPECT_EQ(pages, std::vector<HelpPage>{19});
+}
+
+// The sums' grid shows all seven columns beside its scroll bar, the last one too.
+TEST_F(ProtocolWindows, SumsWindowShowsEveryColumnWithoutScrollingSideways) {
+    dir.write("space/mask.dat", joinLinesCrLf(std::vector<std::string>(32, "010000")));
+    form18->show();
+    QApplication::processEvents();
+    const QHeaderView* heading = form18->StringGrid1->horizontalHeader();
+    for (int c = 0; c <= 6; ++c)
+        EXPECT_LE(heading->sectionViewportPosition(c) + heading->sectionSize(c), form18->StringGrid1->viewport()->width())
+            << "column " << c;
+    EXPECT_FALSE(form18->StringGrid1->horizontalScrollBar()->isVisible());
+    EXPECT_LE(form18->SpeedButton1->geometry().right(), form18->width());
 }
 
 }  // namespace
