@@ -22,7 +22,7 @@ std::string modelRowLabel(int r, const ModelRow& row, int lengthSec) {
 }
 
 void SetupModelInterval(ChromatogramModel& m) {
-    const int64_t factor = roundHalfEven(m.ModelPointInterval * 16 / 1000.0);
+    const int64_t factor = roundHalfEven(static_cast<double>(m.ModelPointInterval) * 16 / 1000);
     m.OversamplingFactor = static_cast<int>(std::clamp<int64_t>(factor, 1, kMaxOversampling));
     m.ModelPointInterval = static_cast<int>(roundHalfEven(m.OversamplingFactor / 16.0 * 1000));
     const int64_t n = roundHalfEven(m.ModelLength / m.exactIntervalMs() * 1000);
@@ -35,10 +35,15 @@ void SetupModel(ChromatogramModel& m) {
 }
 
 std::optional<int> CheckModelGrid(const std::vector<ModelRow>& rows) {
+    // A value that does not show whole in its cell is beyond every chromatogram, and beyond
+    // what the model file and the synthesis can carry exactly (its apex and four widths are
+    // counted in points).
+    const auto fitsCell = [](double v) { return modelCellText(v).size() <= 12; };
     for (size_t r = 0; r < rows.size(); ++r) {
         const ModelPeakValues v = peakValues(rows[r]);
         if (v.t == 0 || v.W == 0 || v.A == 0 || v.H == 0 || v.t < 0 || v.W < 0 || v.A < 0)
             return static_cast<int>(r) + 1;
+        if (!fitsCell(v.t) || !fitsCell(v.W) || !fitsCell(v.A) || !fitsCell(v.H)) return static_cast<int>(r) + 1;
     }
     return std::nullopt;
 }
@@ -174,14 +179,15 @@ ModelLoad LoadModelFile(const StartFolder& start, const std::string& modelName) 
     ChromatogramModel m;
     m.ModelName = modelName;
     const int64_t length = parseLenientInt(line(0));
-    const int64_t interval = parseLenientInt(line(1));
+    // Any interval of 0 or less gives the shortest, 62 ms; one beyond 15968 ms is refused.
+    const int64_t interval = std::max<int64_t>(parseLenientInt(line(1)), 0);
     m.ModelTitle = cutText(line(2), 80);
     m.ModelNoise = parseLenient(line(3));
     auto refuse = [&](const std::string& reason) {
         load.Refusal = modelName + RU(" испорчен: ") + reason;
         return load;
     };
-    if (roundHalfEven(interval * 16 / 1000.0) > kMaxOversampling)
+    if (roundHalfEven(static_cast<double>(interval) * 16 / 1000) > kMaxOversampling)
         return refuse(RU("интервал точек ") + intText(interval) + RU(" мс больше 15968 мс"));
     m.ModelPointInterval = static_cast<int>(interval);
     SetupModelInterval(m);

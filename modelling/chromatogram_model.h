@@ -63,8 +63,9 @@ void SetupModelInterval(ChromatogramModel& m);
 // SetupModelInterval and SynthesizeModel: what follows every load.
 void SetupModel(ChromatogramModel& m);
 
-// The first row (from 1) that the check refuses: a t, W, A or H that reads as zero, or a
-// negative t, W or A; nullopt when every row is fine.
+// The first row (from 1) that the check refuses: a t, W, A or H that reads as zero, a
+// negative t, W or A, or one that does not show whole in its 12 characters (t, W, A or H of
+// 100000000 or more, H of -10000000 or less); nullopt when every row is fine.
 std::optional<int> CheckModelGrid(const std::vector<ModelRow>& rows);
 // "Исправьте строку " + r + " таблицы".
 std::string modelRowMessage(int row);
