@@ -94,8 +94,11 @@ std::string tooManyPeaksMessage();
 // The row (from 0) whose t is nearest to `minutes` (ties to the earlier row), -1 when none.
 int nearestModelRow(const ChromatogramModel& m, double minutes);
 
-// The model file's lines: length, interval, title, noise, then x, a, b, H per row (reals
-// in the 23-character exponent form).
+// A real of the model file: the shortest digits that read back as exactly `v`, in the
+// exponent form of 23 characters (sign or blank, digit, point, 14 digits, "E", sign, four
+// exponent digits) where they fit, else in at most 23 characters.
+std::string modelRealText(double v);
+// The model file's lines: length, interval, title, noise, then x, a, b, H per row.
 std::vector<std::string> modelFileLines(const ChromatogramModel& m);
 
 // A model file read into a new model (ModelName set, the rows' texts as the grid shows
