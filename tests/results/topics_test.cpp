@@ -79,6 +79,22 @@ TEST_F(Topics, BaseDat) {
     EXPECT_EQ(installed, (std::vector<std::string>{"0", "", "d", "  0.0"}));
 }
 
+// The kind on line 1 of a topic file and of base.dat is held within the three kinds, however
+// large the number written there.
+TEST_F(Topics, AKindOfAnyNumberIsOneOfTheKinds) {
+    const struct {
+        const char* line;
+        int kind;
+    } cases[] = {{"1", 1}, {"2.9", 2}, {"-0.5", 0}, {"abc", 0}, {"99999999999", 2}, {"1e300", 2}, {"-1e300", 0},
+                 {"-99999999999999999999", 0}};
+    for (const auto& c : cases) {
+        writeTheme("k", joinLinesCrLf({c.line, "d", "  0.0", "A", std::string(19, '-')}));
+        EXPECT_EQ(LoadThemeFile(start, "k")->Kind, c.kind) << c.line;
+        dir.write("space/base.dat", joinLinesCrLf({c.line, "k", "d", "  0.0"}));
+        EXPECT_EQ(LoadThemeBase(start).Kind, c.kind) << c.line;
+    }
+}
+
 TEST_F(Topics, DatesKeysAndValues) {
     EXPECT_EQ(analysisDate(RU("01.03.2024 проба")), "01.03.2024");
     EXPECT_EQ(analysisDate("01.03.24 x"), "01.03.2024");
