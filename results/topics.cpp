@@ -313,6 +313,9 @@ std::vector<SelectionRow> SelectionRows(const StartFolder& start, int kind) {
     const size_t keyColumn = themeKindTable(kind).KeyColumn;
     for (const std::string& line : readKindTableRows(start, kind)) {
         if (trimBlanks(columnText(line, TableColumn::Name)) == "?") continue;
+        // A key that begins with '-' would end the topic's list of substances in its file
+        // (only a table edited by hand has one).
+        if (const std::string key = substanceKey(line, keyColumn); !key.empty() && key[0] == '-') continue;
         rows.push_back({substanceKey(line, keyColumn), part(line, 57, 8), columnValue(line, TableColumn::Conc), true});
     }
     return rows;

@@ -213,5 +213,19 @@ TEST_F(Topics, CreatingATopic) {
     EXPECT_FALSE(fs::exists(dir / "space/many.db"));
 }
 
+// A row of a table edited by hand whose key begins with '-' is not offered: as a substance of
+// the topic file it would end the list, and the substances after it would read as rows.
+TEST_F(Topics, AKeyThatWouldEndTheSubstancesIsNotOffered) {
+    writeTable("tabl.txt", RU("Хроматограмма h15a.hrm"),
+               {tableLine(1, RU("Метан"), "1.500"), tableLine(2, "x", "2").substr(0, 68) + "--", tableLine(3, RU("Этан"), "3")});
+    const std::vector<SelectionRow> rows = SelectionRows(start, 0);
+    ASSERT_EQ(rows.size(), 2u);
+    ThemeBase base;
+    ASSERT_TRUE(CreateTheme(start, base, "t", 0, rows, current).Created);
+    const auto t = LoadThemeFile(start, "t");
+    EXPECT_EQ(t->Substances, (std::vector<std::string>{RU("      Метан"), RU("      Этан")}));
+    EXPECT_EQ(t->Rows.size(), 1u);
+}
+
 }  // namespace
 }  // namespace vk7
