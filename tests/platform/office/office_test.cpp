@@ -218,6 +218,43 @@ TEST(Workbook, AFileThatIsNoWorkbookGetsItsMessage) {
     EXPECT_THROW(Workbook::fromBlank(dir / "missing.xlsx"), IoError);
 }
 
+TEST(WordDocument, APageOfAnySizeGivesAPictureWidth) {
+    test::TempDir dir;
+    QImage wide(1200, 100, QImage::Format_RGB32);
+    wide.fill(Qt::blue);
+    saveGif(wide, dir / "wide.gif");
+    const ZipPackage blank = ZipPackage::read(fs::path(VK7_SOURCE_DIR) / "install" / "doc" / "pr.docx");
+    const std::string xml = blank.part("word/document.xml");
+    // Sizes out of every range take the defaults: A4 with 2 cm margins.
+    const struct {
+        const char *width, *left, *right;
+        long long textWidth;
+    } cases[] = {
+        {"9223372036854775807", "-9223372036854775808", "-9223372036854775808", (11906 - 2 * 1134) * 635LL},
+        {"-5", "99999999999999999999", "1134", (11906 - 2 * 1134) * 635LL},
+        {"16838", "1000", "1000", (16838 - 2000) * 635LL},
+        {"1000", "1000", "1000", 1440 * 635LL},  // at least an inch
+    };
+    for (const auto& c : cases) {
+        std::string changed = xml;
+        for (const auto& [attr, value] : {std::pair{"w:w=\"11906\"", c.width}, {"w:left=\"1134\"", c.left},
+                                          {"w:right=\"1134\"", c.right}}) {
+            const size_t at = changed.find(attr);
+            ASSERT_NE(at, std::string::npos) << attr;
+            changed.replace(at, std::string(attr).size(), std::string(attr).substr(0, std::string(attr).find('"') + 1) + value + "\"");
+        }
+        ZipPackage p = blank;
+        p.setPart("word/document.xml", changed);
+        p.save(dir / "pr.docx");
+        WordDocument doc = WordDocument::fromBlank(dir / "pr.docx");
+        doc.insertPicture(dir / "wide.gif");
+        doc.saveAs(dir / "out.docx");
+        EXPECT_EQ(partXml(dir / "out.docx", "word/document.xml").select_node("//wp:extent").node().attribute("cx").as_llong(),
+                  c.textWidth)
+            << c.width << " " << c.left;
+    }
+}
+
 TEST(WordDocument, InsertedTextAndPictureComeBeforeTheBlanksOwnLine) {
     test::TempDir dir;
     QImage picture(400, 200, QImage::Format_RGB32);
