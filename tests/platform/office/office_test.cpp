@@ -9,12 +9,14 @@
 #include <QPainter>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "common/cp1251.h"
 #include "common/errors.h"
 #include "common/files.h"
+#include "common/number_text.h"
 #include "platform/office/workbook.h"
 #include "platform/office/word_document.h"
 #include "platform/office/zip_package.h"
@@ -216,6 +218,56 @@ TEST(Workbook, AFileThatIsNoWorkbookGetsItsMessage) {
     EXPECT_EQ(documentMessage("text.docx"), RU("Бланк text.docx поврежден или не является документом .docx"));
     EXPECT_EQ(documentMessage("empty.xlsx"), RU("Бланк empty.xlsx поврежден или не является документом .docx"));
     EXPECT_THROW(Workbook::fromBlank(dir / "missing.xlsx"), IoError);
+}
+
+// A book of three sheets, its package changed by `change`.
+std::string threeSheetBook(const std::function<void(ZipPackage&)>& change) {
+    Workbook book;
+    book.sheet(1).setText(1, 1, "page");
+    book.addSheet("layout").setText(1, 1, "4");
+    book.addSheet("third").setText(1, 1, "x");
+    ZipPackage p = ZipPackage::fromBytes(book.bytes());
+    change(p);
+    return p.bytes();
+}
+
+TEST(Workbook, ABlankWhoseSheetsCannotAllBeUsedIsRefusedWhenOpened) {
+    test::TempDir dir;
+    const auto replaceIn = [](ZipPackage& p, const std::string& part, const std::string& from, const std::string& to) {
+        std::string xml = p.part(part);
+        xml.replace(xml.find(from), from.size(), to);
+        p.setPart(part, xml);
+    };
+    const std::pair<const char*, std::function<void(ZipPackage&)>> cases[] = {
+        {"no XML", [](ZipPackage& p) { p.setPart("xl/worksheets/sheet3.xml", "<worksheet"); }},
+        {"no worksheet", [](ZipPackage& p) { p.setPart("xl/worksheets/sheet2.xml", "<sst/>"); }},
+        {"no part", [](ZipPackage& p) { p.removePart("xl/worksheets/sheet2.xml"); }},
+        // Two sheets that lead to one part would each be saved over the other.
+        {"one relationship",
+         [&](ZipPackage& p) {
+             const std::string wb = p.part("xl/workbook.xml");
+             const size_t second = wb.find("r:id=", wb.find("r:id=") + 1);
+             replaceIn(p, "xl/workbook.xml", wb.substr(second, 11), wb.substr(wb.find("r:id="), 11));
+         }},
+        {"one target",
+         [&](ZipPackage& p) { replaceIn(p, "xl/_rels/workbook.xml.rels", "worksheets/sheet3.xml", "./worksheets/sheet1.xml"); }},
+    };
+    for (const auto& [what, change] : cases) {
+        dir.write("b.xlsx", threeSheetBook(change));
+        try {
+            Workbook::fromBlank(dir / "b.xlsx");
+            ADD_FAILURE() << what << ": opened";
+        } catch (const BlankError& e) {
+            EXPECT_EQ(e.message(), RU("Бланк b.xlsx поврежден или не является книгой .xlsx")) << what;
+        }
+    }
+    // Unchanged, every sheet keeps what was written into it.
+    dir.write("b.xlsx", threeSheetBook([](ZipPackage&) {}));
+    Workbook book = Workbook::fromBlank(dir / "b.xlsx");
+    for (int i = 1; i <= 3; ++i) book.sheet(i).setText(2, 2, "sheet " + intText(i));
+    book.saveAs(dir / "out.xlsx");
+    Workbook back = Workbook::fromBlank(dir / "out.xlsx");
+    for (int i = 1; i <= 3; ++i) EXPECT_EQ(back.sheet(i).text(2, 2), "sheet " + intText(i));
 }
 
 TEST(WordDocument, APageOfAnySizeGivesAPictureWidth) {
