@@ -73,7 +73,7 @@ WordDocument WordDocument::fromBlank(const std::filesystem::path& file) {
         impl.documentPart = office::mainPart(impl.package, broken);
         office::parsePart(impl.package, impl.documentPart, impl.doc, broken);
     } catch (const PackageError& e) {
-        throw BlankError(blankMessage(file, OfficeKind::Document, e.kind() == PackageError::Kind::OldBinary));
+        throw BlankError(office::packageMessage(file, OfficeKind::Document, e));
     }
     impl.body = impl.doc.child("w:document").child("w:body");
     if (!impl.body) throw broken;

@@ -414,7 +414,7 @@ Workbook Workbook::fromBlank(const std::filesystem::path& file) {
     try {
         impl->package = ZipPackage::read(file);
     } catch (const PackageError& e) {
-        throw BlankError(blankMessage(file, OfficeKind::Workbook, e.kind() == PackageError::Kind::OldBinary));
+        throw BlankError(office::packageMessage(file, OfficeKind::Workbook, e));
     }
     try {
         impl->workbookPart = office::mainPart(impl->package, impl->broken());
@@ -423,8 +423,8 @@ Workbook Workbook::fromBlank(const std::filesystem::path& file) {
         // Every sheet is read now, so that a broken one is the blank's error when it is
         // opened, not when a sheet is used or the book saved.
         for (auto& sheet : impl->sheets) sheet->load(impl->broken());
-    } catch (const PackageError&) {
-        throw impl->broken();
+    } catch (const PackageError& e) {
+        throw BlankError(office::packageMessage(file, OfficeKind::Workbook, e));
     }
     book.impl_ = std::move(impl);
     return book;

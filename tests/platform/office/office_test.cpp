@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -209,8 +210,12 @@ TEST(Workbook, AFileThatIsNoWorkbookGetsItsMessage) {
         }
         return std::string("no error");
     };
-    for (const char* name : {"text.xlsx", "big.xlsx", "many.xlsx", "empty.xlsx"})
+    for (const char* name : {"text.xlsx", "empty.xlsx"})
         EXPECT_EQ(bookMessage(name), RU("Бланк ") + name + RU(" поврежден или не является книгой .xlsx")) << name;
+    // A package beyond the limits says which.
+    EXPECT_EQ(bookMessage("many.xlsx"), RU("Бланк many.xlsx: в нем больше 2000 частей"));
+    EXPECT_EQ(bookMessage("big.xlsx"), RU("Бланк big.xlsx: в распакованном виде он больше 64 МБ"));
+    EXPECT_EQ(documentMessage("many.xlsx"), RU("Бланк many.xlsx: в нем больше 2000 частей"));
     EXPECT_EQ(bookMessage("old.xlsx"),
               RU("Бланк old.xlsx в старом двоичном формате. Откройте его в офисной программе и сохраните как .xlsx"));
     EXPECT_EQ(documentMessage("old.docx"),
@@ -268,6 +273,26 @@ TEST(Workbook, ABlankWhoseSheetsCannotAllBeUsedIsRefusedWhenOpened) {
     book.saveAs(dir / "out.xlsx");
     Workbook back = Workbook::fromBlank(dir / "out.xlsx");
     for (int i = 1; i <= 3; ++i) EXPECT_EQ(back.sheet(i).text(2, 2), "sheet " + intText(i));
+}
+
+// Entries named to lead out of the folder the package is unpacked into are no parts: they
+// are neither read nor written again.
+TEST(ZipPackage, EntriesOutsideThePackageAreLeftOut) {
+    test::TempDir dir;
+    ZipPackage p = ZipPackage::fromBytes(Workbook().bytes());
+    const std::vector<std::string> outside = {"../x.xml", "xl/../../x.xml", "/x.xml", "\\x.xml", "C:/x.xml",
+                                              "xl\\..\\..\\x.xml", "./x.xml", "xl/./x.xml"};
+    for (const std::string& name : outside) p.setPart(name, "<x/>");
+    p.setPart("xl/..x/ok..xml", "<x/>");
+    p.save(dir / "b.xlsx");
+
+    const ZipPackage read = ZipPackage::read(dir / "b.xlsx");
+    for (const std::string& name : outside) EXPECT_FALSE(read.has(name)) << name;
+    EXPECT_TRUE(read.has("xl/..x/ok..xml"));
+    Workbook book = Workbook::fromBlank(dir / "b.xlsx");
+    book.saveAs(dir / "out.xlsx");
+    const std::vector<std::string> names = ZipPackage::read(dir / "out.xlsx").names();
+    for (const std::string& name : outside) EXPECT_EQ(std::count(names.begin(), names.end(), name), 0) << name;
 }
 
 TEST(WordDocument, APageOfAnySizeGivesAPictureWidth) {
