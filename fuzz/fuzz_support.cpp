@@ -16,6 +16,12 @@ void propertyFailed(const char* expression, const char* file, int line) {
     std::abort();
 }
 
+std::string asWritten(std::string text) {
+    for (char& c : text)
+        if (c == '\r' || c == '\n') c = ' ';
+    return text;
+}
+
 StartFolder freshStartFolder() {
     static const std::filesystem::path root = [] {
         // A memory file system where there is one: every rewrite flushes its file.
