@@ -124,12 +124,15 @@ std::optional<MethodRecord> findMethod(const std::vector<std::string>& lines, co
 }
 
 std::string appendMethod(std::string bytes, const std::string& name, const MethodRecord& record) {
-    // Every record ends with "#", which the next record's name completes into its name line.
-    if (bytes.empty() || bytes.back() != '#') {
-        if (!bytes.empty() && bytes.back() != '\n') bytes += "\r\n";
+    // Every record ends with a line "#" without a line end, which the next record's name
+    // completes into its name line. Any other last line, even one that ends with '#' ("x#"),
+    // is ended first, so that the name starts a line of its own.
+    const size_t lastLine = bytes.rfind('\n') == std::string::npos ? 0 : bytes.rfind('\n') + 1;
+    if (std::string_view(bytes).substr(lastLine) != "#") {
+        if (!bytes.empty() && bytes.back() != '\n') bytes += bytes.back() == '\r' ? "\n" : "\r\n";
         bytes += '#';
     }
-    bytes += name + "\r\n";
+    bytes += cutText(name, kMethodNameLength) + "\r\n";
     bytes += joinLinesCrLf(methodRecordLines(record));
     bytes += '#';
     return bytes;
@@ -383,8 +386,8 @@ void RegimeEditor::saveMethod(const std::string& name, int channel) {
     r.polarity = env_.polarity[c];
     const fs::path file = findNoCase(env_.start.ensureFolder("space"), "metn");
     safeRewrite(file, appendMethod(readFileBytesIfExists(file).value_or(""), name, r));
-    heading(channel) = name;
-    env_.regime.cells[regime_row::Method][c] = name;
+    heading(channel) = cutText(name, kMethodNameLength);
+    env_.regime.cells[regime_row::Method][c] = heading(channel);
 }
 
 void RegimeEditor::applyMethod(const std::string& name, int channel) {

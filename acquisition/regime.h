@@ -22,6 +22,8 @@ inline constexpr int kRegimeGridRows = 16;
 inline constexpr size_t kChannelNameLength = 111;  // the comment "date time name" stays within 128
 inline constexpr size_t kDataFolderLength = 16;
 inline constexpr size_t kMethodHeadingLength = 32;
+// The methods file is read in lines of 64 characters: "#" and at most 63 of a method's name.
+inline constexpr size_t kMethodNameLength = 63;
 inline constexpr int kMaxDictionaryEntries = 255;  // a header word keeps the line number in its low byte
 
 // Grid rows.
@@ -83,7 +85,8 @@ std::vector<std::string> methodRecordLines(const MethodRecord& record);
 std::vector<std::string> methodNames(const std::vector<std::string>& lines);
 // The record of the first method of the name, or nullopt.
 std::optional<MethodRecord> findMethod(const std::vector<std::string>& lines, const std::string& name);
-// The file bytes with a record appended: the name, 23 lines and "#" without a line end.
+// The file bytes with a record appended: the name (cut to 63 characters) on a line of its own,
+// 23 lines and "#" without a line end.
 std::string appendMethod(std::string fileBytes, const std::string& name, const MethodRecord& record);
 // The file bytes without the first method of the name (its name line and 23 lines); the
 // whole file when the name is not there. The "#" that ends the file keeps no line end.

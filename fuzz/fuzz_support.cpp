@@ -16,14 +16,26 @@ void propertyFailed(const char* expression, const char* file, int line) {
     std::abort();
 }
 
+std::string asWritten(std::string text) {
+    for (char& c : text)
+        if (c == '\r' || c == '\n') c = ' ';
+    return text;
+}
+
 StartFolder freshStartFolder() {
     static const std::filesystem::path root = [] {
         // A memory file system where there is one: every rewrite flushes its file.
         const std::filesystem::path base =
             std::filesystem::is_directory("/dev/shm") ? std::filesystem::path("/dev/shm") : std::filesystem::temp_directory_path();
-        std::string templ = (base / "vk7-fuzz-XXXXXX").string();
-        if (!::mkdtemp(templ.data())) std::abort();
-        return std::filesystem::path(templ);
+        // Kept apart from the static path, which is gone when the process ends.
+        static std::string* const made = new std::string((base / "vk7-fuzz-XXXXXX").string());
+        if (!::mkdtemp(made->data())) std::abort();
+        // Removed when the run ends (a run that stops at a finding leaves it).
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(*made, ec);
+        });
+        return std::filesystem::path(*made);
     }();
     for (const auto& entry : std::filesystem::directory_iterator(root)) std::filesystem::remove_all(entry.path());
     return StartFolder(root);

@@ -1,10 +1,11 @@
 // Shared pieces of the fuzz harnesses: a property check that stops the run, a scratch start
-// folder, a canvas that draws nothing, and the input split into parts.
+// folder, a canvas that draws nothing, dialogs that accept, and the input split into parts.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "chromfile/chromatogram_file.h"
 #include "common/paths.h"
 #include "platform/canvas.h"
+#include "platform/dialogs.h"
 
 namespace vk7::fuzz {
 
@@ -20,6 +22,9 @@ namespace vk7::fuzz {
 
 #define FUZZ_CHECK(condition) \
     ((condition) ? (void)0 : ::vk7::fuzz::propertyFailed(#condition, __FILE__, __LINE__))
+
+// A text as a line file holds it once written: a CR or LF inside it becomes a blank.
+std::string asWritten(std::string text);
 
 // A start folder of this process, emptied on every call.
 StartFolder freshStartFolder();
@@ -32,6 +37,22 @@ std::string joinParts(const std::vector<std::string>& parts);
 std::vector<int16_t> sampleChromatogramWords();
 // That chromatogram as read with averaging 160 ms.
 const ReadResult& sampleChromatogram();
+
+// Dialogs that answer every question with OK (or Yes), cancel every file dialog and count
+// the message boxes.
+class AcceptingDialogs : public Dialogs {
+public:
+    int messages = 0;
+    Answer message(const MessageRequest& request) override {
+        ++messages;
+        return request.buttons == MessageButtons::YesNo || request.buttons == MessageButtons::YesNoCancel ? Answer::Yes
+                                                                                                            : Answer::Ok;
+    }
+    std::optional<fs::path> openOne(const FileDialogRequest&) override { return std::nullopt; }
+    std::vector<fs::path> openSeveral(const FileDialogRequest&) override { return {}; }
+    std::optional<fs::path> saveAs(const FileDialogRequest&) override { return std::nullopt; }
+    bool printSetup(Printer&) override { return false; }
+};
 
 class NullCanvas : public Canvas {
 public:

@@ -1,7 +1,9 @@
 #include "modelling/chromatogram_model.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <string_view>
 
 #include "common/cp1251.h"
 #include "common/files.h"
@@ -22,7 +24,7 @@ std::string modelRowLabel(int r, const ModelRow& row, int lengthSec) {
 }
 
 void SetupModelInterval(ChromatogramModel& m) {
-    const int64_t factor = roundHalfEven(m.ModelPointInterval * 16 / 1000.0);
+    const int64_t factor = roundHalfEven(static_cast<double>(m.ModelPointInterval) * 16 / 1000);
     m.OversamplingFactor = static_cast<int>(std::clamp<int64_t>(factor, 1, kMaxOversampling));
     m.ModelPointInterval = static_cast<int>(roundHalfEven(m.OversamplingFactor / 16.0 * 1000));
     const int64_t n = roundHalfEven(m.ModelLength / m.exactIntervalMs() * 1000);
@@ -35,10 +37,15 @@ void SetupModel(ChromatogramModel& m) {
 }
 
 std::optional<int> CheckModelGrid(const std::vector<ModelRow>& rows) {
+    // A value that does not show whole in its cell is beyond every chromatogram, and beyond
+    // what the model file and the synthesis can carry exactly (its apex and four widths are
+    // counted in points).
+    const auto fitsCell = [](double v) { return modelCellText(v).size() <= 12; };
     for (size_t r = 0; r < rows.size(); ++r) {
         const ModelPeakValues v = peakValues(rows[r]);
         if (v.t == 0 || v.W == 0 || v.A == 0 || v.H == 0 || v.t < 0 || v.W < 0 || v.A < 0)
             return static_cast<int>(r) + 1;
+        if (!fitsCell(v.t) || !fitsCell(v.W) || !fitsCell(v.A) || !fitsCell(v.H)) return static_cast<int>(r) + 1;
     }
     return std::nullopt;
 }
@@ -143,14 +150,47 @@ int nearestModelRow(const ChromatogramModel& m, double minutes) {
     return best;
 }
 
+std::string modelRealText(double v) {
+    constexpr size_t kWidth = 23;
+    if (!std::isfinite(v)) return expText(v, static_cast<int>(kWidth));
+    if (v == 0) v = 0;  // no "-0"
+    // The shortest digits that read back as `v`: d[.ddd]e(+|-)xx[x].
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific);
+    const std::string_view s(buf, static_cast<size_t>(r.ptr - buf));
+    const bool negative = s[0] == '-';
+    const size_t e = s.find('e');
+    std::string digits;
+    for (char c : s.substr(negative ? 1 : 0, e - (negative ? 1 : 0)))
+        if (c != '.') digits += c;
+    int exponent = 0;
+    std::from_chars(s.data() + e + (s[e + 1] == '+' ? 2 : 1), s.data() + s.size(), exponent);
+    const std::string sign = negative ? "-" : " ";
+    const std::string exponentDigits = intText(std::abs(exponent));
+    const std::string exponentSign = exponent < 0 ? "-" : "+";
+    // Laid out as before (sign, digit, point, 14 digits, "E", sign, 4 digits) where the digits
+    // fit; more digits take the room of the exponent's leading zeros, then of the leading blank.
+    for (size_t expWidth = 4; expWidth >= exponentDigits.size() && expWidth >= 1; --expWidth) {
+        const size_t fraction = kWidth - 5 - expWidth;  // sign, digit, point, "E", sign
+        if (digits.size() - 1 > fraction) continue;
+        return sign + digits[0] + "." + digits.substr(1) + std::string(fraction - (digits.size() - 1), '0') + "E" +
+               exponentSign + std::string(expWidth - exponentDigits.size(), '0') + exponentDigits;
+    }
+    std::string text = digits.substr(0, 1) + "." + digits.substr(1) + "E" + exponentSign + exponentDigits;
+    if (!negative && text.size() <= kWidth) return text;
+    // Seventeen digits and a three-digit exponent of a negative value: the digits without a
+    // point, the exponent moved by their number.
+    return sign + digits + "E" + intText(exponent - static_cast<int>(digits.size()) + 1);
+}
+
 std::vector<std::string> modelFileLines(const ChromatogramModel& m) {
     std::vector<std::string> lines{intText(m.ModelLength), intText(m.ModelPointInterval), m.ModelTitle,
-                                   expText(m.ModelNoise, 23)};
+                                   modelRealText(m.ModelNoise)};
     const double length = m.ModelLength;
     for (const ModelRow& row : m.Rows) {
         const ModelPeakValues p = peakValues(row);
         const double left = p.W / (p.A + 1);
-        for (double v : {p.t * 60 / length, left / length, (p.W - left) / length, p.H}) lines.push_back(expText(v, 23));
+        for (double v : {p.t * 60 / length, left / length, (p.W - left) / length, p.H}) lines.push_back(modelRealText(v));
     }
     return lines;
 }
@@ -174,14 +214,15 @@ ModelLoad LoadModelFile(const StartFolder& start, const std::string& modelName) 
     ChromatogramModel m;
     m.ModelName = modelName;
     const int64_t length = parseLenientInt(line(0));
-    const int64_t interval = parseLenientInt(line(1));
+    // Any interval of 0 or less gives the shortest, 62 ms; one beyond 15968 ms is refused.
+    const int64_t interval = std::max<int64_t>(parseLenientInt(line(1)), 0);
     m.ModelTitle = cutText(line(2), 80);
     m.ModelNoise = parseLenient(line(3));
     auto refuse = [&](const std::string& reason) {
         load.Refusal = modelName + RU(" испорчен: ") + reason;
         return load;
     };
-    if (roundHalfEven(interval * 16 / 1000.0) > kMaxOversampling)
+    if (roundHalfEven(static_cast<double>(interval) * 16 / 1000) > kMaxOversampling)
         return refuse(RU("интервал точек ") + intText(interval) + RU(" мс больше 15968 мс"));
     m.ModelPointInterval = static_cast<int>(interval);
     SetupModelInterval(m);

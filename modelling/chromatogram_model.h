@@ -63,8 +63,9 @@ void SetupModelInterval(ChromatogramModel& m);
 // SetupModelInterval and SynthesizeModel: what follows every load.
 void SetupModel(ChromatogramModel& m);
 
-// The first row (from 1) that the check refuses: a t, W, A or H that reads as zero, or a
-// negative t, W or A; nullopt when every row is fine.
+// The first row (from 1) that the check refuses: a t, W, A or H that reads as zero, a
+// negative t, W or A, or one that does not show whole in its 12 characters (t, W, A or H of
+// 100000000 or more, H of -10000000 or less); nullopt when every row is fine.
 std::optional<int> CheckModelGrid(const std::vector<ModelRow>& rows);
 // "Исправьте строку " + r + " таблицы".
 std::string modelRowMessage(int row);
@@ -93,8 +94,11 @@ std::string tooManyPeaksMessage();
 // The row (from 0) whose t is nearest to `minutes` (ties to the earlier row), -1 when none.
 int nearestModelRow(const ChromatogramModel& m, double minutes);
 
-// The model file's lines: length, interval, title, noise, then x, a, b, H per row (reals
-// in the 23-character exponent form).
+// A real of the model file: the shortest digits that read back as exactly `v`, in the
+// exponent form of 23 characters (sign or blank, digit, point, 14 digits, "E", sign, four
+// exponent digits) where they fit, else in at most 23 characters.
+std::string modelRealText(double v);
+// The model file's lines: length, interval, title, noise, then x, a, b, H per row.
 std::vector<std::string> modelFileLines(const ChromatogramModel& m);
 
 // A model file read into a new model (ModelName set, the rows' texts as the grid shows

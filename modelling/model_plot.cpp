@@ -124,7 +124,9 @@ void DrawModelCurve(Canvas& c, const ModelPlot& p, const ChromatogramModel& m) {
     greyFont(c);
     for (int r = 0; r < m.ModelPeakCount() && m.ModelLength > 0; ++r) {
         const double t = parseLenient(m.Rows[size_t(r)][model_col::T]);
-        const int x = static_cast<int>(roundHalfEven((p.Right - p.Left) * t * 60 / m.ModelLength + p.Left));
+        // A time far beyond the model puts its number off the plot, never at a wrapped place.
+        const int x = static_cast<int>(
+            std::clamp<int64_t>(roundHalfEven((p.Right - p.Left) * t * 60 / m.ModelLength + p.Left), -32000, 32000));
         c.textOut(x, p.Bottom - 30, intText(r + 1));
     }
 }

@@ -165,17 +165,22 @@ ExcelProtocolOutcome WriteExcelProtocol(const StartFolder& start, const Analysis
         outcome.Message = RU("Нет бланка \\doc\\") + settings.BlankName;
         return outcome;
     }
+    // Every use of the blank's sheets, and the saving that reads them all, gives the blank's
+    // own message when one of them is broken.
     std::optional<Workbook> book;
+    std::optional<Sheet> pageSheet, layoutSheet;
     try {
         book.emplace(Workbook::fromBlank(found));
         if (book->sheetCount() < 2)
             throw BlankError(RU("Бланк ") + settings.BlankName + RU(": нет второго листа с разметкой"));
+        pageSheet.emplace(book->sheet(1));
+        layoutSheet.emplace(book->sheet(2));
     } catch (const BlankError& e) {
         outcome.Message = e.message();
         return outcome;
     }
-    Sheet page = book->sheet(1);
-    Sheet layout = book->sheet(2);
+    Sheet& page = *pageSheet;
+    Sheet& layout = *layoutSheet;
 
     auto number = [&](int row, int column, bool isRow) {
         if (auto n = layoutNumber(layout, row, column, isRow)) return *n;
@@ -252,7 +257,12 @@ ExcelProtocolOutcome WriteExcelProtocol(const StartFolder& start, const Analysis
         return outcome;
     }
     start.ensureFolder("results");
-    book->saveAs(excelProtocolPath(start));
+    try {
+        book->saveAs(excelProtocolPath(start));
+    } catch (const BlankError& e) {
+        outcome.Message = e.message();
+        return outcome;
+    }
     settings.Number = nextProtocolNumber(settings.Number);
     SaveExcelProtocolSettings(start, settings);
     outcome.NewNumber = settings.Number;

@@ -37,6 +37,12 @@ int64_t daysFromCivil(int64_t y, int m, int d) {
     return era * 146097 + doe - 719468;
 }
 
+// The kind on a line of a topic file or base.dat: its whole part, held within the kinds
+// before it becomes an int (any number of digits may stand there).
+int kindOfLine(std::string_view line) {
+    return static_cast<int>(std::clamp<int64_t>(parseLenientInt(line), 0, kThemeKinds - 1));
+}
+
 }  // namespace
 
 const std::string& themeKindName(int kind) {
@@ -59,7 +65,7 @@ ThemeBase LoadThemeBase(const StartFolder& start) {
     auto lines = readLinesIfExists(findNoCase(start.folder("space"), "base.dat"));
     if (!lines) return base;
     lines->resize(std::max<size_t>(lines->size(), 4));
-    base.Kind = std::clamp(static_cast<int>(parseLenient((*lines)[0])), 0, kThemeKinds - 1);
+    base.Kind = kindOfLine((*lines)[0]);
     base.Name = cutText((*lines)[1], kThemeNameMax);
     base.TimeUnit = (*lines)[2].empty() ? std::string("d") : cutText((*lines)[2], 16);
     base.Real = parseLenient((*lines)[3]);
@@ -76,7 +82,7 @@ void SaveThemeBase(const StartFolder& start, const ThemeBase& base) {
 ThemeFile parseThemeFile(const std::vector<std::string>& lines) {
     ThemeFile f;
     auto line = [&](size_t i) { return i < lines.size() ? lines[i] : std::string(); };
-    f.Kind = std::clamp(static_cast<int>(parseLenient(line(0))), 0, kThemeKinds - 1);
+    f.Kind = kindOfLine(line(0));
     f.TimeUnit = cutText(line(1), 16);
     f.Real = parseLenient(line(2));
     size_t i = 3;
@@ -312,6 +318,9 @@ std::vector<SelectionRow> SelectionRows(const StartFolder& start, int kind) {
     const size_t keyColumn = themeKindTable(kind).KeyColumn;
     for (const std::string& line : readKindTableRows(start, kind)) {
         if (trimBlanks(columnText(line, TableColumn::Name)) == "?") continue;
+        // A key that begins with '-' would end the topic's list of substances in its file
+        // (only a table edited by hand has one).
+        if (const std::string key = substanceKey(line, keyColumn); !key.empty() && key[0] == '-') continue;
         rows.push_back({substanceKey(line, keyColumn), part(line, 57, 8), columnValue(line, TableColumn::Conc), true});
     }
     return rows;

@@ -138,7 +138,8 @@ struct SelectionRow {
     double Value = 0;   // columns 55-64
     bool Active = true;
 };
-// The rows a new topic of `kind` can take from its table ("?" rows left out).
+// The rows a new topic of `kind` can take from its table ("?" rows left out, and rows whose
+// key begins with '-', which the topic file cannot hold).
 std::vector<SelectionRow> SelectionRows(const StartFolder& start, int kind);
 const std::string& tooManySubstancesText();  // "В теме может быть не более 13 веществ"
 

@@ -1,6 +1,7 @@
 #include "results/verification.h"
 
 #include <cmath>
+#include <optional>
 
 #include "common/cp1251.h"
 #include "common/number_text.h"
@@ -125,13 +126,17 @@ std::string WriteVerificationProtocol(const StartFolder& start, VerificationMeth
                                       const std::vector<std::string>& names, const VerificationTable& table) {
     const std::filesystem::path blank = verificationBlankPath(start, method);
     if (!std::filesystem::is_regular_file(blank)) return RU("Нет бланка ") + verificationBlankName(method);
+    // Every use of the blank's sheet, and the saving that reads them all, gives the blank's own
+    // message when one of them is broken; nothing is written then.
     Workbook book;
+    std::optional<Sheet> first;
     try {
         book = Workbook::fromBlank(blank);
+        first.emplace(book.sheet(1));
     } catch (const BlankError& e) {
         return e.message();
     }
-    Sheet sheet = book.sheet(1);
+    Sheet& sheet = *first;
     sheet.setText(2, 2, date);
     for (size_t i = 0; i < names.size(); ++i) sheet.setText(3, 3 + static_cast<int>(i), names[i]);
 
@@ -156,7 +161,11 @@ std::string WriteVerificationProtocol(const StartFolder& start, VerificationMeth
         for (size_t c = 0; c < 4; ++c) sheet.setText(r2 + 1 + static_cast<int>(j), static_cast<int>(c) + 2, table.Grid2[j][c]);
     }
     start.ensureFolder("results");
-    book.saveAs(verificationResultPath(start, method));
+    try {
+        book.saveAs(verificationResultPath(start, method));
+    } catch (const BlankError& e) {
+        return e.message();
+    }
     return {};
 }
 

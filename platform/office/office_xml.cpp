@@ -18,6 +18,20 @@ std::string blankMessage(const std::filesystem::path& file, OfficeKind kind, boo
 
 namespace office {
 
+std::string packageMessage(const std::filesystem::path& file, OfficeKind kind, const PackageError& error) {
+    const std::string name = textFromPath(file.filename());
+    switch (error.kind()) {
+        case PackageError::Kind::OldBinary: return blankMessage(file, kind, true);
+        case PackageError::Kind::TooManyParts:
+            return RU("Бланк ") + name + RU(": в нем больше ") + std::to_string(ZipPackage::kMaxParts) + RU(" частей");
+        case PackageError::Kind::TooLarge:
+            return RU("Бланк ") + name + RU(": в распакованном виде он больше ") +
+                   std::to_string(ZipPackage::kMaxUnpackedBytes >> 20) + RU(" МБ");
+        case PackageError::Kind::NotPackage: break;
+    }
+    return blankMessage(file, kind, false);
+}
+
 namespace {
 
 struct StringWriter : pugi::xml_writer {

@@ -17,6 +17,10 @@ inline const char* const kOfficeDocRelType =
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument";
 inline const char* const kDocRelNs = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 
+// The message for a blank that could not be taken as a package: an old binary file, a
+// package beyond the limits of parts or unpacked bytes (saying which), or no package.
+std::string packageMessage(const std::filesystem::path& file, OfficeKind kind, const PackageError& error);
+
 // Parses a part; a broken or missing one throws `broken`.
 void parsePart(const ZipPackage& package, const std::string& name, pugi::xml_document& doc, const BlankError& broken);
 // The part written back (UTF-8, with its declaration).

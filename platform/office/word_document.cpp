@@ -17,12 +17,22 @@ const char* const kImageType = "http://schemas.openxmlformats.org/officeDocument
 constexpr int64_t kEmuPerPixel = 9525;  // at 96 pixels per inch
 constexpr int64_t kEmuPerTwip = 635;
 
-// The text width of the section (page width less the side margins), in EMU.
+// Page sizes and margins in twips beyond this (about 17 m) are no page: the default is taken.
+constexpr int64_t kMaxTwips = 1000000;
+
+// A size of the blank's section in twips: the attribute when it is one within 0 .. kMaxTwips,
+// else `fallback`.
+int64_t twips(pugi::xml_attribute a, int64_t fallback) {
+    const int64_t v = a.as_llong(fallback);
+    return v >= 0 && v <= kMaxTwips ? v : fallback;
+}
+
+// The text width of the section (page width less the side margins), in EMU; at least an inch.
 int64_t textWidthEmu(pugi::xml_node body) {
     pugi::xml_node sect = body.child("w:sectPr");
-    int64_t page = sect.child("w:pgSz").attribute("w:w").as_llong(11906);
-    int64_t left = sect.child("w:pgMar").attribute("w:left").as_llong(1134);
-    int64_t right = sect.child("w:pgMar").attribute("w:right").as_llong(1134);
+    const int64_t page = twips(sect.child("w:pgSz").attribute("w:w"), 11906);
+    const int64_t left = twips(sect.child("w:pgMar").attribute("w:left"), 1134);
+    const int64_t right = twips(sect.child("w:pgMar").attribute("w:right"), 1134);
     return std::max<int64_t>(page - left - right, 1440) * kEmuPerTwip;
 }
 
@@ -63,7 +73,7 @@ WordDocument WordDocument::fromBlank(const std::filesystem::path& file) {
         impl.documentPart = office::mainPart(impl.package, broken);
         office::parsePart(impl.package, impl.documentPart, impl.doc, broken);
     } catch (const PackageError& e) {
-        throw BlankError(blankMessage(file, OfficeKind::Document, e.kind() == PackageError::Kind::OldBinary));
+        throw BlankError(office::packageMessage(file, OfficeKind::Document, e));
     }
     impl.body = impl.doc.child("w:document").child("w:body");
     if (!impl.body) throw broken;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 #include <map>
+#include <set>
 
 #include "common/cp1251.h"
 #include "common/errors.h"
@@ -341,12 +342,16 @@ void Workbook::Impl::openSheets() {
     pugi::xml_node sheetList = workbook.child("workbook").child("sheets");
     if (!sheetList) throw bad;
     const auto rels = office::relationships(package, workbookPart, bad);
+    std::set<std::string> targets;
     for (pugi::xml_node s : sheetList.children("sheet")) {
         const std::string id = s.attribute("r:id").value();
         std::string target;
         for (const auto& r : rels)
             if (r.id == id) target = r.target;
         if (target.empty() || !package.has(target)) throw bad;
+        // Two sheets of one part would each be saved over the other: what was written into
+        // the first would be lost.
+        if (!targets.insert(target).second) throw bad;
         auto sheet = std::make_unique<Sheet::Impl>();
         sheet->book = this;
         sheet->part = target;
@@ -409,14 +414,17 @@ Workbook Workbook::fromBlank(const std::filesystem::path& file) {
     try {
         impl->package = ZipPackage::read(file);
     } catch (const PackageError& e) {
-        throw BlankError(blankMessage(file, OfficeKind::Workbook, e.kind() == PackageError::Kind::OldBinary));
+        throw BlankError(office::packageMessage(file, OfficeKind::Workbook, e));
     }
     try {
         impl->workbookPart = office::mainPart(impl->package, impl->broken());
         if (!impl->package.has(impl->workbookPart)) throw impl->broken();
         impl->openSheets();
-    } catch (const PackageError&) {
-        throw impl->broken();
+        // Every sheet is read now, so that a broken one is the blank's error when it is
+        // opened, not when a sheet is used or the book saved.
+        for (auto& sheet : impl->sheets) sheet->load(impl->broken());
+    } catch (const PackageError& e) {
+        throw BlankError(office::packageMessage(file, OfficeKind::Workbook, e));
     }
     book.impl_ = std::move(impl);
     return book;

@@ -2,7 +2,9 @@
 
 #include <zip.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 #include <memory>
 
 #include "common/errors.h"
@@ -26,6 +28,19 @@ struct FileCloser {
 
 [[noreturn]] void notPackage(const std::string& detail) { throw PackageError(PackageError::Kind::NotPackage, detail); }
 
+// Whether an entry name stays inside the folder the archive is unpacked into.
+bool staysInside(const std::string& name) {
+    if (name.empty() || name[0] == '/' || name[0] == '\\' || (name.size() >= 2 && name[1] == ':')) return false;
+    size_t start = 0;
+    while (start <= name.size()) {
+        const size_t end = std::min(name.find_first_of("/\\", start), name.size());
+        const std::string_view segment = std::string_view(name).substr(start, end - start);
+        if (segment == "." || segment == "..") return false;
+        start = end + 1;
+    }
+    return true;
+}
+
 }  // namespace
 
 ZipPackage ZipPackage::fromBytes(std::string_view bytes) {
@@ -46,7 +61,8 @@ ZipPackage ZipPackage::fromBytes(std::string_view bytes) {
     zip_source_keep(source.get());  // the archive took a reference; ours is released by the holder
 
     const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
-    if (count < 0 || static_cast<std::size_t>(count) > kMaxParts) notPackage("too many parts");
+    if (count < 0) notPackage("entries");
+    if (static_cast<std::size_t>(count) > kMaxParts) throw PackageError(PackageError::Kind::TooManyParts, "too many parts");
 
     ZipPackage package;
     std::size_t total = 0;
@@ -58,7 +74,8 @@ ZipPackage ZipPackage::fromBytes(std::string_view bytes) {
             notPackage("entry");
         const std::string name = st.name;
         if (!name.empty() && name.back() == '/') continue;  // a folder entry
-        if (st.size > kMaxUnpackedBytes - total) notPackage("too large");
+        if (!staysInside(name)) continue;
+        if (st.size > kMaxUnpackedBytes - total) throw PackageError(PackageError::Kind::TooLarge, "too large");
         total += static_cast<std::size_t>(st.size);
 
         std::unique_ptr<zip_file_t, FileCloser> file(zip_fopen_index(archive.get(), static_cast<zip_uint64_t>(i), 0));

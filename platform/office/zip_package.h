@@ -16,8 +16,10 @@ namespace vk7 {
 class PackageError : public std::runtime_error {
 public:
     enum class Kind {
-        NotPackage,  // not a readable ZIP archive, or one that breaks the limits below
-        OldBinary,   // an old binary office file (compound document header)
+        NotPackage,    // not a readable ZIP archive
+        OldBinary,     // an old binary office file (compound document header)
+        TooManyParts,  // more parts than ZipPackage::kMaxParts
+        TooLarge,      // more unpacked bytes than ZipPackage::kMaxUnpackedBytes
     };
     PackageError(Kind kind, const std::string& detail) : std::runtime_error(detail), kind_(kind) {}
     Kind kind() const { return kind_; }
@@ -33,7 +35,10 @@ public:
     static constexpr std::size_t kMaxUnpackedBytes = 64u << 20;
 
     ZipPackage() = default;
-    // The parts of the archive in `bytes`. Throws PackageError.
+    // The parts of the archive in `bytes`. An entry whose name leads out of the folder the
+    // package is unpacked into (a "." or ".." segment, a leading separator or drive) is no
+    // part of an office document and is left out, so that it is never written again.
+    // Throws PackageError.
     static ZipPackage fromBytes(std::string_view bytes);
     // The parts of the file. Throws IoError when it cannot be read, PackageError when it is
     // not a package.

@@ -83,6 +83,34 @@ TEST(RegimeFiles, DictionaryEntriesAreFoundOrAppendedAfterALineEnd) {
     EXPECT_EQ(addDictionaryEntry(full, "e255").lineNumber, 255);
 }
 
+// Whatever the last line of metn holds, a saved method starts a line of its own: the methods
+// before it stay and it is found by its name.
+TEST(MethodsFile, ASavedMethodStartsALineOfItsOwn) {
+    MethodRecord r;
+    r.rows.fill("    1");
+    r.recordTimeSec = 600;
+    const std::string gas = appendMethod("#", "Gas", r);
+    const struct {
+        std::string file;
+        std::vector<std::string> before;
+    } cases[] = {
+        {"", {}},           {"#", {}},          {gas, {"Gas"}},           {gas + "\r\n", {"Gas"}},
+        {"x#", {}},         {"#A\r\nx#", {"A"}}, {gas.substr(0, gas.size() - 1) + "x#", {"Gas"}},
+        {"x#\r\n", {}},     {"x", {}},          {"#\r", {}},               {"\r\n", {}},
+    };
+    for (const auto& c : cases) {
+        const std::string after = appendMethod(c.file, "M", r);
+        const std::vector<std::string> lines = splitLines(after, 64);
+        std::vector<std::string> names = c.before;
+        names.push_back("M");
+        EXPECT_EQ(methodNames(lines), names) << c.file;
+        const auto found = findMethod(lines, "M");
+        ASSERT_TRUE(found) << c.file;
+        EXPECT_EQ(found->recordTimeSec, 600);
+        EXPECT_EQ(after.back(), '#');
+    }
+}
+
 class RegimeTest : public ::testing::Test {
 protected:
     RegimeTest() {
@@ -210,6 +238,22 @@ TEST_F(RegimeTest, MethodsSaveApplyAndDelete) {
     dialogs.expectMessage(Answer::Cancel);
     EXPECT_FALSE(grid().deleteMethod("Other"));
     EXPECT_EQ(metn().size(), 49u);
+}
+
+// The methods file is read in lines of 64 characters: a longer name is saved as its first 63,
+// under which the list shows it, applies it and deletes it.
+TEST_F(RegimeTest, ALongMethodNameIsKeptToWhatTheFileReadsBack) {
+    start();
+    const std::string name(70, 'n');
+    grid().saveMethod(name, 1);
+    EXPECT_EQ(grid().cell(0, 1), name.substr(0, 63));
+    const auto listed = grid().click(0, 1).items;
+    ASSERT_EQ(listed, std::vector<std::string>{name.substr(0, 63)});
+    grid().listChosen(0, 2, 0, listed[0]);
+    EXPECT_EQ(grid().cell(0, 2), listed[0]);
+    dialogs.expectMessage(Answer::Ok);
+    EXPECT_TRUE(grid().deleteMethod(listed[0]));
+    EXPECT_EQ(metn(), std::vector<std::string>{"#"});
 }
 
 TEST_F(RegimeTest, ARecordingChannelKeepsItsRegime) {

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <numeric>
 #include <random>
 
 #include "chromfile/chromatogram_file.h"
 #include "common/cp1251.h"
 #include "common/files.h"
+#include "common/number_text.h"
 #include "modelling/chromatogram_model.h"
 #include "modelling/model_chromatogram.h"
 #include "modelling/model_plot.h"
@@ -91,6 +94,26 @@ TEST(ModelGrid, CheckAndRowTexts) {
                           {row(5, -10, 1, 10), false}, {{"x", "10", "1", "10"}, false}, {{"", "", "", ""}, false}}) {
         EXPECT_EQ(CheckModelGrid({c.r}).has_value(), !c.ok) << c.r[0] << " " << c.r[1] << " " << c.r[2] << " " << c.r[3];
     }
+    // A value that does not show whole in its 12 characters, typed or read from a file, is
+    // refused: beyond it the apex and widths in points outgrow every integer.
+    for (const ModelRow& r : {ModelRow{"99999999.999", "99999999.999", "99999999.999", "99999999.999"},
+                              ModelRow{"5", "10", "1", "-9999999.999"}})
+        EXPECT_EQ(CheckModelGrid({r}), std::nullopt) << r[0] << " " << r[3];
+    for (const ModelRow& r : {ModelRow{"100000000", "10", "1", "10"}, ModelRow{"5", "1e300", "1", "10"},
+                              ModelRow{"5", "10", "1e17", "10"}, ModelRow{"5", "10", "1", "1e300"},
+                              ModelRow{"5", "10", "1", "-10000000"}, ModelRow{"1e300", "1e300", "1e300", "1e300"}}) {
+        EXPECT_EQ(CheckModelGrid({r}), 1) << r[0] << " " << r[1] << " " << r[2] << " " << r[3];
+        ChromatogramModel m = onePeakModel();
+        m.Rows = {r};
+        SynthesizeModel(m);
+        EXPECT_EQ(std::count(m.ModelCurve.begin(), m.ModelCurve.end(), 0), m.ModelPointCount);
+    }
+    // At the limit the synthesis counts in 64 bits: a width of 99999999.999 s covers every point.
+    ChromatogramModel wide = onePeakModel();
+    wide.Rows = {{"5", "99999999.999", "1", "10"}};
+    SynthesizeModel(wide);
+    EXPECT_EQ(wide.ModelCurve[1], 2097);
+    EXPECT_EQ(wide.ModelCurve[wide.ModelPointCount], 2097);
     EXPECT_EQ(CheckModelGrid({row(5, 10, 1, 10), row(6, 10, 1, 10), row(7, 0, 1, 1)}), 3);
     EXPECT_EQ(modelRowMessage(3), RU("Исправьте строку 3 таблицы"));
     EXPECT_EQ(modelRowLabel(7, row(5, 120, 1, 10), 600), "     7");
@@ -107,7 +130,7 @@ TEST(ModelFile, WrittenAndReadBack) {
     EXPECT_FALSE(m.ModelModified);
     EXPECT_EQ(readLines(dir / "space/test.mod"),
               (std::vector<std::string>{"600", "250", "title", " 0.00000000000000E+0000", " 5.00000000000000E-0001",
-                                        " 8.33333333333333E-0003", " 8.33333333333333E-0003",
+                                        " 8.333333333333333E-003", " 8.333333333333333E-003",
                                         " 1.00000000000000E+0001"}));
     ModelLoad load = LoadModelFile(start, "TEST.MOD");
     ASSERT_TRUE(load.Model) << load.Refusal;
@@ -127,6 +150,59 @@ TEST(ModelFile, WrittenAndReadBack) {
     EXPECT_EQ(CheckModelGrid(load.Model->Rows), 3);
 }
 
+// Every real of a model file reads back as the double written, in at most 23 characters;
+// the digits a value needs take the room of the exponent's leading zeros, then of the
+// leading blank, then of the point.
+TEST(ModelFile, RealsReadBackAsTheDoublesWritten) {
+    const struct {
+        double v;
+        const char* text;
+    } cases[] = {
+        {0, " 0.00000000000000E+0000"},
+        {0.1, " 1.00000000000000E-0001"},
+        {-2.5e-7, "-2.50000000000000E-0007"},
+        {1.0 / 3, " 3.333333333333333E-001"},
+        {0.1 + 0.2, " 3.0000000000000004E-01"},
+        {1.2345678901234567e300, "1.2345678901234567E+300"},
+        {1.7976931348623157e308, "1.7976931348623157E+308"},
+        {-1.2345678901234567e-100, "-12345678901234567E-116"},
+        {-1.7976931348623157e308, "-17976931348623157E292"},
+        {2.2250738585072014e-308, "2.2250738585072014E-308"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(modelRealText(c.v), c.text);
+        EXPECT_EQ(parseLenient(c.text), c.v) << c.text;
+    }
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> exponent(-300, 300);
+    for (int i = 0; i < 2000; ++i) {
+        const double v = (i % 2 ? -1 : 1) * std::pow(10.0, exponent(random));
+        const std::string text = modelRealText(v);
+        EXPECT_LE(text.size(), 23u) << text;
+        EXPECT_EQ(parseLenient(text), v) << text;
+    }
+
+    // Saved, loaded and saved again: the same values and the same bytes.
+    test::TempDir dir;
+    StartFolder start(dir.path());
+    ChromatogramModel m;
+    m.ModelName = "m.mod";
+    m.ModelLength = 601;
+    m.ModelNoise = 1.0 / 7;
+    m.Rows = {row(1.001, 7.777, 1.3, 12.345), row(3.333, 0.123, 7.001, -0.7)};
+    SetupModelInterval(m);
+    SaveModelFile(start, m);
+    const std::vector<std::string> first = readLines(dir / "space/m.mod");
+    const std::vector<std::string> written = modelFileLines(m);
+    for (size_t k = 3; k < first.size(); ++k) EXPECT_EQ(parseLenient(first[k]), parseLenient(written[k])) << k;
+    ModelLoad back = LoadModelFile(start, "m.mod");
+    ASSERT_TRUE(back.Model);
+    EXPECT_EQ(back.Model->ModelNoise, 1.0 / 7);
+    EXPECT_EQ(back.Model->Rows, m.Rows);
+    SaveModelFile(start, *back.Model);
+    EXPECT_EQ(readLines(dir / "space/m.mod"), first);
+}
+
 TEST(ModelFile, RefusesWhatTheModelCannotHold) {
     test::TempDir dir;
     StartFolder start(dir.path());
@@ -140,6 +216,17 @@ TEST(ModelFile, RefusesWhatTheModelCannotHold) {
                           {"many.mod", many, RU("в модели больше 255 пиков")}}) {
         dir.write(std::string("space/") + c.name, c.text);
         EXPECT_EQ(LoadModelFile(start, c.name).Refusal, c.name + RU(" испорчен: ") + c.reason);
+    }
+    // An interval beyond what 64 bits hold is refused like any other too long.
+    dir.write("space/huge.mod", "600\r\n1e30\r\n");
+    EXPECT_EQ(LoadModelFile(start, "huge.mod").Refusal,
+              RU("huge.mod испорчен: интервал точек 9223372036854775807 мс больше 15968 мс"));
+    // One of 0 or less, however far below, is the shortest.
+    for (const char* interval : {"0", "-250", "-1e30", "-9223372036854775808"}) {
+        dir.write("space/neg.mod", "600\r\n" + std::string(interval) + "\r\n");
+        const ModelLoad neg = LoadModelFile(start, "neg.mod");
+        ASSERT_TRUE(neg.Model) << interval;
+        EXPECT_EQ(neg.Model->ModelPointInterval, 62) << interval;
     }
     dir.write("space/fast.mod", "2048\r\n10\r\n");  // factor 1: 62 ms, at most 2048 s
     ModelLoad fast = LoadModelFile(start, "fast.mod");

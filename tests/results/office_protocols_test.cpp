@@ -8,6 +8,7 @@
 #include <QImage>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -256,6 +257,43 @@ TEST_F(OfficeProtocols, TheLayoutSteersTheRows) {
     EXPECT_EQ(WriteExcelProtocol(start, fivePeakInput()).Message, RU("Нет бланка \\doc\\none.xlsx"));
     dir.write("space/protex.dat", "t.xlsx\r\nabc\r\n\r\n");
     EXPECT_THROW(WriteExcelProtocol(start, fivePeakInput()), ConversionError);
+}
+
+// The installed blank with its package changed: a broken third sheet, or the layout sheet
+// leading to the protocol's own part, whose cells would be saved over the protocol's.
+TEST_F(OfficeProtocols, ABlankWithABrokenOrSharedSheetGetsTheBlanksMessage) {
+    const ZipPackage installed = ZipPackage::read(dir / "doc" / "prot.xlsx");
+    const std::pair<const char*, std::function<void(ZipPackage&)>> cases[] = {
+        {"broken third sheet",
+         [](ZipPackage& p) {
+             std::string rels = p.part("xl/_rels/workbook.xml.rels");
+             rels.insert(rels.find("</Relationships>"),
+                         "<Relationship Id=\"rId9\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                         "relationships/worksheet\" Target=\"worksheets/sheet3.xml\"/>");
+             p.setPart("xl/_rels/workbook.xml.rels", rels);
+             std::string wb = p.part("xl/workbook.xml");
+             wb.insert(wb.find("</sheets>"), "<sheet name=\"x\" sheetId=\"9\" r:id=\"rId9\"/>");
+             p.setPart("xl/workbook.xml", wb);
+             p.setPart("xl/worksheets/sheet3.xml", "<worksheet><sheetData><row>");
+         }},
+        {"layout on the protocol's part",
+         [](ZipPackage& p) {
+             std::string rels = p.part("xl/_rels/workbook.xml.rels");
+             rels.replace(rels.find("worksheets/sheet2.xml"), 21, "worksheets/sheet1.xml");
+             p.setPart("xl/_rels/workbook.xml.rels", rels);
+         }},
+    };
+    for (const auto& [what, change] : cases) {
+        ZipPackage p = installed;
+        change(p);
+        p.save(dir / "doc" / "b.xlsx");
+        setSettings("b.xlsx", 7, "");
+        EXPECT_EQ(WriteExcelProtocol(start, fivePeakInput()).Message,
+                  RU("Бланк b.xlsx поврежден или не является книгой .xlsx"))
+            << what;
+        EXPECT_FALSE(fs::exists(dir / "results" / "prot.xlsx")) << what;
+        EXPECT_EQ(LoadExcelProtocolSettings(start, true).Number, 7) << what;
+    }
 }
 
 TEST_F(OfficeProtocols, ABlankFormulaIsComputedByTheOfficeProgram) {

@@ -82,6 +82,22 @@ TEST_F(Topics, BaseDat) {
     EXPECT_EQ(installed, (std::vector<std::string>{"0", "", "d", "  0.0"}));
 }
 
+// The kind on line 1 of a topic file and of base.dat is held within the three kinds, however
+// large the number written there.
+TEST_F(Topics, AKindOfAnyNumberIsOneOfTheKinds) {
+    const struct {
+        const char* line;
+        int kind;
+    } cases[] = {{"1", 1}, {"2.9", 2}, {"-0.5", 0}, {"abc", 0}, {"99999999999", 2}, {"1e300", 2}, {"-1e300", 0},
+                 {"-99999999999999999999", 0}};
+    for (const auto& c : cases) {
+        writeTheme("k", joinLinesCrLf({c.line, "d", "  0.0", "A", std::string(19, '-')}));
+        EXPECT_EQ(LoadThemeFile(start, "k")->Kind, c.kind) << c.line;
+        dir.write("space/base.dat", joinLinesCrLf({c.line, "k", "d", "  0.0"}));
+        EXPECT_EQ(LoadThemeBase(start).Kind, c.kind) << c.line;
+    }
+}
+
 TEST_F(Topics, DatesKeysAndValues) {
     EXPECT_EQ(analysisDate(RU("01.03.2024 проба")), "01.03.2024");
     EXPECT_EQ(analysisDate("01.03.24 x"), "01.03.2024");
@@ -204,6 +220,20 @@ TEST_F(Topics, CreatingATopic) {
     EXPECT_EQ(CreateTheme(start, other, "many", 0, many, current).Message, tooManySubstancesText());
     EXPECT_EQ(other.Name, "old");
     EXPECT_FALSE(fs::exists(dir / "space/many.db"));
+}
+
+// A row of a table edited by hand whose key begins with '-' is not offered: as a substance of
+// the topic file it would end the list, and the substances after it would read as rows.
+TEST_F(Topics, AKeyThatWouldEndTheSubstancesIsNotOffered) {
+    writeTable("tabl.txt", RU("Хроматограмма h15a.hrm"),
+               {tableLine(1, RU("Метан"), "1.500"), tableLine(2, "x", "2").substr(0, 68) + "--", tableLine(3, RU("Этан"), "3")});
+    const std::vector<SelectionRow> rows = SelectionRows(start, 0);
+    ASSERT_EQ(rows.size(), 2u);
+    ThemeBase base;
+    ASSERT_TRUE(CreateTheme(start, base, "t", 0, rows, current).Created);
+    const auto t = LoadThemeFile(start, "t");
+    EXPECT_EQ(t->Substances, (std::vector<std::string>{RU("      Метан"), RU("      Этан")}));
+    EXPECT_EQ(t->Rows.size(), 1u);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "common/files.h"
 #include "common/number_text.h"
 #include "platform/office/workbook.h"
+#include "platform/office/zip_package.h"
 #include "tests/support/office_suite.h"
 #include "tests/support/temp_dir.h"
 
@@ -162,6 +163,19 @@ TEST_F(VerificationProtocol, AMissingOrUnusableBlankWritesNothing) {
     EXPECT_EQ(WriteVerificationProtocol(start, VerificationMethod::X, "d", {"f"}, t),
               RU("Бланк povx.xlsx поврежден или не является книгой .xlsx"));
     EXPECT_FALSE(fs::exists(dir / "results" / "povxr.xlsx"));
+
+    // A sheet that cannot be read, the protocol's own or another, is the blank's fault too.
+    for (const char* part : {"xl/worksheets/sheet1.xml", "xl/worksheets/sheet2.xml"}) {
+        Workbook blank;
+        blank.addSheet("second");
+        ZipPackage p = ZipPackage::fromBytes(blank.bytes());
+        p.setPart(part, "<worksheet><sheetData>");
+        p.save(dir / "doc" / "povx.xlsx");
+        EXPECT_EQ(WriteVerificationProtocol(start, VerificationMethod::X, "d", {"f"}, t),
+                  RU("Бланк povx.xlsx поврежден или не является книгой .xlsx"))
+            << part;
+        EXPECT_FALSE(fs::exists(dir / "results" / "povxr.xlsx"));
+    }
 }
 
 }  // namespace

@@ -8,13 +8,16 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "common/cp1251.h"
 #include "common/errors.h"
 #include "common/files.h"
+#include "common/number_text.h"
 #include "platform/office/workbook.h"
 #include "platform/office/word_document.h"
 #include "platform/office/zip_package.h"
@@ -207,8 +210,12 @@ TEST(Workbook, AFileThatIsNoWorkbookGetsItsMessage) {
         }
         return std::string("no error");
     };
-    for (const char* name : {"text.xlsx", "big.xlsx", "many.xlsx", "empty.xlsx"})
+    for (const char* name : {"text.xlsx", "empty.xlsx"})
         EXPECT_EQ(bookMessage(name), RU("Бланк ") + name + RU(" поврежден или не является книгой .xlsx")) << name;
+    // A package beyond the limits says which.
+    EXPECT_EQ(bookMessage("many.xlsx"), RU("Бланк many.xlsx: в нем больше 2000 частей"));
+    EXPECT_EQ(bookMessage("big.xlsx"), RU("Бланк big.xlsx: в распакованном виде он больше 64 МБ"));
+    EXPECT_EQ(documentMessage("many.xlsx"), RU("Бланк many.xlsx: в нем больше 2000 частей"));
     EXPECT_EQ(bookMessage("old.xlsx"),
               RU("Бланк old.xlsx в старом двоичном формате. Откройте его в офисной программе и сохраните как .xlsx"));
     EXPECT_EQ(documentMessage("old.docx"),
@@ -216,6 +223,113 @@ TEST(Workbook, AFileThatIsNoWorkbookGetsItsMessage) {
     EXPECT_EQ(documentMessage("text.docx"), RU("Бланк text.docx поврежден или не является документом .docx"));
     EXPECT_EQ(documentMessage("empty.xlsx"), RU("Бланк empty.xlsx поврежден или не является документом .docx"));
     EXPECT_THROW(Workbook::fromBlank(dir / "missing.xlsx"), IoError);
+}
+
+// A book of three sheets, its package changed by `change`.
+std::string threeSheetBook(const std::function<void(ZipPackage&)>& change) {
+    Workbook book;
+    book.sheet(1).setText(1, 1, "page");
+    book.addSheet("layout").setText(1, 1, "4");
+    book.addSheet("third").setText(1, 1, "x");
+    ZipPackage p = ZipPackage::fromBytes(book.bytes());
+    change(p);
+    return p.bytes();
+}
+
+TEST(Workbook, ABlankWhoseSheetsCannotAllBeUsedIsRefusedWhenOpened) {
+    test::TempDir dir;
+    const auto replaceIn = [](ZipPackage& p, const std::string& part, const std::string& from, const std::string& to) {
+        std::string xml = p.part(part);
+        xml.replace(xml.find(from), from.size(), to);
+        p.setPart(part, xml);
+    };
+    const std::pair<const char*, std::function<void(ZipPackage&)>> cases[] = {
+        {"no XML", [](ZipPackage& p) { p.setPart("xl/worksheets/sheet3.xml", "<worksheet"); }},
+        {"no worksheet", [](ZipPackage& p) { p.setPart("xl/worksheets/sheet2.xml", "<sst/>"); }},
+        {"no part", [](ZipPackage& p) { p.removePart("xl/worksheets/sheet2.xml"); }},
+        // Two sheets that lead to one part would each be saved over the other.
+        {"one relationship",
+         [&](ZipPackage& p) {
+             const std::string wb = p.part("xl/workbook.xml");
+             const size_t second = wb.find("r:id=", wb.find("r:id=") + 1);
+             replaceIn(p, "xl/workbook.xml", wb.substr(second, 11), wb.substr(wb.find("r:id="), 11));
+         }},
+        {"one target",
+         [&](ZipPackage& p) { replaceIn(p, "xl/_rels/workbook.xml.rels", "worksheets/sheet3.xml", "./worksheets/sheet1.xml"); }},
+    };
+    for (const auto& [what, change] : cases) {
+        dir.write("b.xlsx", threeSheetBook(change));
+        try {
+            Workbook::fromBlank(dir / "b.xlsx");
+            ADD_FAILURE() << what << ": opened";
+        } catch (const BlankError& e) {
+            EXPECT_EQ(e.message(), RU("Бланк b.xlsx поврежден или не является книгой .xlsx")) << what;
+        }
+    }
+    // Unchanged, every sheet keeps what was written into it.
+    dir.write("b.xlsx", threeSheetBook([](ZipPackage&) {}));
+    Workbook book = Workbook::fromBlank(dir / "b.xlsx");
+    for (int i = 1; i <= 3; ++i) book.sheet(i).setText(2, 2, "sheet " + intText(i));
+    book.saveAs(dir / "out.xlsx");
+    Workbook back = Workbook::fromBlank(dir / "out.xlsx");
+    for (int i = 1; i <= 3; ++i) EXPECT_EQ(back.sheet(i).text(2, 2), "sheet " + intText(i));
+}
+
+// Entries named to lead out of the folder the package is unpacked into are no parts: they
+// are neither read nor written again.
+TEST(ZipPackage, EntriesOutsideThePackageAreLeftOut) {
+    test::TempDir dir;
+    ZipPackage p = ZipPackage::fromBytes(Workbook().bytes());
+    const std::vector<std::string> outside = {"../x.xml", "xl/../../x.xml", "/x.xml", "\\x.xml", "C:/x.xml",
+                                              "xl\\..\\..\\x.xml", "./x.xml", "xl/./x.xml"};
+    for (const std::string& name : outside) p.setPart(name, "<x/>");
+    p.setPart("xl/..x/ok..xml", "<x/>");
+    p.save(dir / "b.xlsx");
+
+    const ZipPackage read = ZipPackage::read(dir / "b.xlsx");
+    for (const std::string& name : outside) EXPECT_FALSE(read.has(name)) << name;
+    EXPECT_TRUE(read.has("xl/..x/ok..xml"));
+    Workbook book = Workbook::fromBlank(dir / "b.xlsx");
+    book.saveAs(dir / "out.xlsx");
+    const std::vector<std::string> names = ZipPackage::read(dir / "out.xlsx").names();
+    for (const std::string& name : outside) EXPECT_EQ(std::count(names.begin(), names.end(), name), 0) << name;
+}
+
+TEST(WordDocument, APageOfAnySizeGivesAPictureWidth) {
+    test::TempDir dir;
+    QImage wide(1200, 100, QImage::Format_RGB32);
+    wide.fill(Qt::blue);
+    saveGif(wide, dir / "wide.gif");
+    const ZipPackage blank = ZipPackage::read(fs::path(VK7_SOURCE_DIR) / "install" / "doc" / "pr.docx");
+    const std::string xml = blank.part("word/document.xml");
+    // Sizes out of every range take the defaults: A4 with 2 cm margins.
+    const struct {
+        const char *width, *left, *right;
+        long long textWidth;
+    } cases[] = {
+        {"9223372036854775807", "-9223372036854775808", "-9223372036854775808", (11906 - 2 * 1134) * 635LL},
+        {"-5", "99999999999999999999", "1134", (11906 - 2 * 1134) * 635LL},
+        {"16838", "1000", "1000", (16838 - 2000) * 635LL},
+        {"1000", "1000", "1000", 1440 * 635LL},  // at least an inch
+    };
+    for (const auto& c : cases) {
+        std::string changed = xml;
+        for (const auto& [attr, value] : {std::pair{"w:w=\"11906\"", c.width}, {"w:left=\"1134\"", c.left},
+                                          {"w:right=\"1134\"", c.right}}) {
+            const size_t at = changed.find(attr);
+            ASSERT_NE(at, std::string::npos) << attr;
+            changed.replace(at, std::string(attr).size(), std::string(attr).substr(0, std::string(attr).find('"') + 1) + value + "\"");
+        }
+        ZipPackage p = blank;
+        p.setPart("word/document.xml", changed);
+        p.save(dir / "pr.docx");
+        WordDocument doc = WordDocument::fromBlank(dir / "pr.docx");
+        doc.insertPicture(dir / "wide.gif");
+        doc.saveAs(dir / "out.docx");
+        EXPECT_EQ(partXml(dir / "out.docx", "word/document.xml").select_node("//wp:extent").node().attribute("cx").as_llong(),
+                  c.textWidth)
+            << c.width << " " << c.left;
+    }
 }
 
 TEST(WordDocument, InsertedTextAndPictureComeBeforeTheBlanksOwnLine) {
