@@ -314,11 +314,12 @@ TEST(WordDocument, APageOfAnySizeGivesAPictureWidth) {
     };
     for (const auto& c : cases) {
         std::string changed = xml;
-        for (const auto& [attr, value] : {std::pair{"w:w=\"11906\"", c.width}, {"w:left=\"1134\"", c.left},
-                                          {"w:right=\"1134\"", c.right}}) {
-            const size_t at = changed.find(attr);
+        // The blank's own page width and margins, whatever they are, give way to the case's.
+        for (const auto& [attr, value] : {std::pair{"w:w=\"", c.width}, {"w:left=\"", c.left}, {"w:right=\"", c.right}}) {
+            const size_t at = changed.find(attr, changed.find("<w:sectPr"));
             ASSERT_NE(at, std::string::npos) << attr;
-            changed.replace(at, std::string(attr).size(), std::string(attr).substr(0, std::string(attr).find('"') + 1) + value + "\"");
+            const size_t from = at + std::string(attr).size();
+            changed.replace(from, changed.find('"', from) - from, value);
         }
         ZipPackage p = blank;
         p.setPart("word/document.xml", changed);
