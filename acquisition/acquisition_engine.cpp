@@ -257,9 +257,12 @@ void AcquisitionEngine::recordingFinished(int channel, const ChannelRecording::F
     if (!state_.countingLoss[i]) return;
     takeLostBlocks();
     state_.countingLoss[i] = false;
-    if (state_.recordingLost[i] > 0)
+    if (state_.recordingLost[i] > 0) {
+        const auto n = int64_t(state_.recordingLost[i]);
         message(MessageKind::Warning, "",
-                RU("При записи потеряно ") + intText(int64_t(state_.recordingLost[i])) + RU(" точек"));
+                RU("При записи ") + std::string(russianPlural(n, RU("потеряна"), RU("потеряно"), RU("потеряно"))) + " " +
+                    countText(n, RU("точка"), RU("точки"), RU("точек")));
+    }
 }
 
 std::string AcquisitionEngine::inputDiagnosticsText() const {

@@ -229,8 +229,8 @@ private:
     void finishNoiseWindow();
     void writePoint(int channel, int16_t point);
     // Where a recording's start and finish are seen: the input blocks lost in between are
-    // counted for it, and at its end a loss is reported once ("При записи потеряно N
-    // точек"). Calling either twice does no harm.
+    // counted for it, and at its end a loss is reported once ("При записи потеряно 3
+    // точки"). Calling either twice does no harm.
     void recordingStarted(int channel);
     void recordingFinished(int channel, const ChannelRecording::Finished& finished);
     // Takes the input's lost blocks since the last look into the counts.

@@ -513,7 +513,7 @@ TEST_F(EngineTest, BlocksLostDuringARecordingAreCountedAndReportedOnceAtItsEnd) 
     EXPECT_EQ(engine.state().recordingLost, (std::array<uint64_t, 2>{2, 2}));
     EXPECT_NE(engine.inputDiagnosticsText().find(RU("Потеряно блоков: 3; при записи: 2 / 2")), std::string::npos);
     engine.stopRecording(1);
-    EXPECT_EQ(dialogs.messageTexts(), std::vector<std::string>{RU("При записи потеряно 2 точек")});
+    EXPECT_EQ(dialogs.messageTexts(), std::vector<std::string>{RU("При записи потеряно 2 точки")});
     engine.stopRecording(1);
     EXPECT_EQ(dialogs.messageTexts().size(), 1u) << "once per recording";
 
@@ -523,7 +523,7 @@ TEST_F(EngineTest, BlocksLostDuringARecordingAreCountedAndReportedOnceAtItsEnd) 
     bool outstandingAtMessage = true;
     dialogs.setWhileNextMessageOpen([&](const MessageRequest&) { outstandingAtMessage = box.outstanding(); });
     while (engine.isRecording(2)) box.step();
-    EXPECT_EQ(dialogs.messageTexts().back(), RU("При записи потеряно 3 точек"));
+    EXPECT_EQ(dialogs.messageTexts().back(), RU("При записи потеряно 3 точки"));
     EXPECT_FALSE(outstandingAtMessage);
 }
 
