@@ -124,9 +124,11 @@ void AcquisitionEngine::startSoundInput() {
 void AcquisitionEngine::create(int levelWidth, int levelHeight) {
     deferMessages_ = true;
     state_.display = {};
-    // The program rewrites files only in the start folder: temporaries that a killed rewrite
-    // left there are full copies nobody reads.
+    // The program rewrites files in the start folder (vk7.dat, calibrvk) and in \space\ (the
+    // regime files, metn, the dictionaries): temporaries that a killed rewrite left there
+    // are full copies nobody reads.
     removeStaleRewriteTemporaries(env_.start.root());
+    removeStaleRewriteTemporaries(env_.start.folder("space"));
     loadSettingsFiles();
     startSoundInput();
     state_.fullScaleVolts = {1.5625, 1.5625};

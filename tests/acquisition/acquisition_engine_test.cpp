@@ -90,10 +90,17 @@ TEST_F(EngineTest, StartOpensTheInputAtTheFileRateAndCloseWritesBothFilesBack) {
 }
 
 TEST_F(EngineTest, StartRemovesTemporariesOfKilledRewrites) {
-    const auto stale = dir.write(".vk7-vk7.dat.Qw3rTy", "copy");
-    std::filesystem::last_write_time(stale, std::filesystem::file_time_type::clock::now() - std::chrono::minutes(2));
+    // The start folder and \space\ (regime files, metn, dictionaries) are rewritten.
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::minutes(2);
+    const std::vector<fs::path> stale = {dir.write(".vk7-vk7.dat.Qw3rTy", "copy"),
+                                         dir.write("space/.vk7-regim.dat.Ab12Cd", "copy"),
+                                         dir.write("space/.vk7-metn.Ef34Gh", "copy"),
+                                         dir.write("space/.vk7-gas.Ij56Kl", "copy")};
+    for (const fs::path& f : stale) std::filesystem::last_write_time(f, old);
+    const auto young = dir.write("space/.vk7-rsv.dat.Mn78Op", "copy");  // a rewrite may be running
     engine.create(277, 29);
-    EXPECT_FALSE(std::filesystem::exists(stale));
+    for (const fs::path& f : stale) EXPECT_FALSE(std::filesystem::exists(f)) << f;
+    EXPECT_TRUE(std::filesystem::exists(young));
     ASSERT_TRUE(engine.close());
 }
 
