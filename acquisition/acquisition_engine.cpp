@@ -446,7 +446,8 @@ void AcquisitionEngine::inputFailed(const std::string& what) {
 }
 
 void AcquisitionEngine::inputStalled(const std::string& what) {
-    if (stallReported_) return;
+    // A capture that failed gives no sound either: that cause has had its message.
+    if (stallReported_ || inputFailureReported_) return;
     stallReported_ = true;
     message(MessageKind::Warning, "", RU("Звуковая карта не дает сигнала\n") + what);
 }

@@ -147,6 +147,9 @@ SoundOpenError AlsaSoundInput::open(int rate, SoundInputReceiver& receiver) {
             Qt::QueuedConnection);
     };
     capture->failed = [this](const std::string& what) {
+        // The capture has ended for good: the watchdog would only add a second message
+        // about the same lost device.
+        watchdog_.stop();
         if (receiver_) receiver_->inputFailed(what);
     };
     Capture* c = capture.get();

@@ -534,6 +534,20 @@ TEST_F(EngineTest, BlocksLostDuringARecordingAreCountedAndReportedOnceAtItsEnd) 
     EXPECT_FALSE(outstandingAtMessage);
 }
 
+TEST_F(EngineTest, ALostDeviceGetsOneMessage) {
+    // The capture fails for good; the device then gives no sound either, which the input's
+    // watchdog may still report: that is the same fault and gets no second box.
+    installFiles();
+    start();
+    box.run(0.5);
+    engine.inputFailed(RU("Устройство default: No such device"));
+    engine.inputStalled(RU("Устройство default: нет звука более 2 с"));
+    engine.inputFailed(RU("Устройство default: No such device"));
+    EXPECT_EQ(dialogs.messageTexts(),
+              std::vector<std::string>{RU("Прием сигналов прекращен\nУстройство default: No such device")});
+    ASSERT_TRUE(engine.close());
+}
+
 TEST_F(EngineTest, NothingIsDeliveredAfterReset) {
     installFiles();
     start();
