@@ -173,7 +173,10 @@ bool AcquisitionEngine::close() {
 }
 
 void AcquisitionEngine::destroy() {
-    if (env_.sleep) env_.sleep(500);
+    // A command sent just before (a pair switch, the reference zero) must reach the box
+    // before its output stops; a command that played long ago keeps no one waiting.
+    for (int waited = 0; waited < kCommandPlayWaitMs && !hooks_->commandsPlayed(); waited += 10)
+        if (env_.sleep) env_.sleep(10);
     hooks_->endServiceThread();
 }
 

@@ -37,6 +37,9 @@ public:
     virtual void sendBoxCommand(uint8_t command) { (void)command; }
     virtual void createServiceThread() {}
     virtual void endServiceThread() {}
+    // Whether every command sent so far has been played out (nothing is pending or still
+    // in the device's buffers).
+    virtual bool commandsPlayed() const { return true; }
 };
 
 // What the main window shows for one channel.
@@ -127,8 +130,10 @@ public:
     // The main window's close: asks before stopping running recordings (false: the user
     // refused and nothing changed), closes the input and writes the settings files.
     bool close();
-    // The main window's destruction: ends the command output.
+    // The main window's destruction: ends the command output once the commands sent have
+    // been played, waiting for that at most kCommandPlayWaitMs.
     void destroy();
+    static constexpr int kCommandPlayWaitMs = 500;
 
     // SoundInputReceiver: one full block; it is always handed back, whatever happens.
     void blockFilled(const int16_t* frames, int frameCount) override;

@@ -1,5 +1,13 @@
 #include "platform/qt/alsa_pcm.h"
 
+#include <poll.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <vector>
+
 namespace vk7 {
 
 namespace {
@@ -49,6 +57,32 @@ AlsaOpenResult openAlsaPcm(const std::string& name, snd_pcm_stream_t stream, uns
     }
     result.error = r;
     return result;
+}
+
+int waitAlsaPcm(snd_pcm_t* pcm, int wakeFd, int timeoutMs) {
+    const int n = snd_pcm_poll_descriptors_count(pcm);
+    if (n <= 0) return n < 0 ? n : -EINVAL;
+    std::vector<pollfd> fds(size_t(n) + 1);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const int got = snd_pcm_poll_descriptors(pcm, fds.data(), unsigned(n));
+        if (got < 0) return got;
+        int count = got;
+        if (wakeFd >= 0) fds[size_t(count++)] = pollfd{wakeFd, POLLIN, 0};
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const int r = ::poll(fds.data(), nfds_t(count), int(std::max<int64_t>(0, left.count())));
+        if (r < 0 && errno != EINTR) return -errno;
+        if (r == 0) return 0;
+        if (r > 0) {
+            if (wakeFd >= 0 && fds[size_t(got)].revents != 0) return 0;
+            unsigned short revents = 0;
+            const int e = snd_pcm_poll_descriptors_revents(pcm, fds.data(), unsigned(got), &revents);
+            if (e < 0) return e;
+            if (revents != 0) return 1;
+        }
+        // A descriptor woke without an event for this device (a plugin's own timer): wait on.
+        if (std::chrono::steady_clock::now() >= deadline) return 0;
+    }
 }
 
 bool anyAlsaSoundCard() {

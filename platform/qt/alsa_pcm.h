@@ -22,6 +22,12 @@ struct AlsaOpenResult {
 AlsaOpenResult openAlsaPcm(const std::string& name, snd_pcm_stream_t stream, unsigned rate,
                            snd_pcm_uframes_t periodFrames, snd_pcm_uframes_t bufferFrames);
 
+// Waits until `pcm` is ready for a read or a write, or `wakeFd` (an eventfd; -1 for none)
+// has been signalled, at most `timeoutMs`. Returns 1 when the device is ready (or has an
+// error that the next read or write reports), 0 on a time-out or a wake, a negative ALSA
+// error code when the device cannot be waited for.
+int waitAlsaPcm(snd_pcm_t* pcm, int wakeFd, int timeoutMs);
+
 // Whether the system has any sound card.
 bool anyAlsaSoundCard();
 

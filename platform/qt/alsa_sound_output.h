@@ -2,7 +2,7 @@
 // unless told otherwise), 2 channels, 16 bits, at the exact rate where the device allows it,
 // else through the plug layer's conversion. The device holds two buffers of the writer's
 // size, so what is written plays within about two buffers; a write waits while two are
-// queued, in steps of at most 100 ms, so that interrupt() is seen.
+// queued, and interrupt() ends the wait at once.
 #pragma once
 
 #include <atomic>
@@ -25,7 +25,7 @@ public:
     bool open(int rate) override;
     void waitForRoom(int frameCount) override;
     void write(const int16_t* frames, int frameCount) override;
-    void interrupt() override { interrupted_ = true; }
+    void interrupt() override;
     void close() override;
 
     const std::string& lastError() const { return lastError_; }
@@ -40,6 +40,8 @@ private:
     bool converted_ = false;
     snd_pcm_t* pcm_ = nullptr;
     std::atomic<bool> interrupted_{false};
+    // Signalled by interrupt(), so that a wait for the device ends at once.
+    int wakeFd_ = -1;
     std::atomic<uint64_t> underruns_{0};
 };
 

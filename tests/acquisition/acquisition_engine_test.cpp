@@ -32,6 +32,8 @@ struct Hooks : AcquisitionHooks {
     }
     void createServiceThread() override { ++threadsCreated; }
     void endServiceThread() override { ++threadsEnded; }
+    bool commandsPlayed() const override { return !played || played(); }
+    std::function<bool()> played;
 };
 
 const std::string kInstalledSettings = "44100\r\n44100\r\nA\r\nB\r\n1800\r\n1800\r\n 21.533203125000\r\n1\r\n";
@@ -85,8 +87,21 @@ TEST_F(EngineTest, StartOpensTheInputAtTheFileRateAndCloseWritesBothFilesBack) {
     EXPECT_EQ(file("calibrvk"), kInstalledCalibration);  // line 1 "7" kept
 
     engine.destroy();
-    EXPECT_EQ(sleptMs, 500);
+    EXPECT_EQ(sleptMs, 0) << "the pair command played long ago";
     EXPECT_EQ(hooks.threadsEnded, 1);
+}
+
+TEST_F(EngineTest, TheOutputEndsOnceTheLastCommandHasPlayedAndWaitsForItAtMostHalfASecond) {
+    struct Case { int playedAfterMs; int waitedMs; };
+    for (const Case c : {Case{0, 0}, Case{120, 120}, Case{500, 500}, Case{100000, 500}}) {
+        AcquisitionEngine e{{StartFolder(dir.path()), box, dialogs, clock, [this](int ms) { sleptMs += ms; }}, &hooks};
+        hooks.played = [&] { return sleptMs >= c.playedAfterMs; };
+        hooks.threadsEnded = 0;
+        sleptMs = 0;
+        e.destroy();
+        EXPECT_EQ(sleptMs, c.waitedMs) << c.playedAfterMs;
+        EXPECT_EQ(hooks.threadsEnded, 1) << c.playedAfterMs;
+    }
 }
 
 TEST_F(EngineTest, StartRemovesTemporariesOfKilledRewrites) {
