@@ -40,6 +40,8 @@ public:
     // Whether every command sent so far has been played out (nothing is pending or still
     // in the device's buffers).
     virtual bool commandsPlayed() const { return true; }
+    // A note on the command output for the diagnostics (its device buffer), or nothing.
+    virtual std::string outputNote() const { return {}; }
 };
 
 // What the main window shows for one channel.
@@ -144,7 +146,8 @@ public:
     // One block of 2048 interleaved stereo frames.
     void processInputBuffer(const int16_t* frames);
 
-    // The line of the diagnostics on the input: how it was opened and what was lost.
+    // The line of the diagnostics on the input: how it was opened and what was lost; and a
+    // note on the command output when its device holds more than two buffers.
     std::string inputDiagnosticsText() const;
 
     // A message box for the engine and its hooks. Raised while a block is processed, it is

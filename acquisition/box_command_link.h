@@ -90,6 +90,7 @@ public:
     void createServiceThread() override;
     void endServiceThread() override;
     bool commandsPlayed() const override { return !worker_ || worker_->commandPlayed(); }
+    std::string outputNote() const override { return worker_ ? output_.bufferNote() : std::string(); }
 
     bool running() const { return worker_ != nullptr; }
     // Workers left behind because their output hung.

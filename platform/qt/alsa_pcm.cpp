@@ -13,7 +13,8 @@ namespace vk7 {
 namespace {
 
 int openConfigured(const std::string& name, snd_pcm_stream_t stream, bool exact, unsigned rate,
-                   snd_pcm_uframes_t period, snd_pcm_uframes_t buffer, snd_pcm_t** out, bool& opened) {
+                   snd_pcm_uframes_t period, snd_pcm_uframes_t buffer, bool atMost, snd_pcm_t** out, bool& opened,
+                   snd_pcm_uframes_t& granted) {
     *out = nullptr;
     opened = false;
     int mode = SND_PCM_NONBLOCK;
@@ -29,12 +30,26 @@ int openConfigured(const std::string& name, snd_pcm_stream_t stream, bool exact,
         (r = snd_pcm_hw_params_set_access(pcm, hw, SND_PCM_ACCESS_RW_INTERLEAVED)) < 0 ||
         (r = snd_pcm_hw_params_set_format(pcm, hw, SND_PCM_FORMAT_S16_LE)) < 0 ||
         (r = snd_pcm_hw_params_set_channels(pcm, hw, 2)) < 0 || (r = snd_pcm_hw_params_set_rate(pcm, hw, rate, 0)) < 0 ||
-        (r = snd_pcm_hw_params_set_period_size_near(pcm, hw, &period, &dir)) < 0 ||
-        (r = snd_pcm_hw_params_set_buffer_size_near(pcm, hw, &buffer)) < 0 || (r = snd_pcm_hw_params(pcm, hw)) < 0 ||
+        (r = snd_pcm_hw_params_set_period_size_near(pcm, hw, &period, &dir)) < 0) {
+        snd_pcm_close(pcm);
+        return r;
+    }
+    if (atMost) {
+        // The bound is tried on a copy: a device whose smallest buffer is larger keeps its
+        // whole range for the nearest size below.
+        snd_pcm_hw_params_t* bounded = nullptr;
+        snd_pcm_hw_params_alloca(&bounded);
+        snd_pcm_hw_params_copy(bounded, hw);
+        snd_pcm_uframes_t low = period, high = buffer;
+        if (snd_pcm_hw_params_set_buffer_size_minmax(pcm, bounded, &low, &high) == 0) snd_pcm_hw_params_copy(hw, bounded);
+    }
+    if ((r = snd_pcm_hw_params_set_buffer_size_near(pcm, hw, &buffer)) < 0 || (r = snd_pcm_hw_params(pcm, hw)) < 0 ||
         (r = snd_pcm_prepare(pcm)) < 0) {
         snd_pcm_close(pcm);
         return r;
     }
+    granted = buffer;
+    snd_pcm_hw_params_get_buffer_size(hw, &granted);
     *out = pcm;
     return 0;
 }
@@ -42,16 +57,19 @@ int openConfigured(const std::string& name, snd_pcm_stream_t stream, bool exact,
 }  // namespace
 
 AlsaOpenResult openAlsaPcm(const std::string& name, snd_pcm_stream_t stream, unsigned rate,
-                           snd_pcm_uframes_t periodFrames, snd_pcm_uframes_t bufferFrames) {
+                           snd_pcm_uframes_t periodFrames, snd_pcm_uframes_t bufferFrames, bool bufferAtMost) {
     AlsaOpenResult result;
-    int r = openConfigured(name, stream, true, rate, periodFrames, bufferFrames, &result.pcm, result.opened);
+    int r = openConfigured(name, stream, true, rate, periodFrames, bufferFrames, bufferAtMost, &result.pcm, result.opened,
+                           result.bufferFrames);
     if (r == 0 || !result.opened) {
         result.error = r;
         return result;
     }
     bool again = false;
-    if (openConfigured(name, stream, false, rate, periodFrames, bufferFrames, &result.pcm, again) == 0 ||
-        openConfigured("plug:'" + name + "'", stream, false, rate, periodFrames, bufferFrames, &result.pcm, again) == 0) {
+    if (openConfigured(name, stream, false, rate, periodFrames, bufferFrames, bufferAtMost, &result.pcm, again,
+                       result.bufferFrames) == 0 ||
+        openConfigured("plug:'" + name + "'", stream, false, rate, periodFrames, bufferFrames, bufferAtMost, &result.pcm,
+                       again, result.bufferFrames) == 0) {
         result.converted = true;
         return result;
     }

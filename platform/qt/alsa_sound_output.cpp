@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "common/cp1251.h"
+#include "common/number_text.h"
 #include "platform/qt/alsa_pcm.h"
 
 namespace vk7 {
@@ -34,14 +36,23 @@ bool AlsaSoundOutput::open(int rate) {
     }
     lastError_.clear();
     const auto frames = snd_pcm_uframes_t(bufferFrames_);
-    const AlsaOpenResult r = openAlsaPcm(device_, SND_PCM_STREAM_PLAYBACK, unsigned(rate), frames, frames * 2);
+    const AlsaOpenResult r = openAlsaPcm(device_, SND_PCM_STREAM_PLAYBACK, unsigned(rate), frames, frames * 2, true);
     if (!r.pcm) {
         lastError_ = snd_strerror(r.error);
         return false;
     }
     pcm_ = r.pcm;
     converted_ = r.converted;
+    rate_ = rate;
+    granted_ = r.bufferFrames;
     return true;
+}
+
+std::string AlsaSoundOutput::bufferNote() const {
+    if (rate_ <= 0 || granted_ <= 2 * static_cast<unsigned long>(bufferFrames_)) return {};
+    const auto ms = [&](double frames) { return intText(roundHalfEven(frames * 1000.0 / rate_)); };
+    return RU("Выход ") + device_ + RU(": буфер ") + ms(double(granted_)) + RU(" мс вместо ") + ms(2.0 * bufferFrames_) +
+           RU(" мс");
 }
 
 void AlsaSoundOutput::waitForRoom(int frameCount) {

@@ -33,7 +33,9 @@ struct Hooks : AcquisitionHooks {
     void createServiceThread() override { ++threadsCreated; }
     void endServiceThread() override { ++threadsEnded; }
     bool commandsPlayed() const override { return !played || played(); }
+    std::string outputNote() const override { return note; }
     std::function<bool()> played;
+    std::string note;
 };
 
 const std::string kInstalledSettings = "44100\r\n44100\r\nA\r\nB\r\n1800\r\n1800\r\n 21.533203125000\r\n1\r\n";
@@ -534,6 +536,13 @@ TEST_F(EngineTest, BlocksLostDuringARecordingAreCountedAndReportedOnceAtItsEnd) 
     EXPECT_EQ(engine.state().lostBlocks, 3u);
     EXPECT_EQ(engine.state().recordingLost, (std::array<uint64_t, 2>{2, 2}));
     EXPECT_NE(engine.inputDiagnosticsText().find(RU("Потеряно блоков: 3; при записи: 2 / 2")), std::string::npos);
+    // An output device that holds more than two buffers says so on the same line.
+    EXPECT_EQ(engine.inputDiagnosticsText().find(RU("Выход")), std::string::npos);
+    hooks.note = RU("Выход default: буфер 557 мс вместо 372 мс");
+    EXPECT_NE(engine.inputDiagnosticsText().find(RU("при записи: 2 / 2. Выход default: буфер 557 мс вместо 372 мс")),
+              std::string::npos)
+        << engine.inputDiagnosticsText();
+    hooks.note.clear();
     engine.stopRecording(1);
     EXPECT_EQ(dialogs.messageTexts(), std::vector<std::string>{RU("При записи потеряно 2 точки")});
     engine.stopRecording(1);
