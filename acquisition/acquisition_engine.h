@@ -241,6 +241,11 @@ private:
     // точки"). Calling either twice does no harm.
     void recordingStarted(int channel);
     void recordingFinished(int channel, const ChannelRecording::Finished& finished);
+    // "Файл h1a.hr (N точек) не удалось закончить: ..." for a recording whose finish failed.
+    static std::string unfinishedFileText(const ChannelRecording& r);
+    // At the start: finishes the recordings cut short in the data folders of both pairs'
+    // regimes and says once which files it finished.
+    void finishInterruptedRecordings();
     // Takes the input's lost blocks since the last look into the counts.
     void takeLostBlocks();
 
