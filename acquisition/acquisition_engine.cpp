@@ -360,9 +360,10 @@ std::string AcquisitionEngine::inputDiagnosticsText() const {
     t += RU(". Потеряно блоков: ") + intText(int64_t(state_.lostBlocks));
     t += RU("; при записи: ") + intText(int64_t(state_.recordingLost[0])) + " / " +
          intText(int64_t(state_.recordingLost[1]));
-    if (const std::string note = hooks_->outputNote(); !note.empty()) t += ". " + note;
     return t;
 }
+
+std::string AcquisitionEngine::outputDiagnosticsText() const { return hooks_->outputNote(); }
 
 void AcquisitionEngine::loadPreview(int channel) {
     const ChannelRecording& r = recordings_[size_t(channel - 1)];

@@ -146,9 +146,11 @@ public:
     // One block of 2048 interleaved stereo frames.
     void processInputBuffer(const int16_t* frames);
 
-    // The line of the diagnostics on the input: how it was opened and what was lost; and a
-    // note on the command output when its device holds more than two buffers.
+    // The line of the diagnostics on the input: how it was opened and what was lost.
     std::string inputDiagnosticsText() const;
+    // The diagnostics on the command output: a note when its device holds more than two
+    // buffers, else nothing.
+    std::string outputDiagnosticsText() const;
 
     // A message box for the engine and its hooks. Raised while a block is processed, it is
     // shown once the block has been handed back, so that the input goes on under it.
