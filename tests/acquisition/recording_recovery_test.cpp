@@ -31,12 +31,6 @@
 namespace vk7 {
 namespace {
 
-const std::string kSettings = "44100\r\n44100\r\nA\r\nB\r\n1800\r\n1800\r\n 21.533203125000\r\n1\r\n";
-const std::string kCalibration =
-    "0\r\n 1.00000000000000E+0000\r\n 0.00000000000000E+0000\r\n 6.66666666666667E-0002\r\n-3.33333333333333E-0001\r\n"
-    " 6.66666666666667E-0002\r\n-3.33333333333333E-0001\r\n 0.00000000000000E+0000\r\n 0.00000000000000E+0000\r\n"
-    " 0.00000000000000E+0000\r\n 0.00000000000000E+0000\r\n";
-
 // rsv.dat / rsv1.dat with the names, a record time of `seconds` and the folders of a pair.
 std::string rsv(const std::string& n1, const std::string& n2, const std::string& f1, const std::string& f2,
                 int seconds = 600) {
@@ -48,8 +42,8 @@ std::string rsv(const std::string& n1, const std::string& n2, const std::string&
 // A start folder whose pair AB records into data/k1 and data/k2 as "Метан" and "Этан", pair
 // CD into data/k3 and data/k4 as "C" and "D".
 void writeStartFolder(const fs::path& dir, int recordSeconds = 600) {
-    writeLines(dir / "vk7.dat", splitLines(kSettings));
-    writeLines(dir / "calibrvk", splitLines(kCalibration));
+    for (const char* installed : {"vk7.dat", "calibrvk"})
+        fs::copy_file(fs::path(VK7_SOURCE_DIR) / "install" / installed, dir / installed);
     fs::create_directories(dir / "space");
     writeLines(dir / "space/rsv.dat", splitLines(rsv(RU("Метан"), RU("Этан"), "k1", "k2", recordSeconds)));
     writeLines(dir / "space/rsv1.dat", splitLines(rsv("C", "D", "k3", "k4", recordSeconds)));
