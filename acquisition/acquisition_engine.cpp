@@ -1,5 +1,6 @@
 #include "acquisition/acquisition_engine.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -124,9 +125,11 @@ void AcquisitionEngine::startSoundInput() {
 void AcquisitionEngine::create(int levelWidth, int levelHeight) {
     deferMessages_ = true;
     state_.display = {};
-    // The program rewrites files only in the start folder: temporaries that a killed rewrite
-    // left there are full copies nobody reads.
+    // The program rewrites files in the start folder (vk7.dat, calibrvk) and in \space\ (the
+    // regime files, metn, the dictionaries): temporaries that a killed rewrite left there
+    // are full copies nobody reads.
     removeStaleRewriteTemporaries(env_.start.root());
+    removeStaleRewriteTemporaries(env_.start.folder("space"));
     loadSettingsFiles();
     startSoundInput();
     state_.fullScaleVolts = {1.5625, 1.5625};
@@ -148,6 +151,67 @@ void AcquisitionEngine::create(int levelWidth, int levelHeight) {
     } catch (const std::exception& e) {
         reportFailure(e);
     }
+    // Recordings that a kill, a power loss or a full disk cut short become chromatograms
+    // the processing program lists, with every point they hold.
+    finishInterruptedRecordings();
+}
+
+void AcquisitionEngine::finishInterruptedRecordings() {
+    // The data folders of both pairs, each with the names of its channels by file letter:
+    // pair AB as just loaded, pair CD from its settings file.
+    std::array<std::string, 4> names;  // a, b, c, d
+    std::array<fs::path, 4> folders;
+    const bool ab = state_.channelPairAB;
+    for (int ch = 1; ch <= 2; ++ch) {
+        names[size_t((ab ? 0 : 2) + ch - 1)] = state_.settings.channelName[size_t(ch - 1)];
+        folders[size_t((ab ? 0 : 2) + ch - 1)] = regime_.dataFolderPath(ch);
+    }
+    try {
+        if (auto lines = readLinesIfExists(env_.start.file("space", channelSettingsFileName(!ab)))) {
+            const ChannelSettingsValues other = parseChannelSettingsLines(*lines);
+            const fs::path data = env_.start.folder("data");
+            for (size_t ch = 0; ch < 2; ++ch) {
+                names[(ab ? 2 : 0) + ch] = other.name[ch];
+                folders[(ab ? 2 : 0) + ch] =
+                    other.dataFolder[ch].empty() ? data : findNoCase(data, other.dataFolder[ch]);
+            }
+        }
+    } catch (const std::exception&) {
+        // An unreadable settings file of the other pair: its folders wait for a start that
+        // can read it.
+    }
+    auto nameOf = [&](char letter) {
+        return letter >= 'a' && letter <= 'd' ? cutText(names[size_t(letter - 'a')], kChannelNameLength) : std::string();
+    };
+    std::vector<InterruptedRecording> all;
+    std::vector<fs::path> seen;
+    for (const fs::path& folder : folders) {
+        if (folder.empty() || std::find(seen.begin(), seen.end(), folder.lexically_normal()) != seen.end()) continue;
+        seen.push_back(folder.lexically_normal());
+        for (InterruptedRecording& r : FinishInterruptedRecordings(folder, nameOf)) all.push_back(std::move(r));
+    }
+
+    // One message for all of them.
+    const fs::path root = env_.start.root();
+    auto shown = [&](const fs::path& p) { return textFromPath(p.lexically_relative(root)); };
+    std::string finished, failed;
+    for (const InterruptedRecording& r : all) {
+        const std::string points = countText(r.points, RU("точка"), RU("точки"), RU("точек"));
+        if (!r.finished.empty()) {
+            finished += "\n" + shown(r.finished);
+            if (r.finished.stem() != r.file.stem()) finished += RU(" (был ") + textFromPath(r.file.filename()) + ")";
+            finished += ": " + points;
+        } else if (!r.failure.empty()) {
+            failed += "\n" + shown(r.file) + ": " + toCp1251(r.failure);
+        }
+    }
+    if (finished.empty() && failed.empty()) return;
+    std::string text;
+    if (!finished.empty())
+        text = RU("Записи, прерванные при прошлой работе программы, закончены со всеми записанными точками:") + finished;
+    if (!failed.empty())
+        text += (text.empty() ? "" : "\n\n") + RU("Не удалось закончить прерванные записи:") + failed;
+    message(failed.empty() ? MessageKind::Information : MessageKind::Warning, "", text);
 }
 
 bool AcquisitionEngine::close() {
@@ -171,7 +235,10 @@ bool AcquisitionEngine::close() {
 }
 
 void AcquisitionEngine::destroy() {
-    if (env_.sleep) env_.sleep(500);
+    // A command sent just before (a pair switch, the reference zero) must reach the box
+    // before its output stops; a command that played long ago keeps no one waiting.
+    for (int waited = 0; waited < kCommandPlayWaitMs && !hooks_->commandsPlayed(); waited += 10)
+        if (env_.sleep) env_.sleep(10);
     hooks_->endServiceThread();
 }
 
@@ -209,10 +276,16 @@ void AcquisitionEngine::stopRecording(int channel) {
             message(MessageKind::Warning, "",
                     RU("Файл ") + r.fileName() + RU("m уже существует. Запись сохранена в файле ") + r.fileName() + ".");
     } catch (const std::exception& e) {
-        reportFailure(e);
+        // The comment did not fit (a full disk): the file keeps its points as .hr.
+        message(MessageKind::Error, "", describe_(e) + "\n" + unfinishedFileText(r));
         finished = {r.currentPath(), false};
     }
     recordingFinished(channel, finished);
+}
+
+std::string AcquisitionEngine::unfinishedFileText(const ChannelRecording& r) {
+    return RU("Файл ") + r.fileName() + " (" + countText(r.recordedCount(), RU("точка"), RU("точки"), RU("точек")) +
+           RU(") не удалось закончить: он будет закончен при следующем запуске программы.");
 }
 
 void AcquisitionEngine::writePoint(int channel, int16_t point) {
@@ -221,10 +294,27 @@ void AcquisitionEngine::writePoint(int channel, int16_t point) {
     try {
         r.writePoint(point);
     } catch (const std::exception& e) {
-        // This channel stops with its file as written so far; the other one goes on.
-        r.abandon();
-        message(MessageKind::Error, "", describe_(e) + "\n" + RU("Запись канала остановлена."));
-        recordingFinished(channel, {r.currentPath(), false});
+        // This channel stops, the other one goes on. Its file is finished at once with the
+        // points written so far where the disk allows that; otherwise it stays .hr, whole,
+        // and the next start finishes it. A file without a point goes.
+        std::string text = describe_(e) + "\n" + RU("Запись канала остановлена");
+        ChannelRecording::Finished finished{r.currentPath(), false};
+        if (r.recordedCount() == 0) {
+            r.abandon();
+            std::error_code ignored;
+            fs::remove(r.currentPath(), ignored);
+            text += RU(": не записано ни одной точки.");
+        } else {
+            try {
+                finished = r.finish(env_.clock.now());
+                text += RU(". Файл ") + textFromPath(finished.file.filename()) + RU(" сохранен: ") +
+                        countText(r.recordedCount(), RU("точка"), RU("точки"), RU("точек")) + ".";
+            } catch (const std::exception&) {
+                text += ". " + unfinishedFileText(r);
+            }
+        }
+        message(MessageKind::Error, "", text);
+        recordingFinished(channel, finished);
         return;
     }
     const double minutes = r.recordedCount() / state_.settings.pointsPerSecond / 60.0;
@@ -257,9 +347,12 @@ void AcquisitionEngine::recordingFinished(int channel, const ChannelRecording::F
     if (!state_.countingLoss[i]) return;
     takeLostBlocks();
     state_.countingLoss[i] = false;
-    if (state_.recordingLost[i] > 0)
+    if (state_.recordingLost[i] > 0) {
+        const auto n = int64_t(state_.recordingLost[i]);
         message(MessageKind::Warning, "",
-                RU("При записи потеряно ") + intText(int64_t(state_.recordingLost[i])) + RU(" точек"));
+                RU("При записи ") + std::string(russianPlural(n, RU("потеряна"), RU("потеряно"), RU("потеряно"))) + " " +
+                    countText(n, RU("точка"), RU("точки"), RU("точек")));
+    }
 }
 
 std::string AcquisitionEngine::inputDiagnosticsText() const {
@@ -269,6 +362,8 @@ std::string AcquisitionEngine::inputDiagnosticsText() const {
          intText(int64_t(state_.recordingLost[1]));
     return t;
 }
+
+std::string AcquisitionEngine::outputDiagnosticsText() const { return hooks_->outputNote(); }
 
 void AcquisitionEngine::loadPreview(int channel) {
     const ChannelRecording& r = recordings_[size_t(channel - 1)];
@@ -441,7 +536,8 @@ void AcquisitionEngine::inputFailed(const std::string& what) {
 }
 
 void AcquisitionEngine::inputStalled(const std::string& what) {
-    if (stallReported_) return;
+    // A capture that failed gives no sound either: that cause has had its message.
+    if (stallReported_ || inputFailureReported_) return;
     stallReported_ = true;
     message(MessageKind::Warning, "", RU("Звуковая карта не дает сигнала\n") + what);
 }

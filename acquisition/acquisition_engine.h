@@ -37,6 +37,11 @@ public:
     virtual void sendBoxCommand(uint8_t command) { (void)command; }
     virtual void createServiceThread() {}
     virtual void endServiceThread() {}
+    // Whether every command sent so far has been played out (nothing is pending or still
+    // in the device's buffers).
+    virtual bool commandsPlayed() const { return true; }
+    // A note on the command output for the diagnostics (its device buffer), or nothing.
+    virtual std::string outputNote() const { return {}; }
 };
 
 // What the main window shows for one channel.
@@ -127,8 +132,10 @@ public:
     // The main window's close: asks before stopping running recordings (false: the user
     // refused and nothing changed), closes the input and writes the settings files.
     bool close();
-    // The main window's destruction: ends the command output.
+    // The main window's destruction: ends the command output once the commands sent have
+    // been played, waiting for that at most kCommandPlayWaitMs.
     void destroy();
+    static constexpr int kCommandPlayWaitMs = 500;
 
     // SoundInputReceiver: one full block; it is always handed back, whatever happens.
     void blockFilled(const int16_t* frames, int frameCount) override;
@@ -141,6 +148,9 @@ public:
 
     // The line of the diagnostics on the input: how it was opened and what was lost.
     std::string inputDiagnosticsText() const;
+    // The diagnostics on the command output: a note when its device holds more than two
+    // buffers, else nothing.
+    std::string outputDiagnosticsText() const;
 
     // A message box for the engine and its hooks. Raised while a block is processed, it is
     // shown once the block has been handed back, so that the input goes on under it.
@@ -229,10 +239,15 @@ private:
     void finishNoiseWindow();
     void writePoint(int channel, int16_t point);
     // Where a recording's start and finish are seen: the input blocks lost in between are
-    // counted for it, and at its end a loss is reported once ("При записи потеряно N
-    // точек"). Calling either twice does no harm.
+    // counted for it, and at its end a loss is reported once ("При записи потеряно 3
+    // точки"). Calling either twice does no harm.
     void recordingStarted(int channel);
     void recordingFinished(int channel, const ChannelRecording::Finished& finished);
+    // "Файл h1a.hr (N точек) не удалось закончить: ..." for a recording whose finish failed.
+    static std::string unfinishedFileText(const ChannelRecording& r);
+    // At the start: finishes the recordings cut short in the data folders of both pairs'
+    // regimes and says once which files it finished.
+    void finishInterruptedRecordings();
     // Takes the input's lost blocks since the last look into the counts.
     void takeLostBlocks();
 

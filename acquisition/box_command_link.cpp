@@ -81,11 +81,20 @@ void TServiceThread::Execute() {
     const std::vector<int16_t> left(size_t(n), 0);  // the left channel is always silent
     std::vector<int16_t> right(static_cast<size_t>(n));
     std::vector<int16_t> buffer(size_t(n) * 2);
+    // The buffer count at which the last burst has been played out (-1 when none waits),
+    // and the number of its command.
+    int64_t playedAt = -1;
+    uint64_t burstNumber = 0;
     auto generate = [&] {
-        const int command = pending_.exchange(-1);
+        const int64_t taken = pending_.exchange(-1);
+        const int command = taken < 0 ? -1 : int(taken & 0xFF);
         GenerateCommandSignal(right.data(), n, command, parameters_);
         InterleaveStereo(buffer.data(), left.data(), right.data(), n);
-        if (command >= 0) ++bursts_;
+        if (command >= 0) {
+            ++bursts_;
+            playedAt = int64_t(buffers_.load()) + 3;
+            burstNumber = uint64_t(taken >> 8);
+        }
     };
     while (!terminated_) {
         // A buffer is generated once the one before the playing one has finished, so it
@@ -95,6 +104,10 @@ void TServiceThread::Execute() {
         generate();
         output_.write(buffer.data(), n);
         ++buffers_;
+        if (playedAt >= 0 && int64_t(buffers_.load()) >= playedAt) {
+            playedAt = -1;
+            played_ = burstNumber;
+        }
     }
     output_.close();
 }

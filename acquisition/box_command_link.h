@@ -45,7 +45,11 @@ public:
     TServiceThread(const TServiceThread&) = delete;
     TServiceThread& operator=(const TServiceThread&) = delete;
 
-    void send(uint8_t command) { pending_.store(command); }
+    void send(uint8_t command) { pending_.store((int64_t(++sent_) << 8) | command); }
+    // Whether the last command sent has been played out: its burst buffer was written and
+    // then two more, which the output takes only once the burst buffer has finished (it
+    // holds two buffers).
+    bool commandPlayed() const { return played_.load() == sent_.load(); }
     // Asks the worker to end and waits for it, at most kJoinTimeoutMs: false when its
     // output did not return (a device that hangs); the worker is then left running and this
     // object must be left alive with it.
@@ -60,7 +64,11 @@ private:
 
     SoundOutput& output_;
     const OutputParameters parameters_;
-    std::atomic<int> pending_{-1};
+    // The pending command and its number (number << 8 | command), -1 for none; the number
+    // of the last command sent, and of the last one played out.
+    std::atomic<int64_t> pending_{-1};
+    std::atomic<uint64_t> sent_{0};
+    std::atomic<uint64_t> played_{0};
     std::atomic<bool> terminated_{false};
     std::atomic<uint64_t> buffers_{0};
     std::atomic<uint64_t> bursts_{0};
@@ -81,6 +89,8 @@ public:
     // Opens the output; without one, "Ошибка аудио вывода" and commands are only stored.
     void createServiceThread() override;
     void endServiceThread() override;
+    bool commandsPlayed() const override { return !worker_ || worker_->commandPlayed(); }
+    std::string outputNote() const override { return worker_ ? output_.bufferNote() : std::string(); }
 
     bool running() const { return worker_ != nullptr; }
     // Workers left behind because their output hung.

@@ -176,7 +176,9 @@ ChannelReadout UpdateChannelReadout(ChannelViewState& v, const ChannelPreview& p
     r.timeText = fixedText(s / 60.0, 6, 2) + RU(" м");
     if (v.correctionState == 1) v.correctionStartSec = s;
     if (v.correctionState == 2) v.correctionEndSec = s;
-    const double volts = p.point(pointAtTime(p, s)) / 32768.0 * gainFullScaleVolts(p.gainCode);
+    const int k = pointAtTime(p, s);
+    if (p.pointCount <= 0 || k > p.pointCount) return r;
+    const double volts = p.point(k) / 32768.0 * gainFullScaleVolts(p.gainCode);
     if (std::abs(volts) < 1)
         r.voltageText = fixedText(volts * 1000.0, 6, 1) + RU(" мВ");
     else

@@ -78,7 +78,8 @@ void RedrawChannelView(Canvas& c, ChannelViewState& v, const ChannelPreview& p, 
 std::string correctionStatusText(int state);
 
 // The readout at the cursor: time (" м") and voltage (" мВ" / " В"); in correction states 1
-// and 2 the cursor time becomes the start or the end mark.
+// and 2 the cursor time becomes the start or the end mark. Past the last point of the
+// preview (where the curve ends) there is no voltage to read: its text is empty.
 struct ChannelReadout {
     std::string timeText;
     std::string voltageText;

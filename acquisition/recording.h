@@ -1,12 +1,14 @@
 // Recording of one channel into a chromatogram file: h<N><letter>.hr in the channel's data
-// folder, created with its 20-word header, one flushed word per input block, finished with
-// the comment "date time name" and the last word 0 and renamed to .hrm. Also the preview:
-// the growing (or finished) file read back as points for the channel views.
+// folder, created with its 20-word header, one word per input block written at once,
+// finished with the comment "date time name" and the last word 0 and renamed to .hrm; the
+// finishing of recordings that were cut short. Also the preview: the growing (or
+// finished) file read back as points for the channel views.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,9 +51,11 @@ public:
     ChannelRecording& operator=(const ChannelRecording&) = delete;
 
     // Creates h<N><letter>.hr, N the next free number of the folder, and writes the header.
-    // Throws IoError (nothing is left open then).
+    // Throws IoError (nothing is left open then, and a file whose header did not fit is
+    // removed).
     void start(const RecordingPlan& plan);
-    // Appends one point and flushes it. Throws IoError.
+    // Appends one point, written to the file at once. Throws IoError; the file then holds
+    // the points written before, whole.
     void writePoint(int16_t point);
     // True when the recording has more than its planned count of points.
     bool planReached() const { return recordedCount_ > plan_.plannedCount; }
@@ -59,14 +63,16 @@ public:
         fs::path file;        // where the recording now is
         bool renamed = false; // false: a file of the .hrm name existed, the .hr was kept
     };
-    // Appends the comment and the last word, sets w14 from the comment written, closes the
-    // file and renames it to .hrm without ever replacing a file. Throws IoError; the file is
-    // closed in any case.
+    // Appends the comment and the last word, sets w14 from the comment written (each step
+    // flushed to the disk), closes the file and renames it to .hrm without ever replacing a
+    // file. Throws IoError; the file is closed in any case, and when the comment could not
+    // be written (a full disk) it is left as recorded, .hr with its points, which the next
+    // start of the program finishes.
     Finished finish(const LocalDateTime& at);
     // Closes the file as it is (after a failure).
     void abandon();
 
-    bool recording() const { return file_ != nullptr; }
+    bool recording() const { return fd_ >= 0; }
     int32_t recordedCount() const { return recordedCount_; }
     int32_t plannedCount() const { return plan_.plannedCount; }
     const RecordingPlan& plan() const { return plan_; }
@@ -77,11 +83,32 @@ public:
 
 private:
     RecordingPlan plan_;
-    std::FILE* file_ = nullptr;
+    int fd_ = -1;  // the open file, locked (flock) while it is recorded
     std::string fileName_;
     fs::path path_;
     int32_t recordedCount_ = 0;
 };
+
+// A recording that was cut short (the program killed, the power gone, a disk that was
+// full when the recording ended) and what the start of the program did with it.
+struct InterruptedRecording {
+    fs::path file;           // the h<N><letter>.hr found
+    fs::path finished;       // the .hrm it became; empty when it stays as it is
+    int32_t points = 0;      // the points it holds
+    bool removed = false;    // it held no point (not even a whole header) and was removed
+    std::string failure;     // why it could not be finished (it stays .hr, whole)
+};
+
+// Finishes every h<N><letter>.hr in `folder` (any case) that no running recording holds:
+// a half-written last point is dropped, the comment of the channel (`channelName` of the
+// file's letter) with the time the file was last written and the last word 0 are appended
+// after the points as written, w14 is set, and the file is renamed to .hrm, under the next
+// free number when that name is taken: no file is ever replaced. A file whose comment was
+// written already (only its rename was missing) is only renamed. A file without a point
+// is removed. Returns what was done, file by file; a folder that cannot be listed gives
+// nothing.
+std::vector<InterruptedRecording> FinishInterruptedRecordings(const fs::path& folder,
+                                                              const std::function<std::string(char letter)>& channelName);
 
 // The preview of a channel's file: its points at a width that keeps them within 32768.
 struct ChannelPreview {

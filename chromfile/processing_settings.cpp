@@ -1,6 +1,7 @@
 #include "chromfile/processing_settings.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 #include "common/cp1251.h"
@@ -163,6 +164,16 @@ StartupValues StartUp(const StartFolder& start, Printer& printer) {
     for (const fs::path& dir : {start.root(), start.folder("space"), start.folder("results")})
         removeStaleRewriteTemporaries(dir);
     if (!v.Settings.DataDir.empty()) removeStaleRewriteTemporaries(pathFromText(v.Settings.DataDir));
+    // The HTML protocol is written whole as prot.htm.part and then renamed to prot.htm; one
+    // that a kill left behind is a page nobody opens. A young one may be a protocol being
+    // written by another instance, as with the temporaries.
+    {
+        const fs::path part = start.folder("results") / "prot.htm.part";
+        std::error_code ec;
+        const auto written = fs::last_write_time(part, ec);
+        if (!ec && fs::file_time_type::clock::now() - written >= std::chrono::seconds(60) && fs::is_regular_file(part, ec))
+            fs::remove(part, ec);
+    }
 
     const PrinterResolution dpi = printerDpi(printer);
     v.PrinterDpiX = dpi.dpiX;

@@ -79,6 +79,19 @@ std::string intText(int64_t v, int width) {
     return padLeft(std::string_view(buf, size_t(r.ptr - buf)), width);
 }
 
+std::string_view russianPlural(int64_t n, std::string_view one, std::string_view few, std::string_view many) {
+    const uint64_t a = n < 0 ? 0 - uint64_t(n) : uint64_t(n);
+    const uint64_t last = a % 10, lastTwo = a % 100;
+    if (lastTwo >= 11 && lastTwo <= 14) return many;
+    if (last == 1) return one;
+    if (last >= 2 && last <= 4) return few;
+    return many;
+}
+
+std::string countText(int64_t n, std::string_view one, std::string_view few, std::string_view many) {
+    return intText(n) + " " + std::string(russianPlural(n, one, few, many));
+}
+
 std::string fixedText(double v, int width, int decimals) { return padLeft(fixedDigits(v, decimals), width); }
 
 namespace {

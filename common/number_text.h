@@ -28,6 +28,13 @@ std::string cutText(std::string_view text, size_t maxChars);
 // Decimal text of an integer right-aligned in `width` (wider values are not cut).
 std::string intText(int64_t v, int width = 0);
 
+// The Russian form of a word that goes with the count `n`: `one` after 1, 21, 31, 101 ...
+// (not 11), `few` after 2-4, 22-24 ... (not 12-14), `many` after 0, 5-20, 25-30, 111 ...
+// ("1 точка", "3 точки", "11 точек", "21 точка"). The sign of `n` does not matter.
+std::string_view russianPlural(int64_t n, std::string_view one, std::string_view few, std::string_view many);
+// The count and its noun in that form: countText(3, "точка", "точки", "точек") is "3 точки".
+std::string countText(int64_t n, std::string_view one, std::string_view few, std::string_view many);
+
 // Fixed-point text with `decimals` digits after the point, right-aligned in `width`.
 // Uses the C locale's '.', rounds halves to even, never writes "-0.00".
 std::string fixedText(double v, int width, int decimals);

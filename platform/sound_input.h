@@ -32,7 +32,7 @@ public:
     virtual void inputFailed(const std::string& what) { (void)what; }
     // The device has given no sound for a while although it is open (the end of a
     // file-backed device, a sound server that stopped, a cable pulled); `what` names it.
-    // Called at most once per open.
+    // Called at most once per open, and not after inputFailed().
     virtual void inputStalled(const std::string& what) { (void)what; }
 };
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace vk7 {
 
@@ -21,6 +22,9 @@ public:
     virtual void interrupt() {}
     // Stops the output, drops what is queued, and closes the device.
     virtual void close() = 0;
+    // After an open, for the diagnostics: a note when the device holds more than two of the
+    // writer's blocks (what is written then plays later than two blocks); empty otherwise.
+    virtual std::string bufferNote() const { return {}; }
 };
 
 }  // namespace vk7

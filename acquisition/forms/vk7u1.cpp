@@ -173,6 +173,10 @@ TForm1::TForm1(StartFolder start, SoundInput& input, Dialogs& dialogs, const Clo
     }
     InputLabel = label(this, {}, {8, 472, 644, 16});
     InputLabel->setVisible(false);
+    OutputLabel = label(this, {}, {446, 436, 206, 34});
+    OutputLabel->setWordWrap(true);
+    OutputLabel->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    OutputLabel->setVisible(false);
     SpeedButton22 = speedButton(GroupBox2, ru(RU("Вкл.")), ru(RU("Выключить/включить")), {244, 146, 60, 26});
     SpeedButton22->setCheckable(true);
 
@@ -559,6 +563,8 @@ void TForm1::ToggleDiagnostics() {
     const bool shown = engine_->state().diagnosticsShown;
     for (QLabel* l : {Label9, Label14, Label10, Label15, Label6, Label8, InputLabel}) l->setVisible(shown);
     InputLabel->setText(ru(engine_->inputDiagnosticsText()));
+    OutputLabel->setText(ru(engine_->outputDiagnosticsText()));
+    OutputLabel->setVisible(shown && !OutputLabel->text().isEmpty());
 }
 
 void TForm1::OpenRecordTimeEditor(int channel) {

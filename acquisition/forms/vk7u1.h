@@ -88,6 +88,8 @@ public:
     QLabel *Label9, *Label10, *Label14, *Label15, *Label6, *Label8;
     // Diagnostics: how the sound input was opened and the blocks it lost.
     QLabel* InputLabel;
+    // Diagnostics: the command output's device buffer, when it is more than two buffers.
+    QLabel* OutputLabel;
     QToolButton *SpeedButton13, *SpeedButton14;
     QLineEdit *Edit4, *Edit5;
     QToolButton *SpeedButton2, *SpeedButton5, *SpeedButton3, *SpeedButton6;

@@ -13,14 +13,23 @@ struct AlsaOpenResult {
     bool opened = false;       // the device itself opened (a failure came with its format)
     bool converted = false;    // opened through the plug layer's conversion
     int error = 0;             // the ALSA error of the exact attempt, on failure
+    snd_pcm_uframes_t bufferFrames = 0;  // the device buffer granted
 };
 
 // Opens `name` non-blocking for `stream` with interleaved S16_LE stereo at `rate`, periods of
 // `periodFrames` and a buffer of `bufferFrames`, prepared. First without any rate, channel
 // or format conversion; when the device refuses, again with the plug layer's conversion
-// (the device itself, then "plug:" over it).
+// (the device itself, then "plug:" over it). With `bufferAtMost` the buffer is held between
+// one period and `bufferFrames` where the device allows that; a device that cannot go that
+// low gets the size nearest to `bufferFrames` it can, as without the bound.
 AlsaOpenResult openAlsaPcm(const std::string& name, snd_pcm_stream_t stream, unsigned rate,
-                           snd_pcm_uframes_t periodFrames, snd_pcm_uframes_t bufferFrames);
+                           snd_pcm_uframes_t periodFrames, snd_pcm_uframes_t bufferFrames, bool bufferAtMost = false);
+
+// Waits until `pcm` is ready for a read or a write, or `wakeFd` (an eventfd; -1 for none)
+// has been signalled, at most `timeoutMs`. Returns 1 when the device is ready (or has an
+// error that the next read or write reports), 0 on a time-out or a wake, a negative ALSA
+// error code when the device cannot be waited for.
+int waitAlsaPcm(snd_pcm_t* pcm, int wakeFd, int timeoutMs);
 
 // Whether the system has any sound card.
 bool anyAlsaSoundCard();

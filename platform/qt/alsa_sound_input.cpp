@@ -3,6 +3,8 @@
 #include <alsa/asoundlib.h>
 #include <pthread.h>
 #include <sched.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -22,6 +24,8 @@ namespace vk7 {
 // returns (the device is closed then) and never touches the input object again.
 struct AlsaSoundInput::Capture {
     snd_pcm_t* pcm = nullptr;
+    // Signalled with the stop request, so that a capture waiting for the device sees it at once.
+    int wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     std::string device;
     std::unique_ptr<SoundBlockQueue> queue;
     std::atomic<bool> stop{false};
@@ -42,6 +46,14 @@ struct AlsaSoundInput::Capture {
 
     ~Capture() {
         if (pcm) snd_pcm_close(pcm);
+        if (wakeFd >= 0) ::close(wakeFd);
+    }
+    void requestStop() {
+        stop = true;
+        if (wakeFd >= 0) {
+            const uint64_t one = 1;
+            (void)!::write(wakeFd, &one, sizeof one);
+        }
     }
     void toGui(std::function<void()> f) {
         std::lock_guard lock(postMutex);
@@ -68,8 +80,8 @@ void captureLoop(AlsaSoundInput::Capture& c) {
     std::vector<int16_t> block(frames * channels), previous;
     snd_pcm_uframes_t filled = 0;
     while (!c.stop) {
-        // A bounded wait, so that a stop request is seen within kWaitMs.
-        const int w = snd_pcm_wait(c.pcm, AlsaSoundInput::kWaitMs);
+        // A bounded wait that a stop request ends at once.
+        const int w = waitAlsaPcm(c.pcm, c.wakeFd, AlsaSoundInput::kWaitMs);
         if (c.stop) break;
         const snd_pcm_sframes_t n = snd_pcm_readi(c.pcm, block.data() + filled * channels, frames - filled);
         if (n == 0 || n == -EAGAIN || (n < 0 && w == 0)) {
@@ -147,6 +159,9 @@ SoundOpenError AlsaSoundInput::open(int rate, SoundInputReceiver& receiver) {
             Qt::QueuedConnection);
     };
     capture->failed = [this](const std::string& what) {
+        // The capture has ended for good: the watchdog would only add a second message
+        // about the same lost device.
+        watchdog_.stop();
         if (receiver_) receiver_->inputFailed(what);
     };
     Capture* c = capture.get();
@@ -204,7 +219,7 @@ void AlsaSoundInput::reset() {
     if (!capture_) return;
     std::shared_ptr<Capture> c = std::move(capture_);
     c->silence();
-    c->stop = true;
+    c->requestStop();
     c->queue->close();
     dropped_ = c->queue->dropped();
     overrunsAtReset_ = c->overruns;

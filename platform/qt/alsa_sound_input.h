@@ -43,8 +43,10 @@ public:
     // Capture threads left behind because their device hung.
     int abandonedThreads() const { return abandoned_; }
 
-    static constexpr int kJoinTimeoutMs = 2000;
-    // The capture loop waits at most this long for the device, so that a stop is seen.
+    // A capture thread that is not back within this after the stop request is in a device
+    // read that does not return: its wait for the device ends at once with the request.
+    static constexpr int kJoinTimeoutMs = 1000;
+    // The capture loop waits at most this long for the device at a time.
     static constexpr int kWaitMs = 100;
     // No frame for this long while open: the device has run dry.
     static constexpr int kStallMs = 2000;

@@ -1,8 +1,9 @@
 // The sound-card output through ALSA: the playback device the user configured (`default`
 // unless told otherwise), 2 channels, 16 bits, at the exact rate where the device allows it,
 // else through the plug layer's conversion. The device holds two buffers of the writer's
-// size, so what is written plays within about two buffers; a write waits while two are
-// queued, in steps of at most 100 ms, so that interrupt() is seen.
+// size (at most: a device that cannot go that low holds what it can, and bufferNote() says
+// so), so what is written plays within about two buffers; a write waits while two are
+// queued, and interrupt() ends the wait at once.
 #pragma once
 
 #include <atomic>
@@ -25,8 +26,11 @@ public:
     bool open(int rate) override;
     void waitForRoom(int frameCount) override;
     void write(const int16_t* frames, int frameCount) override;
-    void interrupt() override { interrupted_ = true; }
+    void interrupt() override;
     void close() override;
+    std::string bufferNote() const override;
+    // The device buffer granted at the last open, in frames.
+    unsigned long bufferFramesGranted() const { return granted_; }
 
     const std::string& lastError() const { return lastError_; }
     bool converted() const { return converted_; }
@@ -38,8 +42,12 @@ private:
     int bufferFrames_;
     std::string lastError_;
     bool converted_ = false;
+    int rate_ = 0;
+    unsigned long granted_ = 0;
     snd_pcm_t* pcm_ = nullptr;
     std::atomic<bool> interrupted_{false};
+    // Signalled by interrupt(), so that a wait for the device ends at once.
+    int wakeFd_ = -1;
     std::atomic<uint64_t> underruns_{0};
 };
 

@@ -32,6 +32,10 @@ struct Hooks : AcquisitionHooks {
     }
     void createServiceThread() override { ++threadsCreated; }
     void endServiceThread() override { ++threadsEnded; }
+    bool commandsPlayed() const override { return !played || played(); }
+    std::string outputNote() const override { return note; }
+    std::function<bool()> played;
+    std::string note;
 };
 
 const std::string kInstalledSettings = "44100\r\n44100\r\nA\r\nB\r\n1800\r\n1800\r\n 21.533203125000\r\n1\r\n";
@@ -85,15 +89,35 @@ TEST_F(EngineTest, StartOpensTheInputAtTheFileRateAndCloseWritesBothFilesBack) {
     EXPECT_EQ(file("calibrvk"), kInstalledCalibration);  // line 1 "7" kept
 
     engine.destroy();
-    EXPECT_EQ(sleptMs, 500);
+    EXPECT_EQ(sleptMs, 0) << "the pair command played long ago";
     EXPECT_EQ(hooks.threadsEnded, 1);
 }
 
+TEST_F(EngineTest, TheOutputEndsOnceTheLastCommandHasPlayedAndWaitsForItAtMostHalfASecond) {
+    struct Case { int playedAfterMs; int waitedMs; };
+    for (const Case c : {Case{0, 0}, Case{120, 120}, Case{500, 500}, Case{100000, 500}}) {
+        AcquisitionEngine e{{StartFolder(dir.path()), box, dialogs, clock, [this](int ms) { sleptMs += ms; }}, &hooks};
+        hooks.played = [&] { return sleptMs >= c.playedAfterMs; };
+        hooks.threadsEnded = 0;
+        sleptMs = 0;
+        e.destroy();
+        EXPECT_EQ(sleptMs, c.waitedMs) << c.playedAfterMs;
+        EXPECT_EQ(hooks.threadsEnded, 1) << c.playedAfterMs;
+    }
+}
+
 TEST_F(EngineTest, StartRemovesTemporariesOfKilledRewrites) {
-    const auto stale = dir.write(".vk7-vk7.dat.Qw3rTy", "copy");
-    std::filesystem::last_write_time(stale, std::filesystem::file_time_type::clock::now() - std::chrono::minutes(2));
+    // The start folder and \space\ (regime files, metn, dictionaries) are rewritten.
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::minutes(2);
+    const std::vector<fs::path> stale = {dir.write(".vk7-vk7.dat.Qw3rTy", "copy"),
+                                         dir.write("space/.vk7-regim.dat.Ab12Cd", "copy"),
+                                         dir.write("space/.vk7-metn.Ef34Gh", "copy"),
+                                         dir.write("space/.vk7-gas.Ij56Kl", "copy")};
+    for (const fs::path& f : stale) std::filesystem::last_write_time(f, old);
+    const auto young = dir.write("space/.vk7-rsv.dat.Mn78Op", "copy");  // a rewrite may be running
     engine.create(277, 29);
-    EXPECT_FALSE(std::filesystem::exists(stale));
+    for (const fs::path& f : stale) EXPECT_FALSE(std::filesystem::exists(f)) << f;
+    EXPECT_TRUE(std::filesystem::exists(young));
     ASSERT_TRUE(engine.close());
 }
 
@@ -512,8 +536,13 @@ TEST_F(EngineTest, BlocksLostDuringARecordingAreCountedAndReportedOnceAtItsEnd) 
     EXPECT_EQ(engine.state().lostBlocks, 3u);
     EXPECT_EQ(engine.state().recordingLost, (std::array<uint64_t, 2>{2, 2}));
     EXPECT_NE(engine.inputDiagnosticsText().find(RU("Потеряно блоков: 3; при записи: 2 / 2")), std::string::npos);
+    // An output device that holds more than two buffers says so with the diagnostics.
+    EXPECT_EQ(engine.outputDiagnosticsText(), "");
+    hooks.note = RU("Выход default: буфер 557 мс вместо 372 мс");
+    EXPECT_EQ(engine.outputDiagnosticsText(), RU("Выход default: буфер 557 мс вместо 372 мс"));
+    hooks.note.clear();
     engine.stopRecording(1);
-    EXPECT_EQ(dialogs.messageTexts(), std::vector<std::string>{RU("При записи потеряно 2 точек")});
+    EXPECT_EQ(dialogs.messageTexts(), std::vector<std::string>{RU("При записи потеряно 2 точки")});
     engine.stopRecording(1);
     EXPECT_EQ(dialogs.messageTexts().size(), 1u) << "once per recording";
 
@@ -523,8 +552,22 @@ TEST_F(EngineTest, BlocksLostDuringARecordingAreCountedAndReportedOnceAtItsEnd) 
     bool outstandingAtMessage = true;
     dialogs.setWhileNextMessageOpen([&](const MessageRequest&) { outstandingAtMessage = box.outstanding(); });
     while (engine.isRecording(2)) box.step();
-    EXPECT_EQ(dialogs.messageTexts().back(), RU("При записи потеряно 3 точек"));
+    EXPECT_EQ(dialogs.messageTexts().back(), RU("При записи потеряно 3 точки"));
     EXPECT_FALSE(outstandingAtMessage);
+}
+
+TEST_F(EngineTest, ALostDeviceGetsOneMessage) {
+    // The capture fails for good; the device then gives no sound either, which the input's
+    // watchdog may still report: that is the same fault and gets no second box.
+    installFiles();
+    start();
+    box.run(0.5);
+    engine.inputFailed(RU("Устройство default: No such device"));
+    engine.inputStalled(RU("Устройство default: нет звука более 2 с"));
+    engine.inputFailed(RU("Устройство default: No such device"));
+    EXPECT_EQ(dialogs.messageTexts(),
+              std::vector<std::string>{RU("Прием сигналов прекращен\nУстройство default: No such device")});
+    ASSERT_TRUE(engine.close());
 }
 
 TEST_F(EngineTest, NothingIsDeliveredAfterReset) {

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "acquisition/voltage_calibration.h"
@@ -139,6 +141,31 @@ TEST(ServiceThread, TwoSendsBeforeABufferPlayOnlyTheSecond) {
     worker.terminate();
     EXPECT_TRUE(out.closed_);
     EXPECT_EQ(out.heard(), (std::vector<std::optional<uint8_t>>{std::nullopt, 128, std::nullopt, std::nullopt}));
+}
+
+TEST(ServiceThread, ACommandHasPlayedOnceTwoBuffersFollowedItsBurst) {
+    // The output holds two buffers: the one after the next is taken only when the burst
+    // buffer has finished playing.
+    GateOutput out;
+    TServiceThread worker(out, OutputParameters{});
+    out.pass();
+    EXPECT_TRUE(worker.commandPlayed()) << "nothing sent";
+    worker.send(64);
+    EXPECT_FALSE(worker.commandPlayed());
+    out.pass();  // the burst
+    out.pass();
+    EXPECT_FALSE(worker.commandPlayed());
+    worker.send(0);  // a second command before the first has played: it is the one waited for
+    out.pass();      // the first has played out, the second is in this buffer
+    out.pass();
+    EXPECT_FALSE(worker.commandPlayed());
+    out.pass();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!worker.commandPlayed() && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+    EXPECT_TRUE(worker.commandPlayed());
+    worker.terminate();
+    EXPECT_EQ(out.heard(), (std::vector<std::optional<uint8_t>>{std::nullopt, 64, std::nullopt, 0, std::nullopt,
+                                                                std::nullopt}));
 }
 
 // An output that takes every buffer at once and decodes it (the stress test's listener).

@@ -74,9 +74,27 @@ TEST(ChannelViewReadout, TimeAndVoltageTexts) {
     // 1.5 V on a preview of gain code 2 (2.5 V full scale).
     p.gainCode = 2;
     p.points.assign(1000, int16_t(std::lround(1.5 / 2.5 * 32768)));
+    v.cursorX = v.left;
     EXPECT_EQ(UpdateChannelReadout(v, p).voltageText, RU(" 1.500 В"));
-    // An empty preview reads 0 and never reads outside its points.
-    EXPECT_EQ(UpdateChannelReadout(v, ChannelPreview{}).voltageText, RU("   0.0 мВ"));
+    // An empty preview has no voltage anywhere.
+    EXPECT_EQ(UpdateChannelReadout(v, ChannelPreview{}).voltageText, "");
+}
+
+TEST(ChannelViewReadout, PastTheEndOfTheCurveNothingIsRead) {
+    // 100 points of 12.3 mV at width 4 and 21.5 points per second: the curve ends at
+    // 18.6 s, on a 10-minute plot 391 pixels wide 12 pixels from its left edge.
+    ChannelViewState v;
+    createChannelView(v, 424, 250, 600);
+    ChannelPreview p = preview(100, int16_t(std::lround(0.0123 / 0.15625 * 32768)));
+    p.points.resize(200, 1000);  // stale values beyond the count must not show
+    v.pointsPerPixel = double(v.endSec - v.startSec) / p.width / (v.right - v.left) * p.rate;
+    struct Case { int dx; const char* voltage; };
+    for (const Case& c : {Case{0, "  12.3 мВ"}, Case{12, "  12.3 мВ"}, Case{14, ""}, Case{200, ""}}) {
+        v.cursorX = v.left + c.dx;
+        const ChannelReadout r = UpdateChannelReadout(v, p);
+        EXPECT_EQ(r.voltageText, toCp1251(c.voltage)) << c.dx;
+        EXPECT_FALSE(r.timeText.empty()) << "the time is read anywhere on the plot";
+    }
 }
 
 TEST(ChannelViewNavigation, WindowMovesZoomLimitsAndWholeRecording) {

@@ -74,13 +74,14 @@ TEST(RecordingFile, HeaderWordsFromTheRegimeAndR) {
     EXPECT_EQ(plannedPointCount(120, 21.533203125), 2584);
 }
 
-// A folder with recordings and models of both programs, names that are no recordings and an
-// orphan .hr of a recording cut short: the next file takes the number after all of them.
+// A folder with recordings and models of both programs, names that are no recordings and the
+// .hr of a recording begun meanwhile: the next file takes the number after all of them.
 TEST_F(RecordingEngineTest, TheNextNumberPassesEveryExistingFileAndNothingIsOverwritten) {
     for (const char* name : {"data/k1/h9a.hrm", "data/k1/h10b.hrm", "data/k1/H11A.HRM", "data/k1/fig.hrm",
-                             "data/k1/a.hrm", "data/k1/h12a.hr"})
+                             "data/k1/a.hrm"})
         dir.write(name, "x");
     start(rsv("A", "B", 120, 120, "K1", "k1"));
+    dir.write("data/k1/h12a.hr", "x");  // a recording of another instance, begun after the start
     engine.startRecording(1);
     EXPECT_EQ(engine.recording(1).fileName(), "h13a.hr");
     EXPECT_EQ(engine.recording(1).currentPath().parent_path(), dir / "data/k1") << "found without regard to case";

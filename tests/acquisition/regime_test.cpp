@@ -289,5 +289,18 @@ TEST_F(RegimeTest, ThePairSwitchSavesThePairBeforeItLoadsTheOther) {
     EXPECT_EQ(readLines(dir / "space/rsv1.dat")[1], "C-name");
 }
 
+// A fresh start folder holds the data folder of every channel its regime files name, so the
+// first recording of a channel and the modelling's default section find their folder.
+TEST(RegimeInstallation, EveryDataFolderTheInstalledRegimeNamesExists) {
+    const StartFolder install(fs::path(VK7_SOURCE_DIR) / "install");
+    for (const char* file : {"rsv.dat", "rsv1.dat"}) {
+        const ChannelSettingsValues v = parseChannelSettingsLines(readLines(install.file("space", file)));
+        for (const std::string& folder : v.dataFolder) {
+            EXPECT_FALSE(folder.empty()) << file;
+            EXPECT_TRUE(fs::is_directory(install.folder("data") / folder)) << file << ": " << folder;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace vk7

@@ -94,7 +94,8 @@ TEST(StartUp, RemovesTemporariesOfKilledRewritesFromTheFoldersItWrites) {
     s.DataDir = textFromPath(dir / "data") + "/";
     writeLines(dir.write("space/treat.dat", ""), formatTreatDat(s));
     const std::vector<std::string> temporaries = {".vk7-vk7.dat.aaaaaa", "space/.vk7-treat.dat.bbbbbb",
-                                                  "results/.vk7-tabl.txt.cccccc", "data/.vk7-h1a.hrm.dddddd"};
+                                                  "results/.vk7-tabl.txt.cccccc", "data/.vk7-h1a.hrm.dddddd",
+                                                  "results/prot.htm.part"};
     for (const std::string& t : temporaries) std::filesystem::last_write_time(dir.write(t, "copy"), old);
     const auto young = dir.write("data/.vk7-h1b.hrm.eeeeee", "copy");
     RecordingPrinter printer;

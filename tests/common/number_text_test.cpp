@@ -6,6 +6,8 @@
 #include <cmath>
 #include <string>
 
+#include "common/cp1251.h"
+
 namespace vk7 {
 namespace {
 
@@ -143,6 +145,22 @@ TEST(ParseStrictInt, AcceptsOnlyIntegers) {
     EXPECT_EQ(parseStrictInt("-9223372036854775808"), INT64_MIN);
     for (const char* bad : {"", " ", "1.0", "12a", "1 2", "+", "99999999999999999999", "0x10"})
         EXPECT_FALSE(parseStrictInt(bad).has_value()) << bad;
+}
+
+TEST(RussianPlural, TheFormFollowsTheLastTwoDigits) {
+    struct Case { int64_t n; const char* want; };
+    const Case cases[] = {
+        {0, "0 точек"},     {1, "1 точка"},     {2, "2 точки"},       {4, "4 точки"},      {5, "5 точек"},
+        {10, "10 точек"},   {11, "11 точек"},   {12, "12 точек"},     {14, "14 точек"},    {15, "15 точек"},
+        {20, "20 точек"},   {21, "21 точка"},   {22, "22 точки"},     {24, "24 точки"},    {25, "25 точек"},
+        {100, "100 точек"}, {101, "101 точка"}, {111, "111 точек"},   {112, "112 точек"},  {121, "121 точка"},
+        {1004, "1004 точки"}, {1011, "1011 точек"}, {-1, "-1 точка"}, {-12, "-12 точек"},
+        {INT64_MIN, "-9223372036854775808 точек"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(countText(c.n, RU("точка"), RU("точки"), RU("точек")), toCp1251(c.want)) << c.n;
+    EXPECT_EQ(russianPlural(21, "a", "b", "c"), "a");
+    EXPECT_EQ(russianPlural(13, "a", "b", "c"), "c");
 }
 
 }  // namespace

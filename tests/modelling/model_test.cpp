@@ -469,6 +469,8 @@ TEST(ModelInstallation, TestModelNamedByModDatAndAnEmptySection) {
     EXPECT_EQ(joinLinesCrLf(modelFileLines(m)), readFileBytes(install.file("space", "test.mod")));
     EXPECT_TRUE(fs::is_directory(install.root() / "data" / "model"));
     EXPECT_TRUE(isDataSection(install, "model"));
+    // The section of the installed regime is there too, so the model window opens on it.
+    EXPECT_TRUE(isDataSection(install, readModelRegime(install).Section)) << readModelRegime(install).Section;
 }
 
 }  // namespace

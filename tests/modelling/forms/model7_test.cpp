@@ -152,12 +152,14 @@ TEST_F(ModelWindow, AnEditedCellIsAskedForOnHidingAndKeptAcrossActivations) {
 }
 
 TEST_F(ModelWindow, F7ArmsThenWritesIntoTheChosenSection) {
+    fs::remove_all(dir / "data/kanal1");  // the regime's section is gone: none is chosen
     form->show();
     type(Qt::Key_F7);
     EXPECT_EQ(form->editState(), 2);
     EXPECT_TRUE(form->Panel4->isVisible());
     EXPECT_FALSE(form->Panel6->isVisible());
-    type(Qt::Key_F7);  // no rsv.dat: no section chosen yet
+    type(Qt::Key_F7);
+    ASSERT_FALSE(dialogs.messageTexts().empty());
     EXPECT_EQ(dialogs.messageTexts().back(), RU("Выберите раздел для размещения хроматограммы"));
     EXPECT_FALSE(fs::exists(dir / "data/model/H1A.HRM"));
     form->ComboBox1->setCurrentIndex(form->ComboBox1->findText(QStringLiteral("model")));

@@ -1,0 +1,50 @@
+// The command output's device buffer on a real ALSA playback device (a file plug over null
+// into a FIFO): held to two of the worker's buffers, so a command plays within about two
+// of them, and the link knows when the last command has been played out.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "acquisition/box_command_link.h"
+#include "platform/qt/alsa_sound_output.h"
+#include "platform/simulated_box.h"
+#include "tests/acquisition/forms/alsa_test_config.h"
+
+namespace vk7 {
+namespace {
+
+TEST(AlsaOutputBuffer, TheDeviceHoldsAtMostTwoBuffersAndAPlayedCommandIsSeen) {
+    test::AlsaTestConfig alsa;
+    alsa.startDraining();
+    AlsaSoundOutput output("vk7_play");
+    BoxCommandLink link(output, [](const std::string& t) { ADD_FAILURE() << t; });
+    link.createServiceThread();
+    ASSERT_TRUE(link.running()) << output.lastError();
+    EXPECT_GE(output.bufferFramesGranted(), 8192u);
+    EXPECT_LE(output.bufferFramesGranted(), 2u * 8192u);
+    EXPECT_EQ(output.bufferNote(), "") << "a device that goes that low needs no note";
+    EXPECT_EQ(link.outputNote(), "");
+
+    link.sendBoxCommand(kCommandPairCD);
+    EXPECT_FALSE(link.commandsPlayed());
+    // Played out once its burst buffer and two more have gone to the device.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!link.commandsPlayed() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(link.commandsPlayed());
+    // The device passes it on to the FIFO that the test drains.
+    bool heard = false;
+    while (!heard && std::chrono::steady_clock::now() < deadline) {
+        const std::vector<int16_t> played = alsa.played();
+        for (size_t b = 0; (b + 1) * 2 * 8192 <= played.size() && !heard; ++b)
+            heard = decodeCommandBurst(played.data() + b * 2 * 8192, 8192) == std::optional<uint8_t>(kCommandPairCD);
+        if (!heard) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_TRUE(heard) << "the burst reached the device";
+    link.endServiceThread();
+    alsa.stopDraining();
+}
+
+}  // namespace
+}  // namespace vk7
