@@ -193,7 +193,12 @@ void AcquisitionEngine::finishInterruptedRecordings() {
 
     // One message for all of them.
     const fs::path root = env_.start.root();
-    auto shown = [&](const fs::path& p) { return textFromPath(p.lexically_relative(root)); };
+    // Written as the program's messages write paths below the start folder ("\data\kanal1\h1a.hrm").
+    auto shown = [&](const fs::path& p) {
+        std::string text;
+        for (const fs::path& name : p.lexically_relative(root)) text += "\\" + textFromPath(name);
+        return text;
+    };
     std::string finished, failed;
     for (const InterruptedRecording& r : all) {
         const std::string points = countText(r.points, RU("точка"), RU("точки"), RU("точек"));

@@ -218,7 +218,7 @@ TEST(InterruptedRecordings, TheStartFinishesTheRecordingsOfBothPairsAndSaysWhich
     ASSERT_EQ(p.dialogs.messageTexts().size(), 1u);
     EXPECT_EQ(p.dialogs.messageTexts()[0],
               RU("Записи, прерванные при прошлой работе программы, закончены со всеми записанными точками:\n"
-                 "data/k1/h3a.hrm: 21 точка\ndata/k2/h1b.hrm: 21 точка\ndata/k4/h2d.hrm: 21 точка"));
+                 "\\data\\k1\\h3a.hrm: 21 точка\n\\data\\k2\\h1b.hrm: 21 точка\n\\data\\k4\\h2d.hrm: 21 точка"));
     EXPECT_EQ(open(dir / "data/k1/h3a.hrm").comment, recordingComment(written, RU("Метан")));
     EXPECT_EQ(open(dir / "data/k2/h1b.hrm").comment, recordingComment(written, RU("Этан")));
     EXPECT_EQ(open(dir / "data/k4/h2d.hrm").comment, recordingComment(written, "D"));
@@ -303,7 +303,7 @@ TEST(InterruptedRecordings, AFailedWriteKeepsEveryPointWrittenAndTheNextStartFin
         }
         ASSERT_EQ(next.dialogs.messageTexts().size(), 1u);
         EXPECT_NE(next.dialogs.messageTexts()[0].find(
-                      "data/k1/h1a.hrm: " + countText(c.points, RU("точка"), RU("точки"), RU("точек"))),
+                      "\\data\\k1\\h1a.hrm: " + countText(c.points, RU("точка"), RU("точки"), RU("точек"))),
                   std::string::npos);
         const Opened o = open(dir / "data/k1/h1a.hrm");
         EXPECT_EQ(o.samples, recorded);
@@ -361,7 +361,7 @@ TEST(InterruptedRecordings, ARecordingKilledAtAnyMomentOpensInTheProcessingProgr
         next.start();
         ASSERT_EQ(next.dialogs.messageTexts().size(), 1u);
         EXPECT_NE(next.dialogs.messageTexts()[0].find(
-                      "data/k1/h1a.hrm: " + countText(int64_t(recorded.size()), RU("точка"), RU("точки"), RU("точек"))),
+                      "\\data\\k1\\h1a.hrm: " + countText(int64_t(recorded.size()), RU("точка"), RU("точки"), RU("точек"))),
                   std::string::npos)
             << next.dialogs.messageTexts()[0];
         const Opened o = open(dir / "data/k1/h1a.hrm");
@@ -441,7 +441,7 @@ TEST(InterruptedRecordings, ASmallFileSystemThatFillsUpLosesNoPoint) {
     const std::vector<int16_t> recorded = pointsOf(readWords(dir / "cut.hr"));
     EXPECT_GT(recorded.size(), 2000u) << "two pages of points";
     EXPECT_NE(readFileBytes(dir / "next.txt")
-                  .find("data/k1/h1a.hrm: " + countText(int64_t(recorded.size()), RU("точка"), RU("точки"), RU("точек"))),
+                  .find("\\data\\k1\\h1a.hrm: " + countText(int64_t(recorded.size()), RU("точка"), RU("точки"), RU("точек"))),
               std::string::npos);
     ASSERT_TRUE(fs::exists(dir / "finished.hrm"));
     EXPECT_EQ(open(dir / "finished.hrm").samples, recorded);
