@@ -119,7 +119,15 @@ void addOfficeSeeds(Seeds& s) {
     }
     ZipPackage twoSheets = ZipPackage::fromBytes(blanks[0].bytes);
     std::string workbook = twoSheets.part("xl/workbook.xml");
-    workbook.replace(workbook.find("r:id=\"rId3\""), 11, "r:id=\"rId1\"");
+    // The second sheet's relationship becomes the first sheet's, whatever the blank names them.
+    const auto relationshipOf = [&](size_t sheet) {
+        const size_t at = workbook.find("r:id=\"", sheet) + 6;
+        return std::pair{at, workbook.substr(at, workbook.find('"', at) - at)};
+    };
+    const size_t firstSheet = workbook.find("<sheet ");
+    const auto [firstAt, firstId] = relationshipOf(firstSheet);
+    const auto [secondAt, secondId] = relationshipOf(workbook.find("<sheet ", firstSheet + 1));
+    workbook.replace(secondAt, secondId.size(), firstId);
     twoSheets.setPart("xl/workbook.xml", workbook);
     s["fuzz_office_package"].push_back(twoSheets.bytes());
     ZipPackage outside = ZipPackage::fromBytes(blanks[0].bytes);
