@@ -17,8 +17,13 @@ const std::string& line(const std::vector<std::string>& lines, size_t i) {
 }
 
 // The blank's file name: at most 32 characters, without the blanks at its end, which a cut
-// may leave and the next read would drop.
-std::string blankName(std::string_view text) { return std::string(trimTrailingBlanks(cutText(text, kBlankNameMax))); }
+// may leave and the next read would drop. A CR or LF in it is the blank the line file writes
+// for it, so it is dropped there too.
+std::string blankName(std::string_view text) {
+    std::string name = cutText(text, kBlankNameMax);
+    std::replace_if(name.begin(), name.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    return std::string(trimTrailingBlanks(name));
+}
 
 }  // namespace
 
@@ -70,6 +75,13 @@ std::optional<double> NormsTable::norm(std::string_view substance, size_t k) con
     return std::nullopt;
 }
 
+// The longest name a substance line holds with all its norms within its 128 characters (at
+// least the 24 of a padded name).
+static size_t longestNormName(const NormsTable& table) {
+    const size_t normChars = kNormFieldWidth * table.Media.size();
+    return std::max(kNormNameWidth, normChars < kNormsLineMax ? kNormsLineMax - normChars : 0);
+}
+
 NormsTable parseNormsTable(const std::vector<std::string>& lines) {
     NormsTable table;
     size_t i = 0;
@@ -78,28 +90,51 @@ NormsTable parseNormsTable(const std::vector<std::string>& lines) {
         table.Media.push_back(lines[i]);
     }
     const size_t normChars = kNormFieldWidth * table.Media.size();
-    // Whether the fields from column 25 on are each blank or one number.
-    auto fieldsAreNorms = [&table](std::string_view l) {
+    // The norms of a line as older versions wrote a norm too wide for its field: the name
+    // padded to 24 characters, then per medium 10 blanks, or a number right-aligned in 10
+    // columns, or a wider number written whole; at least one of them wider, and nothing after
+    // the last. Nothing when the line is not of that kind (a long name written whole can hold
+    // blanks and numbers too, but never a number wider than a field after column 24).
+    auto olderWideNorms = [&table](std::string_view l) -> std::optional<std::vector<std::optional<double>>> {
+        if (l.size() <= kNormNameWidth || l[kNormNameWidth - 1] != ' ') return std::nullopt;
+        std::vector<std::optional<double>> norms;
+        size_t at = kNormNameWidth;
+        bool wide = false;
         for (size_t k = 0; k < table.Media.size(); ++k) {
-            const size_t at = kNormNameWidth + kNormFieldWidth * k;
-            const std::string_view field = trimBlanks(l.size() > at ? l.substr(at, kNormFieldWidth) : "");
-            if (!field.empty() && !parseStrictReal(field)) return false;
+            size_t blanks = 0;
+            while (at + blanks < l.size() && l[at + blanks] == ' ' && blanks < kNormFieldWidth) ++blanks;
+            if (blanks == kNormFieldWidth || at + blanks >= l.size()) {
+                norms.emplace_back();
+                at = std::min(l.size(), at + kNormFieldWidth);
+                continue;
+            }
+            size_t end = at + blanks;
+            while (end < l.size() && l[end] != ' ') ++end;
+            const std::optional<double> v = parseStrictReal(l.substr(at + blanks, end - at - blanks));
+            if (!v || end - at < kNormFieldWidth) return std::nullopt;
+            wide = wide || end - at > kNormFieldWidth;
+            norms.push_back(*v == 0 ? std::nullopt : v);
+            at = end;
         }
-        return true;
+        if (!wide || !trimBlanks(l.substr(at)).empty()) return std::nullopt;
+        return norms;
     };
     for (++i; i < lines.size(); ++i) {
         const std::string_view l = lines[i];
-        // The norms start at column 25, or after a longer name written whole. A padded name
-        // before a norm wider than its field (older files wrote 1000000.000) is no longer
-        // name: its blank in column 24 and the numbers from column 25 tell it.
-        size_t normsAt = kNormNameWidth;
-        if (l.size() > kNormNameWidth + normChars &&
-            trimTrailingBlanks(l.substr(0, l.size() - normChars)).size() > kNormNameWidth &&
-            !(l[kNormNameWidth - 1] == ' ' && fieldsAreNorms(l)))
-            normsAt = l.size() - normChars;
         NormsTable::Substance s;
-        s.Name = std::string(trimTrailingBlanks(l.substr(0, std::min(normsAt, l.size()))));
         bool anyNorm = false;
+        if (const auto older = olderWideNorms(l)) {
+            s.Name = std::string(trimTrailingBlanks(l.substr(0, kNormNameWidth)));
+            s.Norms = *older;
+            anyNorm = std::any_of(s.Norms.begin(), s.Norms.end(), [](const auto& n) { return n.has_value(); });
+            if (!trimBlanks(s.Name).empty() || anyNorm) table.Substances.push_back(std::move(s));
+            continue;
+        }
+        // The norms start at column 25, or after a longer name written whole.
+        size_t normsAt = kNormNameWidth;
+        if (l.size() > kNormNameWidth + normChars && trimTrailingBlanks(l.substr(0, l.size() - normChars)).size() > kNormNameWidth)
+            normsAt = l.size() - normChars;
+        s.Name = std::string(trimTrailingBlanks(cutText(l.substr(0, std::min(normsAt, l.size())), longestNormName(table))));
         for (size_t k = 0; k < table.Media.size(); ++k) {
             const size_t at = normsAt + kNormFieldWidth * k;
             const std::string_view field = l.size() > at ? l.substr(at, kNormFieldWidth) : "";
@@ -131,9 +166,31 @@ std::vector<std::string> normsTableLines(const NormsTable& table) {
         // A line of blanks would be no substance when read again.
         if (trimBlanks(s.Name).empty() && std::none_of(s.Norms.begin(), s.Norms.end(), [](const auto& n) { return n && *n != 0; }))
             continue;
-        std::string l = padRight(s.Name, static_cast<int>(kNormNameWidth));
-        for (size_t k = 0; k < table.Media.size(); ++k) l += normText(k < s.Norms.size() ? s.Norms[k] : std::nullopt);
-        lines.push_back(cutText(l, kNormsLineMax));
+        // The name as it reads back: a CR or LF in it is the blank the line file writes, and the
+        // blanks at its end are not kept (they would move the norms of a long name).
+        std::string name = s.Name;
+        std::replace_if(name.begin(), name.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+        name = std::string(trimTrailingBlanks(cutText(name, longestNormName(table))));
+        const auto line = [&](bool zeroForNone) {
+            std::string l = padRight(name, static_cast<int>(kNormNameWidth));
+            for (size_t k = 0; k < table.Media.size(); ++k) {
+                const std::optional<double> norm = k < s.Norms.size() ? s.Norms[k] : std::nullopt;
+                l += zeroForNone && !(norm && *norm != 0) ? fixedText(0, static_cast<int>(kNormFieldWidth), 3) : normText(norm);
+            }
+            return cutText(l, kNormsLineMax);
+        };
+        std::string l = line(false);
+        // A long name whose part after column 24 looks like an older line's wide norm, with no
+        // norms after it, would be read as that norm: its empty norms are written as 0.000,
+        // which reads as no norm all the same.
+        if (name.size() > kNormNameWidth) {
+            std::vector<std::string> alone = table.Media;
+            alone.emplace_back("-------------");
+            alone.push_back(l);
+            const NormsTable back = parseNormsTable(alone);
+            if (back.Substances.empty() || back.Substances[0].Name != name) l = line(true);
+        }
+        lines.push_back(std::move(l));
     }
     return lines;
 }

@@ -100,6 +100,35 @@ TEST(NormsTable, EveryNormFitsItsColumnsAndReadsBack) {
     }
 }
 
+// A long name written whole is read back whole, also where its part after column 24 looks
+// like the wide norm of an older line; such an older line keeps every norm after the wide one.
+TEST(NormsTable, LongNamesAndOlderWideNormsReadBackAsWritten) {
+    for (const std::string& name : {RU("Бензол    .                   5."), std::string(23, 'A') + " 12345678901",
+                                    std::string(23, 'A') + " 12345678901 1234567890"}) {
+        NormsTable table;
+        table.Media = {"A", "B"};
+        table.Substances = {{name, {std::nullopt, std::nullopt}}, {RU("Толуол"), {2.5, std::nullopt}}};
+        const std::vector<std::string> lines = normsTableLines(table);
+        const NormsTable back = parseNormsTable(lines);
+        ASSERT_EQ(back.Substances.size(), 2u) << name;
+        EXPECT_EQ(back.Substances[0].Name, name);
+        EXPECT_EQ(back.Substances[0].Norms, (std::vector<std::optional<double>>{std::nullopt, std::nullopt})) << name;
+        EXPECT_EQ(back.Substances[1].Norms[0], 2.5);
+        EXPECT_EQ(normsTableLines(back), lines);
+    }
+    // A line longer than a line may be keeps a name that leaves its norms room within 128.
+    const NormsTable tooLong = parseNormsTable({"A", "-------------", std::string(130, 'x') + "     2.500"});
+    ASSERT_EQ(tooLong.Substances.size(), 1u);
+    EXPECT_EQ(tooLong.Substances[0].Name, std::string(118, 'x'));
+    EXPECT_EQ(normsTableLines(tooLong)[2], std::string(118, 'x') + "     2.500");
+
+    const NormsTable older = parseNormsTable(
+        {"A", "B", "C", "-------------", padRight(RU("Толуол"), 24) + "1000000.000     2.500     0.750"});
+    ASSERT_EQ(older.Substances.size(), 1u);
+    EXPECT_EQ(older.Substances[0].Name, RU("Толуол"));
+    EXPECT_EQ(older.Substances[0].Norms, (std::vector<std::optional<double>>{1000000.0, 2.5, 0.75}));
+}
+
 TEST(ProtocolFiles, SettingsAndMask) {
     test::TempDir dir;
     const StartFolder start(dir.path());
@@ -114,7 +143,8 @@ TEST(ProtocolFiles, SettingsAndMask) {
 
     // A blank name cut to its 32 characters before a blank reads back as it was written.
     const std::string cut(31, 'b');
-    for (const std::string& name : {cut + " x.htm", cut + "  "}) {
+    // So does one ending in a CR, which the line file writes as a blank.
+    for (const std::string& name : {cut + " x.htm", cut + "  ", cut + "\r"}) {
         const HtmlProtocolSettings read = parseHtmlProtocolSettings({"v", "A", name, "1", ""});
         EXPECT_EQ(read.Blank, cut);
         EXPECT_EQ(htmlProtocolSettingsLines(read)[2], cut);
