@@ -75,6 +75,11 @@ std::optional<double> NormsTable::norm(std::string_view substance, size_t k) con
     return std::nullopt;
 }
 
+// Whether a name is blanks only, a CR or LF counting as the blank the line file writes for it.
+static bool nothingButBlanks(std::string_view name) {
+    return std::all_of(name.begin(), name.end(), [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+}
+
 // The longest name a substance line holds with all its norms within its 128 characters (at
 // least the 24 of a padded name).
 static size_t longestNormName(const NormsTable& table) {
@@ -127,7 +132,7 @@ NormsTable parseNormsTable(const std::vector<std::string>& lines) {
             s.Name = std::string(trimTrailingBlanks(l.substr(0, kNormNameWidth)));
             s.Norms = *older;
             anyNorm = std::any_of(s.Norms.begin(), s.Norms.end(), [](const auto& n) { return n.has_value(); });
-            if (!trimBlanks(s.Name).empty() || anyNorm) table.Substances.push_back(std::move(s));
+            if (!nothingButBlanks(s.Name) || anyNorm) table.Substances.push_back(std::move(s));
             continue;
         }
         // The norms start at column 25, or after a longer name written whole.
@@ -142,7 +147,7 @@ NormsTable parseNormsTable(const std::vector<std::string>& lines) {
             s.Norms.push_back(v == 0 ? std::nullopt : std::optional<double>(v));
             anyNorm = anyNorm || v != 0;
         }
-        if (trimBlanks(s.Name).empty() && !anyNorm) continue;
+        if (nothingButBlanks(s.Name) && !anyNorm) continue;
         table.Substances.push_back(std::move(s));
     }
     return table;
@@ -163,14 +168,14 @@ std::vector<std::string> normsTableLines(const NormsTable& table) {
     std::vector<std::string> lines = table.Media;
     lines.emplace_back("-------------");
     for (const NormsTable::Substance& s : table.Substances) {
-        // A line of blanks would be no substance when read again.
-        if (trimBlanks(s.Name).empty() && std::none_of(s.Norms.begin(), s.Norms.end(), [](const auto& n) { return n && *n != 0; }))
-            continue;
         // The name as it reads back: a CR or LF in it is the blank the line file writes, and the
         // blanks at its end are not kept (they would move the norms of a long name).
         std::string name = s.Name;
         std::replace_if(name.begin(), name.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
         name = std::string(trimTrailingBlanks(cutText(name, longestNormName(table))));
+        // A line of blanks would be no substance when read again.
+        if (nothingButBlanks(name) && std::none_of(s.Norms.begin(), s.Norms.end(), [](const auto& n) { return n && *n != 0; }))
+            continue;
         const auto line = [&](bool zeroForNone) {
             std::string l = padRight(name, static_cast<int>(kNormNameWidth));
             for (size_t k = 0; k < table.Media.size(); ++k) {

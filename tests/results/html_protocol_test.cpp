@@ -65,7 +65,7 @@ TEST(NormsTable, RoundTripKeepsTheBytes) {
 
     // Lines of nothing but blanks, or a name of blanks without norms, are no substances; a
     // blank name with a norm is one and comes back the same.
-    const NormsTable blanks = parseNormsTable({"A", "-------------", "", std::string(34, ' '),
+    const NormsTable blanks = parseNormsTable({"A", "-------------", "", std::string(34, ' '), "\r\r \r",
                                                std::string(24, ' ') + "         0", std::string(24, ' ') + "     0.500"});
     ASSERT_EQ(blanks.Substances.size(), 1u);
     EXPECT_EQ(parseNormsTable(normsTableLines(blanks)).Substances.size(), 1u);
