@@ -159,9 +159,18 @@ std::string normText(std::optional<double> norm) {
     const int width = static_cast<int>(kNormFieldWidth);
     // Three decimals keep four significant digits from 1 on; below 1 only a value they hold
     // whole (0.1, 0.25) keeps them, 0.0015 would read back as 0.002.
+    const auto fixedKeeps = [](double x, const std::string& text) {
+        return text.size() <= kNormFieldWidth && (std::fabs(x) >= 1 || parseLenient(text) == x);
+    };
     const std::string fixed = fixedText(v, width, 3);
-    if (fixed.size() <= kNormFieldWidth && (std::fabs(v) >= 1 || parseLenient(fixed) == v)) return fixed;
-    return padLeft(expTextWithin(v, width), width);
+    if (fixedKeeps(v, fixed)) return fixed;
+    // The exponent form, unless the value it reads back as is one the 3 decimals hold whole:
+    // then those, as the next save of what was read would write them.
+    const std::string exp = expTextWithin(v, width);
+    const double shown = parseLenient(exp);
+    const std::string fixedShown = fixedText(shown, width, 3);
+    if (fixedKeeps(shown, fixedShown)) return fixedShown;
+    return padLeft(exp, width);
 }
 
 std::vector<std::string> normsTableLines(const NormsTable& table) {

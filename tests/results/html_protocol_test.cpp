@@ -84,7 +84,8 @@ TEST(NormsTable, EveryNormFitsItsColumnsAndReadsBack) {
     } cases[] = {{0.1, "     0.100"},       {0.25, "     0.250"},     {0.0015, " 1.5000E-3"},  {0.0001, " 1.0000E-4"},
                  {0.12345, " 1.2345E-1"},   {1.2345, "     1.234"},    {999999.999, "999999.999"}, {1000000, " 1.0000E+6"},
                  {1234567.8, " 1.2346E+6"}, {1e12, " 1.000E+12"},      {1e30, " 1.000E+30"},  {1.5e100, "1.500E+100"},
-                 {2.5e-7, " 2.5000E-7"},    {4.9e-324, "4.941E-324"},  {-100000, "-1.0000E+5"}, {-1000000, "-1.0000E+6"}};
+                 {2.5e-7, " 2.5000E-7"},    {4.9e-324, "4.941E-324"},  {-100000, "-1.0000E+5"}, {-1000000, "-1.0000E+6"},
+                 {0.05000012, "     0.050"}};  // what " 5.0000E-2" would read back as, written as a second save would
     for (const auto& c : cases) {
         const std::string text = normText(c.v);
         EXPECT_EQ(text, c.text) << c.v;
@@ -97,6 +98,7 @@ TEST(NormsTable, EveryNormFitsItsColumnsAndReadsBack) {
         ASSERT_TRUE(norms[1].has_value()) << c.v;
         EXPECT_LE(std::fabs(*norms[1] - c.v), std::fabs(c.v) * 5e-4) << c.v;
         EXPECT_EQ(norms[2], 0.75) << c.v;
+        EXPECT_EQ(normText(*norms[1]), text) << c.v;  // a second save writes the same
     }
 }
 
