@@ -1,5 +1,7 @@
 #include "platform/qt/alsa_pcm.h"
 
+#include "common/cp1251.h"
+
 #include <poll.h>
 
 #include <algorithm>
@@ -107,5 +109,7 @@ bool anyAlsaSoundCard() {
     int card = -1;
     return snd_card_next(&card) == 0 && card >= 0;
 }
+
+std::string alsaReason(int error) { return toCp1251(snd_strerror(error)); }
 
 }  // namespace vk7

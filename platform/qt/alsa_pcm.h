@@ -34,4 +34,8 @@ int waitAlsaPcm(snd_pcm_t* pcm, int wakeFd, int timeoutMs);
 // Whether the system has any sound card.
 bool anyAlsaSoundCard();
 
+// ALSA's reason for `error` (a negative error code) in the programs' code page: the C library
+// words it in the desktop's language, UTF-8 on a Russian desktop.
+std::string alsaReason(int error);
+
 }  // namespace vk7

@@ -94,7 +94,7 @@ void captureLoop(AlsaSoundInput::Capture& c) {
             if (n == -EPIPE) ++c.overruns;
             filled = 0;
             if (snd_pcm_recover(c.pcm, int(n), 1) < 0) {
-                c.toGui([f = c.failed, what = RU("Устройство ") + c.device + ": " + snd_strerror(int(n))] { f(what); });
+                c.toGui([f = c.failed, what = RU("Устройство ") + c.device + ": " + alsaReason(int(n))] { f(what); });
                 return;
             }
             continue;
@@ -127,7 +127,7 @@ SoundOpenError AlsaSoundInput::open(int rate, SoundInputReceiver& receiver) {
     converted_ = false;
     rate_ = rate;
     if (rate <= 0) {
-        lastError_ = snd_strerror(-EINVAL);
+        lastError_ = alsaReason(-EINVAL);
         return SoundOpenError::PrepareFailed;
     }
 
@@ -139,7 +139,7 @@ SoundOpenError AlsaSoundInput::open(int rate, SoundInputReceiver& receiver) {
     const AlsaOpenResult opened = openAlsaPcm(device_, SND_PCM_STREAM_CAPTURE, unsigned(rate), kFramesPerBlock,
                                               kFramesPerBlock * 8);
     if (!opened.pcm) {
-        lastError_ = snd_strerror(opened.error);
+        lastError_ = alsaReason(opened.error);
         if (!opened.opened) return anyAlsaSoundCard() ? SoundOpenError::OpenFailed : SoundOpenError::NoDevice;
         return SoundOpenError::PrepareFailed;
     }
@@ -169,7 +169,7 @@ SoundOpenError AlsaSoundInput::open(int rate, SoundInputReceiver& receiver) {
         c->toGui([this] { deliver(); });
     });
     if ((r = snd_pcm_start(pcm)) < 0) {
-        lastError_ = snd_strerror(r);
+        lastError_ = alsaReason(r);
         return SoundOpenError::StartFailed;  // the capture's destructor closes the device
     }
     receiver_ = &receiver;
@@ -186,7 +186,7 @@ SoundOpenError AlsaSoundInput::open(int rate, SoundInputReceiver& receiver) {
             capture->doneCv.notify_all();
         });
     } catch (const std::exception& e) {
-        lastError_ = e.what();
+        lastError_ = toCp1251(e.what());
         receiver_ = nullptr;
         capture_.reset();
         return SoundOpenError::StartFailed;

@@ -38,7 +38,7 @@ bool AlsaSoundOutput::open(int rate) {
     const auto frames = snd_pcm_uframes_t(bufferFrames_);
     const AlsaOpenResult r = openAlsaPcm(device_, SND_PCM_STREAM_PLAYBACK, unsigned(rate), frames, frames * 2, true);
     if (!r.pcm) {
-        lastError_ = snd_strerror(r.error);
+        lastError_ = alsaReason(r.error);
         return false;
     }
     pcm_ = r.pcm;
@@ -80,7 +80,7 @@ void AlsaSoundOutput::write(const int16_t* frames, int frameCount) {
         if (n < 0) {
             if (n == -EPIPE) ++underruns_;
             if (snd_pcm_recover(pcm_, int(n), 1) < 0) {
-                lastError_ = snd_strerror(int(n));
+                lastError_ = alsaReason(int(n));
                 return;  // the device is gone: the stream goes on without it
             }
             continue;

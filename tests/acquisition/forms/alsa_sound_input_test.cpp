@@ -6,6 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <alsa/asoundlib.h>
+
+#include <algorithm>
+#include <clocale>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
@@ -117,6 +122,19 @@ TEST_F(AlsaInputTest, ADeviceThatDoesNotOpenNamesItselfAndAlsasReason) {
     EXPECT_EQ(input.openedHow(), "");
     input.close();
     EXPECT_EQ(r.blocks, 0);
+
+    // On a Russian desktop the C library words ALSA's reason in Russian (UTF-8): the box shows
+    // it in the programs' code page, as one of ALSA's reasons, not as UTF-8 bytes.
+    const std::string before = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "ru_RU.UTF-8")) GTEST_SKIP() << "ru_RU.UTF-8 is not generated on this machine";
+    input.open(44100, r);
+    const std::string prefix = RU("Устройство vk7_no_such_device: ");
+    const std::string reason = input.failureReason().substr(std::min(prefix.size(), input.failureReason().size()));
+    input.close();
+    bool known = false;
+    for (int e = 1; e < 200 && !known; ++e) known = toUtf8(reason) == snd_strerror(-e);
+    std::setlocale(LC_ALL, before.c_str());
+    EXPECT_TRUE(known) << toUtf8(reason);
 }
 
 TEST_F(AlsaInputTest, ADeviceThatHangsIsLeftBehindAndTheCloseReturns) {
