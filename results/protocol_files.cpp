@@ -191,7 +191,11 @@ std::vector<std::string> normsTableLines(const NormsTable& table) {
                 const std::optional<double> norm = k < s.Norms.size() ? s.Norms[k] : std::nullopt;
                 l += zeroForNone && !(norm && *norm != 0) ? fixedText(0, static_cast<int>(kNormFieldWidth), 3) : normText(norm);
             }
-            return cutText(l, kNormsLineMax);
+            // Within the 128 characters of a line, and only whole fields: a norm cut short
+            // would read back as another number.
+            const size_t namePart = std::max(kNormNameWidth, name.size());
+            if (l.size() > kNormsLineMax) l.resize(namePart + (kNormsLineMax - namePart) / kNormFieldWidth * kNormFieldWidth);
+            return l;
         };
         std::string l = line(false);
         // A long name whose part after column 24 looks like an older line's wide norm, with no

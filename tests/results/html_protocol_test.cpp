@@ -124,6 +124,14 @@ TEST(NormsTable, LongNamesAndOlderWideNormsReadBackAsWritten) {
     EXPECT_EQ(tooLong.Substances[0].Name, std::string(118, 'x'));
     EXPECT_EQ(normsTableLines(tooLong)[2], std::string(118, 'x') + "     2.500");
 
+    // Norms past the 128 characters of a line are left out whole, never cut into another number.
+    NormsTable many;
+    many.Media = std::vector<std::string>(11, "A");
+    many.Substances = {{"x", std::vector<std::optional<double>>(11, 123456.5)}};
+    const std::string manyLine = normsTableLines(many)[12];
+    EXPECT_EQ(manyLine.size(), 124u);
+    EXPECT_EQ(parseNormsTable(normsTableLines(many)).Substances[0].Norms[10], std::nullopt);
+
     const NormsTable older = parseNormsTable(
         {"A", "B", "C", "-------------", padRight(RU("Толуол"), 24) + "1000000.000     2.500     0.750"});
     ASSERT_EQ(older.Substances.size(), 1u);
