@@ -185,11 +185,14 @@ std::vector<std::string> normsTableLines(const NormsTable& table) {
         // A line of blanks would be no substance when read again.
         if (nothingButBlanks(name) && std::none_of(s.Norms.begin(), s.Norms.end(), [](const auto& n) { return n && *n != 0; }))
             continue;
-        const auto line = [&](bool zeroForNone) {
+        const auto line = [&](bool apart) {
             std::string l = padRight(name, static_cast<int>(kNormNameWidth));
             for (size_t k = 0; k < table.Media.size(); ++k) {
                 const std::optional<double> norm = k < s.Norms.size() ? s.Norms[k] : std::nullopt;
-                l += zeroForNone && !(norm && *norm != 0) ? fixedText(0, static_cast<int>(kNormFieldWidth), 3) : normText(norm);
+                std::string text = normText(norm);
+                if (apart && !(norm && *norm != 0)) text = fixedText(0, static_cast<int>(kNormFieldWidth), 3);
+                if (apart && k == 0 && text[0] != ' ') text = padLeft(expTextWithin(*norm, static_cast<int>(kNormFieldWidth) - 1), static_cast<int>(kNormFieldWidth));
+                l += text;
             }
             // Within the 128 characters of a line, and only whole fields: a norm cut short
             // would read back as another number.
@@ -198,9 +201,10 @@ std::vector<std::string> normsTableLines(const NormsTable& table) {
             return l;
         };
         std::string l = line(false);
-        // A long name whose part after column 24 looks like an older line's wide norm, with no
-        // norms after it, would be read as that norm: its empty norms are written as 0.000,
-        // which reads as no norm all the same.
+        // A long name whose part after column 24 looks like an older line's wide norm would be
+        // read as that norm. Its norms are then kept apart from it and never all blank: the
+        // first starts with a blank, and empty ones are written as 0.000 (which reads as no
+        // norm all the same), so the line has more than an older line's fields.
         if (name.size() > kNormNameWidth) {
             std::vector<std::string> alone = table.Media;
             alone.emplace_back("-------------");

@@ -118,6 +118,21 @@ TEST(NormsTable, LongNamesAndOlderWideNormsReadBackAsWritten) {
         EXPECT_EQ(back.Substances[1].Norms[0], 2.5);
         EXPECT_EQ(normsTableLines(back), lines);
     }
+    // The same with a norm whose text, right after the name, would make one number with its end.
+    {
+        NormsTable table;
+        table.Media = {"A"};
+        const std::string name = std::string(23, 'A') + std::string(10, ' ') + "61";
+        table.Substances = {{name, {5e-161}}, {RU("Толуол"), {2.5}}};
+        const std::vector<std::string> lines = normsTableLines(table);
+        const NormsTable back = parseNormsTable(lines);
+        ASSERT_EQ(back.Substances.size(), 2u);
+        EXPECT_EQ(back.Substances[0].Name, name);
+        ASSERT_TRUE(back.Substances[0].Norms[0].has_value());
+        EXPECT_NEAR(*back.Substances[0].Norms[0], 5e-161, 5e-161 * 5e-3);
+        EXPECT_EQ(back.Substances[1].Norms[0], 2.5);
+        EXPECT_EQ(normsTableLines(back), lines);
+    }
     // A line longer than a line may be keeps a name that leaves its norms room within 128.
     const NormsTable tooLong = parseNormsTable({"A", "-------------", std::string(130, 'x') + "     2.500"});
     ASSERT_EQ(tooLong.Substances.size(), 1u);
