@@ -124,6 +124,12 @@ NormsTable parseNormsTable(const std::vector<std::string>& lines) {
         if (!wide || !trimBlanks(l.substr(at)).empty()) return std::nullopt;
         return norms;
     };
+    // A line holds its name and the norms whose fields lie whole within its 128 characters;
+    // a norm past them is none, as the line is written.
+    const auto keepWholeFields = [](NormsTable::Substance& s) {
+        const size_t fields = (kNormsLineMax - std::max(kNormNameWidth, s.Name.size())) / kNormFieldWidth;
+        for (size_t k = fields; k < s.Norms.size(); ++k) s.Norms[k] = std::nullopt;
+    };
     for (++i; i < lines.size(); ++i) {
         const std::string_view l = lines[i];
         NormsTable::Substance s;
@@ -131,6 +137,7 @@ NormsTable parseNormsTable(const std::vector<std::string>& lines) {
         if (const auto older = olderWideNorms(l)) {
             s.Name = std::string(trimTrailingBlanks(l.substr(0, kNormNameWidth)));
             s.Norms = *older;
+            keepWholeFields(s);
             anyNorm = std::any_of(s.Norms.begin(), s.Norms.end(), [](const auto& n) { return n.has_value(); });
             if (!nothingButBlanks(s.Name) || anyNorm) table.Substances.push_back(std::move(s));
             continue;
@@ -145,8 +152,9 @@ NormsTable parseNormsTable(const std::vector<std::string>& lines) {
             const std::string_view field = l.size() > at ? l.substr(at, kNormFieldWidth) : "";
             const double v = parseLenient(field);
             s.Norms.push_back(v == 0 ? std::nullopt : std::optional<double>(v));
-            anyNorm = anyNorm || v != 0;
         }
+        keepWholeFields(s);
+        anyNorm = std::any_of(s.Norms.begin(), s.Norms.end(), [](const auto& n) { return n.has_value(); });
         if (nothingButBlanks(s.Name) && !anyNorm) continue;
         table.Substances.push_back(std::move(s));
     }
@@ -182,22 +190,23 @@ std::vector<std::string> normsTableLines(const NormsTable& table) {
         std::string name = s.Name;
         std::replace_if(name.begin(), name.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
         name = std::string(trimTrailingBlanks(cutText(name, longestNormName(table))));
+        // Only whole fields within the 128 characters of a line: a norm cut short would read
+        // back as another number.
+        const size_t namePart = std::max(kNormNameWidth, name.size());
+        const size_t fields = std::min(table.Media.size(), (kNormsLineMax - namePart) / kNormFieldWidth);
         // A line of blanks would be no substance when read again.
-        if (nothingButBlanks(name) && std::none_of(s.Norms.begin(), s.Norms.end(), [](const auto& n) { return n && *n != 0; }))
+        if (nothingButBlanks(name) &&
+            std::none_of(s.Norms.begin(), s.Norms.begin() + std::min(fields, s.Norms.size()), [](const auto& n) { return n && *n != 0; }))
             continue;
         const auto line = [&](bool apart) {
             std::string l = padRight(name, static_cast<int>(kNormNameWidth));
-            for (size_t k = 0; k < table.Media.size(); ++k) {
+            for (size_t k = 0; k < fields; ++k) {
                 const std::optional<double> norm = k < s.Norms.size() ? s.Norms[k] : std::nullopt;
                 std::string text = normText(norm);
                 if (apart && !(norm && *norm != 0)) text = fixedText(0, static_cast<int>(kNormFieldWidth), 3);
                 if (apart && k == 0 && text[0] != ' ') text = padLeft(expTextWithin(*norm, static_cast<int>(kNormFieldWidth) - 1), static_cast<int>(kNormFieldWidth));
                 l += text;
             }
-            // Within the 128 characters of a line, and only whole fields: a norm cut short
-            // would read back as another number.
-            const size_t namePart = std::max(kNormNameWidth, name.size());
-            if (l.size() > kNormsLineMax) l.resize(namePart + (kNormsLineMax - namePart) / kNormFieldWidth * kNormFieldWidth);
             return l;
         };
         std::string l = line(false);
