@@ -83,13 +83,16 @@ std::vector<std::string> splitLines(std::string_view bytes, size_t maxLength) {
     return lines;
 }
 
+std::string lineAsWritten(std::string_view line) {
+    std::string out(line);
+    for (char& c : out)
+        if (c == '\r' || c == '\n') c = ' ';
+    return out;
+}
+
 std::string joinLinesCrLf(const std::vector<std::string>& lines) {
     std::string out;
-    for (const auto& l : lines) {
-        // A CR or LF inside a line would split it for every reader: it becomes a blank.
-        for (char c : l) out += (c == '\r' || c == '\n') ? ' ' : c;
-        out += "\r\n";
-    }
+    for (const auto& l : lines) out += lineAsWritten(l) + "\r\n";
     return out;
 }
 

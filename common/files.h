@@ -42,7 +42,10 @@ std::optional<std::string> readFileBytesIfExists(const fs::path& path);
 // Lines of a text: LF ends a line, a CR before it is dropped; a last line without LF counts.
 // Each line is cut to `maxLength` characters when it is given (> 0).
 std::vector<std::string> splitLines(std::string_view bytes, size_t maxLength = 0);
-// The lines joined, each followed by CR LF; a CR or LF inside a line is written as a blank.
+// A line as the line files write it: a CR or LF inside it, which would split it for every
+// reader, becomes a blank.
+std::string lineAsWritten(std::string_view line);
+// The lines joined, each as written and followed by CR LF.
 std::string joinLinesCrLf(const std::vector<std::string>& lines);
 
 std::vector<std::string> readLines(const fs::path& path, size_t maxLength = 0);

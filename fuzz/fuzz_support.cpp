@@ -16,11 +16,7 @@ void propertyFailed(const char* expression, const char* file, int line) {
     std::abort();
 }
 
-std::string asWritten(std::string text) {
-    for (char& c : text)
-        if (c == '\r' || c == '\n') c = ' ';
-    return text;
-}
+std::string asWritten(std::string text) { return lineAsWritten(text); }
 
 StartFolder freshStartFolder() {
     static const std::filesystem::path root = [] {

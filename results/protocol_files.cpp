@@ -20,9 +20,7 @@ const std::string& line(const std::vector<std::string>& lines, size_t i) {
 // may leave and the next read would drop. A CR or LF in it is the blank the line file writes
 // for it, so it is dropped there too.
 std::string blankName(std::string_view text) {
-    std::string name = cutText(text, kBlankNameMax);
-    std::replace_if(name.begin(), name.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-    return std::string(trimTrailingBlanks(name));
+    return std::string(trimTrailingBlanks(lineAsWritten(cutText(text, kBlankNameMax))));
 }
 
 }  // namespace
@@ -87,6 +85,18 @@ static size_t longestNormName(const NormsTable& table) {
     return std::max(kNormNameWidth, normChars < kNormsLineMax ? kNormsLineMax - normChars : 0);
 }
 
+// How many norm fields lie whole within a line's 128 characters after a name of `nameSize`
+// (padded to 24): a norm cut short would read back as another number, so the later ones are
+// none, on reading as on writing.
+static size_t wholeNormFields(size_t nameSize) {
+    return (kNormsLineMax - std::max(kNormNameWidth, nameSize)) / kNormFieldWidth;
+}
+
+// Whether any of the first `count` norms is one (0 is none).
+static bool anyNorm(const std::vector<std::optional<double>>& norms, size_t count) {
+    return std::any_of(norms.begin(), norms.begin() + std::min(count, norms.size()), [](const auto& n) { return n && *n != 0; });
+}
+
 NormsTable parseNormsTable(const std::vector<std::string>& lines) {
     NormsTable table;
     size_t i = 0;
@@ -124,38 +134,27 @@ NormsTable parseNormsTable(const std::vector<std::string>& lines) {
         if (!wide || !trimBlanks(l.substr(at)).empty()) return std::nullopt;
         return norms;
     };
-    // A line holds its name and the norms whose fields lie whole within its 128 characters;
-    // a norm past them is none, as the line is written.
-    const auto keepWholeFields = [](NormsTable::Substance& s) {
-        const size_t fields = (kNormsLineMax - std::max(kNormNameWidth, s.Name.size())) / kNormFieldWidth;
-        for (size_t k = fields; k < s.Norms.size(); ++k) s.Norms[k] = std::nullopt;
-    };
     for (++i; i < lines.size(); ++i) {
         const std::string_view l = lines[i];
         NormsTable::Substance s;
-        bool anyNorm = false;
-        if (const auto older = olderWideNorms(l)) {
+        if (auto older = olderWideNorms(l)) {
             s.Name = std::string(trimTrailingBlanks(l.substr(0, kNormNameWidth)));
-            s.Norms = *older;
-            keepWholeFields(s);
-            anyNorm = std::any_of(s.Norms.begin(), s.Norms.end(), [](const auto& n) { return n.has_value(); });
-            if (!nothingButBlanks(s.Name) || anyNorm) table.Substances.push_back(std::move(s));
-            continue;
+            s.Norms = std::move(*older);
+        } else {
+            // The norms start at column 25, or after a longer name written whole.
+            size_t normsAt = kNormNameWidth;
+            if (l.size() > kNormNameWidth + normChars &&
+                trimTrailingBlanks(l.substr(0, l.size() - normChars)).size() > kNormNameWidth)
+                normsAt = l.size() - normChars;
+            s.Name = std::string(trimTrailingBlanks(cutText(l.substr(0, std::min(normsAt, l.size())), longestNormName(table))));
+            for (size_t k = 0; k < table.Media.size(); ++k) {
+                const size_t at = normsAt + kNormFieldWidth * k;
+                const double v = parseLenient(l.size() > at ? l.substr(at, kNormFieldWidth) : "");
+                s.Norms.push_back(v == 0 ? std::nullopt : std::optional<double>(v));
+            }
         }
-        // The norms start at column 25, or after a longer name written whole.
-        size_t normsAt = kNormNameWidth;
-        if (l.size() > kNormNameWidth + normChars && trimTrailingBlanks(l.substr(0, l.size() - normChars)).size() > kNormNameWidth)
-            normsAt = l.size() - normChars;
-        s.Name = std::string(trimTrailingBlanks(cutText(l.substr(0, std::min(normsAt, l.size())), longestNormName(table))));
-        for (size_t k = 0; k < table.Media.size(); ++k) {
-            const size_t at = normsAt + kNormFieldWidth * k;
-            const std::string_view field = l.size() > at ? l.substr(at, kNormFieldWidth) : "";
-            const double v = parseLenient(field);
-            s.Norms.push_back(v == 0 ? std::nullopt : std::optional<double>(v));
-        }
-        keepWholeFields(s);
-        anyNorm = std::any_of(s.Norms.begin(), s.Norms.end(), [](const auto& n) { return n.has_value(); });
-        if (nothingButBlanks(s.Name) && !anyNorm) continue;
+        for (size_t k = wholeNormFields(s.Name.size()); k < s.Norms.size(); ++k) s.Norms[k] = std::nullopt;
+        if (nothingButBlanks(s.Name) && !anyNorm(s.Norms, s.Norms.size())) continue;
         table.Substances.push_back(std::move(s));
     }
     return table;
@@ -187,17 +186,10 @@ std::vector<std::string> normsTableLines(const NormsTable& table) {
     for (const NormsTable::Substance& s : table.Substances) {
         // The name as it reads back: a CR or LF in it is the blank the line file writes, and the
         // blanks at its end are not kept (they would move the norms of a long name).
-        std::string name = s.Name;
-        std::replace_if(name.begin(), name.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-        name = std::string(trimTrailingBlanks(cutText(name, longestNormName(table))));
-        // Only whole fields within the 128 characters of a line: a norm cut short would read
-        // back as another number.
-        const size_t namePart = std::max(kNormNameWidth, name.size());
-        const size_t fields = std::min(table.Media.size(), (kNormsLineMax - namePart) / kNormFieldWidth);
+        const std::string name(trimTrailingBlanks(lineAsWritten(cutText(s.Name, longestNormName(table)))));
+        const size_t fields = std::min(table.Media.size(), wholeNormFields(name.size()));
         // A line of blanks would be no substance when read again.
-        if (nothingButBlanks(name) &&
-            std::none_of(s.Norms.begin(), s.Norms.begin() + std::min(fields, s.Norms.size()), [](const auto& n) { return n && *n != 0; }))
-            continue;
+        if (nothingButBlanks(name) && !anyNorm(s.Norms, fields)) continue;
         const auto line = [&](bool apart) {
             std::string l = padRight(name, static_cast<int>(kNormNameWidth));
             for (size_t k = 0; k < fields; ++k) {
