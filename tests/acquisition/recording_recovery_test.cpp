@@ -13,10 +13,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <ctime>
 #include <fstream>
-#include <thread>
 
 #include "acquisition/acquisition_engine.h"
 #include "acquisition/recording.h"
@@ -27,6 +25,7 @@
 #include "platform/scripted_dialogs.h"
 #include "platform/simulated_box.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/wait.h"
 
 namespace vk7 {
 namespace {
@@ -344,11 +343,9 @@ TEST(InterruptedRecordings, ARecordingKilledAtAnyMomentOpensInTheProcessingProgr
             p.engine.startRecording(1);
             for (;;) p.box.step();
         }
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         std::error_code ec;
-        while (std::chrono::steady_clock::now() < deadline &&
-               !(fs::exists(file, ec) && fs::file_size(file, ec) >= uint64_t(40 + 2 * killAfter)))
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        test::waitUntil([&] { return fs::exists(file, ec) && fs::file_size(file, ec) >= uint64_t(40 + 2 * killAfter); },
+                        "the recording's points written");
         kill(child, SIGKILL);
         int status = 0;
         waitpid(child, &status, 0);

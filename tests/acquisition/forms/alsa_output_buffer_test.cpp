@@ -3,13 +3,12 @@
 // of them, and the link knows when the last command has been played out.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
 
 #include "acquisition/box_command_link.h"
 #include "platform/qt/alsa_sound_output.h"
 #include "platform/simulated_box.h"
 #include "tests/acquisition/forms/alsa_test_config.h"
+#include "tests/support/wait.h"
 
 namespace vk7 {
 namespace {
@@ -29,19 +28,17 @@ TEST(AlsaOutputBuffer, TheDeviceHoldsAtMostTwoBuffersAndAPlayedCommandIsSeen) {
     link.sendBoxCommand(kCommandPairCD);
     EXPECT_FALSE(link.commandsPlayed());
     // Played out once its burst buffer and two more have gone to the device.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!link.commandsPlayed() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    ASSERT_TRUE(link.commandsPlayed());
+    ASSERT_TRUE(test::waitUntil([&] { return link.commandsPlayed(); }, "the command played"));
     // The device passes it on to the FIFO that the test drains.
-    bool heard = false;
-    while (!heard && std::chrono::steady_clock::now() < deadline) {
-        const std::vector<int16_t> played = alsa.played();
-        for (size_t b = 0; (b + 1) * 2 * 8192 <= played.size() && !heard; ++b)
-            heard = decodeCommandBurst(played.data() + b * 2 * 8192, 8192) == std::optional<uint8_t>(kCommandPairCD);
-        if (!heard) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    EXPECT_TRUE(heard) << "the burst reached the device";
+    EXPECT_TRUE(test::waitUntil(
+        [&] {
+            const std::vector<int16_t> played = alsa.played();
+            for (size_t b = 0; (b + 1) * 2 * 8192 <= played.size(); ++b)
+                if (decodeCommandBurst(played.data() + b * 2 * 8192, 8192) == std::optional<uint8_t>(kCommandPairCD))
+                    return true;
+            return false;
+        },
+        "the burst reached the device"));
     link.endServiceThread();
     alsa.stopDraining();
 }
