@@ -38,6 +38,7 @@
 #include "acquisition/forms/vk7v2.h"
 #include "common/clock.h"
 #include "common/files.h"
+#include "common/number_text.h"
 #include "platform/qt/alsa_sound_input.h"
 #include "platform/qt/alsa_sound_output.h"
 #include "platform/dialogs.h"
@@ -73,7 +74,7 @@ public:
 int runChild(char** argv) {
     const fs::path start = argv[2];
     const bool record = std::string(argv[3]) == "1";
-    const int report = std::atoi(argv[4]);
+    const int report = static_cast<int>(vk7::parseLenientInt(argv[4]));
     const bool hung = std::string(argv[5]) == "1";
     int argc = 1;
     char* qtArgv[] = {argv[0], nullptr};
@@ -108,10 +109,12 @@ int runChild(char** argv) {
             }
             if (!running) return;
             if (record) {
+                // F10 goes where the application delivers a typed key: the focused control.
+                QWidget* target = form1.focusWidget() ? form1.focusWidget() : &form1;
                 QKeyEvent press(QEvent::KeyPress, Qt::Key_F10, Qt::NoModifier);
-                QApplication::sendEvent(&form1, &press);
+                QApplication::sendEvent(target, &press);
                 QKeyEvent release(QEvent::KeyRelease, Qt::Key_F10, Qt::NoModifier);
-                QApplication::sendEvent(&form1, &release);
+                QApplication::sendEvent(target, &release);
             }
             closeAt = now + std::chrono::seconds(2);
             phase = 1;
